@@ -1,0 +1,1 @@
+// placeholder; the harness is filled in with the start-up
