@@ -1,0 +1,126 @@
+#include "app/layout.h"
+
+#include "app/app_context.h"
+#include "options/window_positions.h"
+
+int InLayout = 0;
+int InClamp = 0;
+int32_t MainFrameWidth = 0, MainFrameHeight = 0;
+int32_t ClipFrameWidth = 0, ClipFrameHeight = 0;
+int32_t MainWindowX = 0, MainWindowY = 0;
+int32_t MainWindowWidth = 0, MainWindowHeight = 0;
+
+namespace {
+
+// Puts the clip window where the layout says: inside the scrolling host, or
+// directly in the main window.
+void PlaceVideo(const MainLayout& layout) {
+  AppContext* app = TheApp;
+  if (app->ClipWindow == nullptr) return;
+  if (layout.Scrolling && app->ScrollWindow != nullptr) {
+    if (GetParent(app->ClipWindow) != app->ScrollWindow) SetParent(app->ClipWindow, app->ScrollWindow);
+    SetWindowPos(app->ScrollWindow, HWND_NOTOPMOST, 0, 0, layout.ScrollWidth, layout.ScrollHeight,
+                 SWP_NOZORDER);
+    ShowWindow(app->ScrollWindow, SW_SHOW);
+    UpdateWindow(app->ScrollWindow);
+  } else {
+    if (GetParent(app->ClipWindow) != app->MainWindow) {
+      SetParent(app->ClipWindow, app->MainWindow);
+      UpdateWindow(app->MainWindow);
+    }
+    if (app->ScrollWindow != nullptr) ShowWindow(app->ScrollWindow, SW_HIDE);
+  }
+  SetWindowPos(app->ClipWindow, nullptr, 0, 0, layout.VideoWidth, layout.VideoHeight, SWP_NOZORDER);
+  UpdateWindow(app->ClipWindow);
+}
+
+}  // namespace
+
+void LayoutMainWindow(HWND window, int32_t left, int32_t top, int32_t right, int32_t bottom) {
+  AppContext* app = TheApp;
+  if (app == nullptr || window == nullptr) return;
+  if (window != app->MainWindow && window != app->MessagesWindow) return;
+  const LayoutRect requested = {left, top, right, bottom};
+  if (IsMinimised(requested)) return;
+
+  int32_t x = left, y = top, w = right - left, h = bottom - top;
+  InLayout = 1;
+  if (window == app->MainWindow) {
+    const FrameMetrics frames = {MainFrameWidth, MainFrameHeight, ClipFrameWidth, ClipFrameHeight};
+    const MainLayout layout =
+        ComputeMainLayout(requested, ToLayoutRect(WorkArea), frames,
+                          static_cast<int32_t>(app->Shared->DisplayWidth),
+                          static_cast<int32_t>(app->Shared->DisplayHeight));
+    x = layout.X;
+    y = layout.Y;
+    w = layout.Width;
+    h = layout.Height;
+    PlaceVideo(layout);
+  }
+  SetWindowPos(window, HWND_NOTOPMOST, x, y, w, h, SWP_NOZORDER);
+  ClampToWorkArea(window, x, y, x + w, y + h);
+  InLayout = 0;
+}
+
+void ClampToWorkArea(HWND window, int32_t left, int32_t top, int32_t right, int32_t bottom) {
+  const LayoutRect rect = {left, top, right, bottom};
+  if (IsMinimised(rect)) return;
+  InClamp = 1;
+  const ClampedPosition at = ClampPosition(rect, ToLayoutRect(WorkArea));
+  SetWindowPos(window, HWND_NOTOPMOST, at.X, at.Y, 0, 0, SWP_NOSIZE);
+  InClamp = 0;
+}
+
+void PaintMainBackground() {
+  HWND main = TheApp->MainWindow;
+  PAINTSTRUCT paint;
+  BeginPaint(main, &paint);
+  RECT client;
+  GetClientRect(main, &client);
+  HRGN region = CreateRectRgnIndirect(&client);
+  if (region != nullptr) {
+    FillRgn(paint.hdc, region, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
+    DeleteObject(region);
+  }
+  EndPaint(main, &paint);
+  UpdateWindow(main);
+}
+
+namespace {
+
+// A window's rectangle, or nothing for a missing or minimised window.
+bool CapturableRect(HWND window, RECT* r) {
+  if (window == nullptr || !GetWindowRect(window, r)) return false;
+  return r->left != MinimisedPosition && r->top != MinimisedPosition;
+}
+
+}  // namespace
+
+void CaptureWindowPositions() {
+  AppContext* app = TheApp;
+  RECT r;
+  if (CapturableRect(app->MainWindow, &r)) {
+    WindowPositions.MainX = r.left;
+    WindowPositions.MainY = r.top;
+    MainWindowX = r.left;
+    MainWindowY = r.top;
+  }
+  if (CapturableRect(app->PlaybackWindow, &r)) {
+    WindowPositions.PlaybackX = r.left;
+    WindowPositions.PlaybackY = r.top;
+  }
+  if (CapturableRect(app->MessagesWindow, &r)) {
+    WindowPositions.MessagesX = r.left;
+    WindowPositions.MessagesY = r.top;
+    WindowPositions.MessagesWidth = r.right - r.left;
+    WindowPositions.MessagesHeight = r.bottom - r.top;
+  }
+  if (CapturableRect(app->BrightnessContrastWindow, &r)) {
+    WindowPositions.BrightnessContrastX = r.left;
+    WindowPositions.BrightnessContrastY = r.top;
+  }
+  if (CapturableRect(app->MagnifyWindow, &r)) {
+    WindowPositions.MagnifyX = r.left;
+    WindowPositions.MagnifyY = r.top;
+  }
+}

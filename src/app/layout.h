@@ -1,0 +1,30 @@
+// Window placement: keeping the top-level windows on the work area, sizing the
+// main window around the video and capturing positions for the options file.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "app/layout_math.h"
+
+extern int InLayout;  // 1 while LayoutMainWindow runs
+extern int InClamp;   // 1 while ClampToWorkArea runs
+extern int32_t MainFrameWidth, MainFrameHeight;
+extern int32_t ClipFrameWidth, ClipFrameHeight;
+extern int32_t MainWindowX, MainWindowY;
+extern int32_t MainWindowWidth, MainWindowHeight;
+
+inline LayoutRect ToLayoutRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+
+// Acts on the main window (minimum size, work area, video placement) and on the
+// User Messages window (work area only); any other window is ignored.
+void LayoutMainWindow(HWND window, int32_t left, int32_t top, int32_t right, int32_t bottom);
+
+// Moves any top-level window back onto the work area.
+void ClampToWorkArea(HWND window, int32_t left, int32_t top, int32_t right, int32_t bottom);
+
+void PaintMainBackground();
+
+// Copies the five windows' current positions into WindowPositions.
+void CaptureWindowPositions();

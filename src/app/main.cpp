@@ -1,0 +1,13 @@
+// ORVO Video Playback: plays and inspects the recordings of ORVO Video Capture.
+
+#include <windows.h>
+
+#include "app/app_context.h"
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  const int started = StartProgram(instance);
+  if (started != 0) return started;
+  const int result = RunMessageLoop();
+  FinishProgram();
+  return result;
+}
