@@ -1,0 +1,108 @@
+# Shared by scripts/test.sh and scripts/run.sh: packages, builds, and a private
+# Wine prefix on a private virtual display. Source it; it defines functions only.
+
+ORVO_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+ORVO_BUILD="$ORVO_ROOT/build"
+
+orvo_log() { printf '== %s\n' "$*" >&2; }
+
+# Debian packages the build and the tests need. Only what is missing is
+# installed, quietly.
+ORVO_PACKAGES=(
+  cmake g++ googletest clang libclang-rt-14-dev
+  g++-mingw-w64-x86-64
+  wine wine64 xvfb xauth x11-utils
+  gstreamer1.0-plugins-base gstreamer1.0-plugins-good libgl1-mesa-dri
+  ffmpeg imagemagick
+)
+
+orvo_install_packages() {
+  local missing=() pkg
+  for pkg in "${ORVO_PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'ok installed' || missing+=("$pkg")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  orvo_log "installing: ${missing[*]}"
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo apt-get update -qq >/dev/null
+  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+# orvo_configure native|win64, then orvo_build_tree native|win64
+orvo_configure() {
+  local tree=$1 dir="$ORVO_BUILD/$1"
+  [ -f "$dir/CMakeCache.txt" ] && return 0
+  case $tree in
+    native) cmake -S "$ORVO_ROOT" -B "$dir" -DCMAKE_BUILD_TYPE=Debug >/dev/null ;;
+    win64) cmake -S "$ORVO_ROOT" -B "$dir" -DCMAKE_BUILD_TYPE=Release \
+             -DCMAKE_TOOLCHAIN_FILE="$ORVO_ROOT/cmake/toolchain-mingw-w64-x86_64.cmake" >/dev/null ;;
+  esac
+}
+
+orvo_build_tree() {
+  orvo_configure "$1"
+  orvo_log "building $1"
+  cmake --build "$ORVO_BUILD/$1" -j"$(nproc)" -- --no-print-directory >"$ORVO_BUILD/$1-build.log" 2>&1 || {
+    tail -n 60 "$ORVO_BUILD/$1-build.log" >&2
+    return 1
+  }
+}
+
+# --- virtual display -------------------------------------------------------
+ORVO_XVFB_PID=""
+
+orvo_start_xvfb() {
+  local n
+  for n in $(seq 90 199); do
+    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+    Xvfb ":$n" -screen 0 1600x1200x24 -nolisten tcp >/dev/null 2>&1 </dev/null &
+    ORVO_XVFB_PID=$!
+    local i
+    for i in $(seq 1 50); do
+      [ -e "/tmp/.X11-unix/X$n" ] && { export DISPLAY=":$n"; return 0; }
+      kill -0 "$ORVO_XVFB_PID" 2>/dev/null || break
+      sleep 0.1
+    done
+    kill "$ORVO_XVFB_PID" 2>/dev/null || true
+    ORVO_XVFB_PID=""
+  done
+  orvo_log "cannot start Xvfb"
+  return 1
+}
+
+orvo_stop_xvfb() {
+  [ -n "$ORVO_XVFB_PID" ] && kill "$ORVO_XVFB_PID" 2>/dev/null && wait "$ORVO_XVFB_PID" 2>/dev/null
+  ORVO_XVFB_PID=""
+  return 0
+}
+
+# --- Wine --------------------------------------------------------------------
+orvo_wine_env() {
+  export WINEPREFIX="$ORVO_BUILD/wineprefix"
+  export WINEDEBUG=-all
+  export WINEDLLOVERRIDES="mscoree,mshtml=;winealsa.drv=d;winepulse.drv=d"
+  export WINEARCH=win64
+}
+
+# Creates the prefix once, then starts a persistent server and the prefix's
+# services with every standard stream on /dev/null (otherwise they hold the
+# caller's pipes open and each Wine process waits for them to wind down).
+orvo_start_wine() {
+  orvo_wine_env
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    orvo_log "creating Wine prefix $WINEPREFIX"
+    mkdir -p "$WINEPREFIX"
+    wineboot -i </dev/null >/dev/null 2>&1 || true
+    wineserver -w </dev/null >/dev/null 2>&1 || true
+  fi
+  wineserver -p </dev/null >/dev/null 2>&1 &
+  wine wineboot </dev/null >/dev/null 2>&1 || true
+}
+
+# Stops the server of this prefix only (never Wine processes by name).
+orvo_stop_wine() {
+  orvo_wine_env
+  wineserver -k </dev/null >/dev/null 2>&1 || true
+}

@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: the native unit tests (under ASan and
+# UBSan), then the Windows tests under Wine on a private virtual display.
+# Installs whatever Debian packages are missing first.
+set -euo pipefail
+source "$(dirname "$0")/lib.sh"
+
+orvo_install_packages
+orvo_build_tree native
+orvo_build_tree win64
+
+status=0
+orvo_log "native tests"
+(cd "$ORVO_BUILD/native" && ctest --output-on-failure -j"$(nproc)") || status=1
+
+cleanup() { orvo_stop_wine; orvo_stop_xvfb; }
+trap cleanup EXIT
+orvo_start_xvfb
+orvo_start_wine
+orvo_log "Windows tests under Wine (DISPLAY=$DISPLAY)"
+(cd "$ORVO_BUILD/win64" && ctest --output-on-failure -j"$(nproc)") || status=1
+
+exit $status
