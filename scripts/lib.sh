@@ -41,11 +41,16 @@ orvo_configure() {
   esac
 }
 
+# orvo_build_tree native|win64 [target...]
 orvo_build_tree() {
-  orvo_configure "$1"
-  orvo_log "building $1"
-  cmake --build "$ORVO_BUILD/$1" -j"$(nproc)" -- --no-print-directory >"$ORVO_BUILD/$1-build.log" 2>&1 || {
-    tail -n 60 "$ORVO_BUILD/$1-build.log" >&2
+  local tree=$1
+  shift
+  local targets=()
+  [ $# -gt 0 ] && targets=(--target "$@")
+  orvo_configure "$tree"
+  orvo_log "building $tree"
+  cmake --build "$ORVO_BUILD/$tree" -j"$(nproc)" "${targets[@]}" >"$ORVO_BUILD/$tree-build.log" 2>&1 || {
+    grep -E 'error|Error' "$ORVO_BUILD/$tree-build.log" | head -n 40 >&2
     return 1
   }
 }

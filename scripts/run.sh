@@ -10,7 +10,7 @@ once=0
 [ "${1:-}" = "--once" ] && once=1
 
 orvo_install_packages
-orvo_build_tree win64
+orvo_build_tree win64 OrvoVideoPlayback orvo_icons
 
 run_dir="$ORVO_BUILD/run"
 mkdir -p "$run_dir"

@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Times the program's start-up under a warm Wine: from launching it to the
+# User Messages window being shown (the last thing start-up does before the
+# message loop is to show the windows and flush the queued messages).
+# Prints each run and the median. Usage: scripts/bench-startup.sh [runs]
+set -euo pipefail
+source "$(dirname "$0")/lib.sh"
+runs=${1:-10}
+
+orvo_install_packages
+orvo_build_tree win64 OrvoVideoPlayback orvo_icons
+cleanup() { orvo_stop_wine; orvo_stop_xvfb; }
+trap cleanup EXIT
+orvo_start_xvfb
+orvo_start_wine
+
+dir="$ORVO_BUILD/bench-startup"
+mkdir -p "$dir"
+cp "$ORVO_BUILD/win64/bin/OrvoVideoPlayback.exe" "$dir/"
+rm -rf "$dir/OrvoVideoIcons" && cp -r "$ORVO_BUILD/win64/bin/OrvoVideoIcons" "$dir/"
+cd "$dir"
+
+shown() { xwininfo -root -tree 2>/dev/null | grep -q '"User Messages"'; }
+
+times=()
+for i in $(seq 0 "$runs"); do
+  start=$(date +%s%N)
+  wine OrvoVideoPlayback.exe </dev/null >/dev/null 2>&1 &
+  pid=$!
+  until shown; do sleep 0.005; done
+  end=$(date +%s%N)
+  kill "$pid" 2>/dev/null || true
+  wait "$pid" 2>/dev/null || true
+  while shown; do sleep 0.02; done
+  ms=$(( (end - start) / 1000000 ))
+  if [ "$i" -eq 0 ]; then echo "warm-up: ${ms} ms"; continue; fi
+  echo "run $i: ${ms} ms"
+  times+=("$ms")
+done
+median=$(printf '%s\n' "${times[@]}" | sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}')
+echo "median start-up to windows shown: ${median} ms over ${#times[@]} runs"
