@@ -1,0 +1,80 @@
+// The pixel arithmetic of the "Color Control" video effect: brightness and
+// contrast applied to one uncompressed video frame.
+//
+// Platform-neutral: no <windows.h>. The DMO (color_control_dmo.cpp) turns the
+// media type it is given into a ColorFrameLayout and calls ApplyColorControl
+// once per frame.
+//
+// Both settings run from -127 to 127, 0 neutral:
+//   brightness b adds an offset: b on the 0..255 scale of RGB channels, b
+//               scaled to the 219 steps of video luma (16..235) for YUY2;
+//   contrast c  scales the distance from the middle grey (128 for RGB, 126
+//               for luma) by (128 + c) / 128, that is from 1/128 to 255/128.
+// Each result is rounded, then clamped: RGB channels to 0..255, luma to
+// 16..235. Only the colour channels and luma change: the fourth byte of RGB32,
+// the chroma of YUY2 and the padding at the end of each row are copied as they
+// are. At brightness 0 and contrast 0 the frame is copied bit for bit (luma
+// outside 16..235 included).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+enum class ColorPixelFormat {
+  Rgb32,  // B, G, R, X: 4 bytes a pixel
+  Rgb24,  // B, G, R: 3 bytes a pixel, rows padded to 4 bytes
+  Yuy2,   // Y0, U, Y1, V for each pair of pixels; even width
+};
+
+constexpr int32_t ColorSettingMin = -127;
+constexpr int32_t ColorSettingMax = 127;
+
+struct ColorSettings {
+  int32_t Brightness = 0;
+  int32_t Contrast = 0;
+};
+
+bool IsColorSettingInRange(int64_t value);
+bool IsNeutral(const ColorSettings& settings);
+
+// The geometry of one frame. Rows are laid out as in a DIB: each row holds
+// RowBytes of pixels and is padded to a multiple of 4 bytes (Stride). Which
+// way up the rows run does not matter to the arithmetic.
+struct ColorFrameLayout {
+  ColorPixelFormat Format = ColorPixelFormat::Rgb32;
+  uint32_t Width = 0;       // pixels in a row
+  uint32_t Height = 0;      // rows
+  uint32_t RowBytes = 0;    // bytes of pixels in a row
+  uint32_t Stride = 0;      // bytes from one row to the next
+  uint32_t FrameBytes = 0;  // Stride x Height
+};
+
+// Largest frame accepted, in each dimension and in bytes.
+constexpr uint32_t ColorMaxDimension = 16384;
+constexpr uint32_t ColorMaxFrameBytes = 512u * 1024u * 1024u;
+
+// Fills layout for a frame of width x |height| pixels (a DIB's biWidth and
+// biHeight; a negative height means top-down rows). False, and layout left
+// alone, when the width is not positive, the height is 0, YUY2 has an odd
+// width, or the frame is larger than the limits above.
+bool DescribeColorFrame(ColorPixelFormat format, int32_t width, int32_t height,
+                        ColorFrameLayout* layout);
+
+// One output value for each input value of a channel.
+struct ColorToneTable {
+  uint8_t Map[256];
+};
+
+// Settings outside -127..127 are clamped into that range first.
+void BuildRgbToneTable(const ColorSettings& settings, ColorToneTable* table);
+void BuildLumaToneTable(const ColorSettings& settings, ColorToneTable* table);
+
+// Writes the frame in src, with settings applied, to dst. src and dst each
+// hold srcBytes and dstBytes bytes; only the first layout.FrameBytes of each
+// are read or written. src and dst may be the same buffer, but must not
+// overlap otherwise. False, with nothing written, when a pointer is null,
+// the layout is not one DescribeColorFrame gives, or either buffer is
+// shorter than a frame.
+bool ApplyColorControl(const ColorFrameLayout& layout, const ColorSettings& settings,
+                       const uint8_t* src, std::size_t srcBytes, uint8_t* dst,
+                       std::size_t dstBytes);
