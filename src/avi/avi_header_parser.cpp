@@ -1,0 +1,347 @@
+#include "avi/avi_header_parser.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#include "avi/avi_text_format.h"
+#include "messages/message_route.h"
+
+int FromCaptureProgram = 0;
+
+void SetAviIndexConstants(AviIndexConstants& constants) {
+  constants.SuperIndexEntryOffset = 32;
+  constants.StandardIndexEntryOffset = 32;
+  constants.DeltaFrameMask = 0x80000000u;
+}
+
+namespace {
+
+// The first 8,192 bytes hold every header field the checks and facts need.
+constexpr uint32_t HeaderReadSize = 8192;
+// The chunk after the header list is read in one piece to find the artist tag.
+constexpr uint32_t InfoReadSize = 4096;
+// Every working buffer has 32 zero bytes after the largest read into it.
+constexpr uint32_t BufferSlack = 32;
+// Index entries are read in blocks of at most this many bytes, so that memory
+// stays at the flag array and one block however large the index claims to be.
+constexpr uint32_t IndexBlockSize = 1u << 20;
+// Only the first 32 bytes of a standard index chunk (its header) are needed
+// before its entries.
+constexpr uint32_t StandardIndexHeaderSize = 32;
+
+// A file whose size cannot be learnt may still claim any stream length; its
+// flag array is held to 64 MB (six days of frames at 30 per second).
+constexpr uint32_t MaxFramesOfUnknownSize = 1u << 24;
+
+constexpr char CaptureProgramArtist[] = "ORVO Video Capture";
+
+constexpr uint32_t Fourcc(char a, char b, char c, char d) {
+  return static_cast<uint32_t>(static_cast<uint8_t>(a)) |
+         static_cast<uint32_t>(static_cast<uint8_t>(b)) << 8 |
+         static_cast<uint32_t>(static_cast<uint8_t>(c)) << 16 |
+         static_cast<uint32_t>(static_cast<uint8_t>(d)) << 24;
+}
+
+uint16_t U16At(const uint8_t* p) {
+  return static_cast<uint16_t>(p[0] | p[1] << 8);
+}
+
+uint32_t U32At(const uint8_t* p) {
+  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+         static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
+}
+
+uint64_t U64At(const uint8_t* p) {
+  return static_cast<uint64_t>(U32At(p)) | static_cast<uint64_t>(U32At(p + 4)) << 32;
+}
+
+void Report(const char16_t* text) { RouteMessage(text, 1); }
+
+// The header checks in file order: the offset of each FOURCC, its value and
+// the message that refuses a file where it is missing.
+struct HeaderCheck {
+  uint32_t Offset;
+  uint32_t Expected;
+  const char16_t* Message;
+};
+
+const HeaderCheck HeaderChecks[] = {
+    {0, Fourcc('R', 'I', 'F', 'F'),
+     u"WARNING: AVI file header is not RIFF formatted; file open aborted\r\n"},
+    {8, Fourcc('A', 'V', 'I', ' '),
+     u"WARNING: AVI file header FOURCC code is not \"AVI \"; file open aborted\r\n"},
+    {12, Fourcc('L', 'I', 'S', 'T'),
+     u"WARNING: AVI file header chunk is not followed by a LIST structure; file open aborted\r\n"},
+    {20, Fourcc('h', 'd', 'r', 'l'),
+     u"WARNING: AVI file header LIST structure list type is not \"hdrl\"; file open aborted\r\n"},
+    {88, Fourcc('L', 'I', 'S', 'T'),
+     u"WARNING: AVI file main header structure is not followed by a LIST structure; file open aborted\r\n"},
+    {96, Fourcc('s', 't', 'r', 'l'),
+     u"WARNING: LIST structure list type is not \"strl\"; file open aborted\r\n"},
+    {100, Fourcc('s', 't', 'r', 'h'),
+     u"WARNING: stream header structure FOURCC code is not \"strh\"; file open aborted\r\n"},
+    {164, Fourcc('s', 't', 'r', 'f'),
+     u"WARNING: stream format structure FOURCC code is not \"strf\"; file open aborted\r\n"},
+};
+
+// Header fields.
+constexpr uint32_t HeaderListSizeOffset = 16;
+constexpr uint32_t FrameWidthOffset = 64;
+constexpr uint32_t FrameHeightOffset = 68;
+constexpr uint32_t HandlerOffset = 112;
+constexpr uint32_t ScaleOffset = 128;
+constexpr uint32_t RateOffset = 132;
+constexpr uint32_t StreamLengthOffset = 140;
+constexpr uint32_t BitmapHeaderOffset = 172;
+
+const char16_t* const SizeUnknownInfo =
+    u"INFO: cannot determine file size, thus cannot determine if file is created by ORVO Video Capture\r\n";
+const char16_t* const CaptureSeekFailed =
+    u"SEVERE: cannot set file pointer in file created by ORVO Video Capture\r\n";
+const char16_t* const CaptureReadFailed =
+    u"SEVERE: cannot read from file created by ORVO Video Capture\r\n";
+const char16_t* const OpenedFileReadFailed = u"SEVERE: unable to read from the opened file\r\n";
+
+// Reads count bytes at offset for the index walk. The walk only reads ranges
+// already checked against the file size, so a short read means the file is not
+// what its size said: it fails like any other read.
+bool ReadIndexBytes(AviByteSource& source, uint64_t offset, uint8_t* buffer, uint32_t count) {
+  uint32_t got = 0;
+  AviReadStatus status = source.ReadAt(offset, buffer, count, &got);
+  if (status == AviReadStatus::SeekFailed) {
+    Report(CaptureSeekFailed);
+    return false;
+  }
+  if (status != AviReadStatus::Ok || got != count) {
+    Report(CaptureReadFailed);
+    return false;
+  }
+  return true;
+}
+
+// Whether a range of the file [offset, offset + length) lies inside it.
+bool InsideFile(uint64_t offset, uint64_t length, uint64_t fileSize) {
+  return offset <= fileSize && length <= fileSize - offset;
+}
+
+// Walks the OpenDML index of a capture-program file: the super index at
+// superIndex (inside the header bytes), each standard index it lists, each
+// frame entry in order. Writes KeyFrameFlags and counts key frames. Entries
+// past the end of the flag array end the walk: they have no slot and are not
+// counted. Returns 0 or AviParseReadFailed (message reported).
+int32_t WalkOpenDmlIndex(AviByteSource& source, const AviIndexConstants& constants,
+                         const uint8_t* superIndex, uint64_t superIndexPosition,
+                         uint64_t fileSize, AviFrameFacts& facts, uint32_t& keyFrames) {
+  const uint32_t superEntrySize = static_cast<uint16_t>(U16At(superIndex + 8) * 4u);
+  const uint32_t superCount = U32At(superIndex + 12);
+  if (superCount == 0) return AviParseSucceeded;
+
+  // An entry must hold the chunk offset (8 bytes) and size (4 bytes), and
+  // every entry must lie inside the file.
+  const uint64_t superEntries = superIndexPosition + constants.SuperIndexEntryOffset;
+  if (superEntrySize < 12 || superIndexPosition > fileSize ||
+      constants.SuperIndexEntryOffset > fileSize ||
+      !InsideFile(superEntries, static_cast<uint64_t>(superCount) * superEntrySize, fileSize)) {
+    Report(CaptureReadFailed);
+    return AviParseReadFailed;
+  }
+
+  std::vector<uint8_t> superBlock;
+  std::vector<uint8_t> entryBlock;
+  uint8_t chunkHeader[StandardIndexHeaderSize + BufferSlack];
+  uint64_t frame = 0;
+  const uint64_t slots = facts.KeyFrameFlags.size();
+  uint32_t* flags = facts.KeyFrameFlags.data();
+  const uint32_t delta = constants.DeltaFrameMask;
+
+  const uint32_t superPerBlock = std::max<uint32_t>(1, IndexBlockSize / superEntrySize);
+  for (uint32_t first = 0; first < superCount; first += superPerBlock) {
+    const uint32_t inBlock = std::min(superPerBlock, superCount - first);
+    const uint32_t blockBytes = inBlock * superEntrySize;
+    superBlock.assign(blockBytes + BufferSlack, 0);
+    if (!ReadIndexBytes(source, superEntries + static_cast<uint64_t>(first) * superEntrySize,
+                        superBlock.data(), blockBytes))
+      return AviParseReadFailed;
+
+    for (uint32_t s = 0; s < inBlock; ++s) {
+      const uint8_t* entry = superBlock.data() + static_cast<std::size_t>(s) * superEntrySize;
+      const uint64_t chunkOffset = U64At(entry);
+      const uint32_t chunkSize = U32At(entry + 8);
+      if (!InsideFile(chunkOffset, chunkSize, fileSize)) {
+        Report(CaptureReadFailed);
+        return AviParseReadFailed;
+      }
+      // The chunk's header fields as far as the chunk's own size reaches.
+      std::memset(chunkHeader, 0, sizeof chunkHeader);
+      const uint32_t headerBytes = std::min(chunkSize, StandardIndexHeaderSize);
+      if (headerBytes > 0 && !ReadIndexBytes(source, chunkOffset, chunkHeader, headerBytes))
+        return AviParseReadFailed;
+      const uint32_t entrySize = static_cast<uint16_t>(U16At(chunkHeader + 8) * 4u);
+      const uint32_t count = U32At(chunkHeader + 12);
+      if (count == 0) continue;
+      // An entry holds the frame's offset and its size word (8 bytes).
+      const uint64_t entries = chunkOffset + constants.StandardIndexEntryOffset;
+      if (entrySize < 8 || constants.StandardIndexEntryOffset > fileSize ||
+          !InsideFile(entries, static_cast<uint64_t>(count) * entrySize, fileSize)) {
+        Report(CaptureReadFailed);
+        return AviParseReadFailed;
+      }
+
+      const uint32_t perBlock = std::max<uint32_t>(1, IndexBlockSize / entrySize);
+      for (uint32_t e0 = 0; e0 < count; e0 += perBlock) {
+        const uint32_t n = std::min(perBlock, count - e0);
+        const uint32_t bytes = n * entrySize;
+        if (entryBlock.size() < static_cast<std::size_t>(bytes) + BufferSlack)
+          entryBlock.assign(static_cast<std::size_t>(bytes) + BufferSlack, 0);
+        if (!ReadIndexBytes(source, entries + static_cast<uint64_t>(e0) * entrySize,
+                            entryBlock.data(), bytes))
+          return AviParseReadFailed;
+        const uint8_t* p = entryBlock.data() + 4;  // the size word of the first entry
+        for (uint32_t i = 0; i < n; ++i, p += entrySize, ++frame) {
+          if (frame >= slots) return AviParseSucceeded;
+          if ((U32At(p) & delta) == 0) {
+            ++keyFrames;
+            flags[frame] = 1;
+          } else {
+            flags[frame] = 0;
+          }
+        }
+      }
+    }
+  }
+  return AviParseSucceeded;
+}
+
+}  // namespace
+
+int32_t ParseAviHeader(AviByteSource& source, const AviIndexConstants& constants,
+                       AviFileInfo& info, AviFrameFacts& facts, AviHeaderFacts& header) {
+  // 1. Reset.
+  std::memset(&info, 0, sizeof info);
+  facts.DroppedFrameCount = 0;
+  facts.KeyFrameCount = 0;
+  FromCaptureProgram = 0;
+  uint32_t keyFrames = 0;
+
+  // 2. The first 8,192 bytes; a shorter file leaves the rest zero.
+  std::vector<uint8_t> headerBuffer(HeaderReadSize + BufferSlack, 0);
+  uint32_t headerBytes = 0;
+  if (source.ReadAt(0, headerBuffer.data(), HeaderReadSize, &headerBytes) != AviReadStatus::Ok) {
+    Report(u"WARNING: unable to read data from AVI file; file open aborted\r\n");
+    return AviParseRefused;
+  }
+  const uint8_t* h = headerBuffer.data();
+
+  // 3. The chunk layout the player relies on.
+  for (const HeaderCheck& check : HeaderChecks) {
+    if (U32At(h + check.Offset) != check.Expected) {
+      Report(check.Message);
+      return AviParseRefused;
+    }
+  }
+
+  // 4. File size.
+  uint64_t fileSize = 0;
+  bool sizeKnown = source.GetSize(&fileSize);
+  if (!sizeKnown) {
+    Report(u"WARNING: unable to obtain the opened file size\r\n");
+    Report(SizeUnknownInfo);
+  } else if (fileSize == 0) {
+    sizeKnown = false;
+    Report(SizeUnknownInfo);
+  } else {
+    const char16_t separator[2] = {UserThousandsSeparator(), 0};
+    FormatGroupedFileSize(info.FileSizeText, AviFileSizeTextUnits, fileSize, separator);
+  }
+
+  // 5. The artist tag in the chunk right after the header list.
+  if (sizeKnown) {
+    const uint64_t headerListEnd = static_cast<uint64_t>(U32At(h + HeaderListSizeOffset)) + 12;
+    if (headerListEnd < fileSize) {
+      std::vector<uint8_t> infoBuffer(InfoReadSize + BufferSlack, 0);
+      uint32_t got = 0;
+      AviReadStatus status = source.ReadAt(headerListEnd + 8, infoBuffer.data(), InfoReadSize, &got);
+      if (status == AviReadStatus::SeekFailed) {
+        Report(u"SEVERE: unable to set the file pointer in the opened file\r\n");
+        return AviParseReadFailed;
+      }
+      if (status != AviReadStatus::Ok) {
+        Report(OpenedFileReadFailed);
+        return AviParseReadFailed;
+      }
+      const uint8_t* chunk = infoBuffer.data();
+      if (U32At(chunk) == Fourcc('L', 'I', 'S', 'T') && U32At(chunk + 8) == Fourcc('I', 'N', 'F', 'O') &&
+          U32At(chunk + 12) == Fourcc('I', 'A', 'R', 'T')) {
+        // The buffer ends in zeros, so the compare stops inside it whatever
+        // length the file gives.
+        const uint32_t artistLength = U32At(chunk + 16);
+        if (std::strncmp(reinterpret_cast<const char*>(chunk + 20), CaptureProgramArtist,
+                         artistLength) == 0)
+          FromCaptureProgram = 1;
+      }
+    }
+  }
+
+  // 6. Frame facts. Every frame takes at least one byte of the file, so a
+  // longer stream than the file can hold is a damaged header; it is refused
+  // before a flag array of its length is made. Without the file size the
+  // length is held to MaxFramesOfUnknownSize.
+  const uint32_t streamLength = U32At(h + StreamLengthOffset);
+  facts.TotalFrames = streamLength;
+  facts.StreamLength = streamLength;
+  facts.KeyFrameFlags = std::vector<uint32_t>();
+  if (sizeKnown ? streamLength > fileSize : streamLength > MaxFramesOfUnknownSize) {
+    Report(OpenedFileReadFailed);
+    return AviParseReadFailed;
+  }
+  try {
+    facts.KeyFrameFlags.assign(static_cast<std::size_t>(streamLength) + 8, 0);
+  } catch (const std::bad_alloc&) {
+    Report(OpenedFileReadFailed);
+    return AviParseReadFailed;
+  }
+
+  // 7. Key frames.
+  if (!FromCaptureProgram) {
+    std::fill(facts.KeyFrameFlags.begin(), facts.KeyFrameFlags.begin() + streamLength + 1, 1u);
+    keyFrames = streamLength;
+  } else {
+    // The super index stands right after the stream format's bitmap header,
+    // and its fields must lie inside the header bytes read.
+    const uint64_t superIndexPosition = BitmapHeaderOffset + static_cast<uint64_t>(U32At(h + BitmapHeaderOffset));
+    if (superIndexPosition + 16 > headerBytes ||
+        U32At(h + superIndexPosition) != Fourcc('i', 'n', 'd', 'x')) {
+      Report(u"SEVERE: problem reading FOURCC value in file created by ORVO Video Capture\r\n");
+      return AviParseReadFailed;
+    }
+    int32_t walked = WalkOpenDmlIndex(source, constants, h + superIndexPosition, superIndexPosition,
+                                      fileSize, facts, keyFrames);
+    if (walked != AviParseSucceeded) return walked;
+  }
+  facts.KeyFrameCount = keyFrames;
+
+  // 8. Frame size and the other header values.
+  header.FrameWidth = U32At(h + FrameWidthOffset);
+  header.FrameHeight = U32At(h + FrameHeightOffset);
+  header.Rate = U32At(h + RateOffset);
+  header.Scale = U32At(h + ScaleOffset);
+  header.HandlerFourcc = U32At(h + HandlerOffset);
+
+  // 9. Dropped frames: the frames that are not key frames.
+  facts.DroppedFrameCount = static_cast<int32_t>(facts.StreamLength - keyFrames);
+
+  // 10, 11. Frame rate and codec.
+  FormatFrameRate(info, header.Rate, header.Scale);
+  CopyFieldText(info.CodecName, AviCodecNameUnits, CodecNameForHandler(header.HandlerFourcc));
+
+  // 12. Counts.
+  if (FromCaptureProgram) {
+    FormatUnsignedText(info.KeyFramesText, AviCountTextUnits, keyFrames);
+    FormatSignedText(info.DroppedFramesText, AviCountTextUnits, facts.DroppedFrameCount);
+  } else {
+    CopyFieldText(info.KeyFramesText, AviCountTextUnits, u"unknown");
+    CopyFieldText(info.DroppedFramesText, AviCountTextUnits, u"unknown");
+  }
+  return AviParseSucceeded;
+}

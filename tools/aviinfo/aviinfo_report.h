@@ -1,0 +1,57 @@
+// orvo-aviinfo's inspection of one file and its two report forms (text and
+// JSON). The facts are those of the player's file-information report, read by
+// the player's own header parser.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "avi/avi_byte_source.h"
+#include "avi/avi_file_info.h"
+#include "avi/avi_header_parser.h"
+
+enum class AviInfoStatus { Parsed, Refused, Unreadable };
+
+struct AviInfoResult {
+  std::string Path;                   // as given, UTF-8
+  AviInfoStatus Status = AviInfoStatus::Unreadable;
+  int32_t Code = 0;                   // the parser's result
+  std::string OpenError;              // why the file could not be opened
+  std::vector<std::string> Messages;  // the parser's messages, UTF-8, without the line end
+  AviFileInfo Info{};
+  AviFrameFacts Facts;
+  AviHeaderFacts Header;
+  bool FromCapture = false;
+  bool SizeKnown = false;
+  uint64_t FileSize = 0;
+};
+
+// Parses the file behind source (null when it could not be opened; openError
+// then says why) and gathers its facts and messages.
+void InspectAviFile(const std::string& path, AviByteSource* source, const std::string& openError,
+                    AviInfoResult& result);
+
+// The frames flagged as not key frames, from 0 to totalFrames - 1, as runs:
+// each pair is the first and last frame of a run.
+std::vector<std::pair<uint32_t, uint32_t>> DroppedFrameRuns(const std::vector<uint32_t>& keyFrameFlags,
+                                                            uint32_t totalFrames);
+// "17-19, 40".
+std::string DroppedFrameRunsText(const std::vector<std::pair<uint32_t, uint32_t>>& runs);
+
+std::string Utf16ToUtf8(const char16_t* text);
+
+// The block printed for one file.
+std::string TextReport(const AviInfoResult& result, bool listDropped);
+// One JSON object (no trailing separator).
+std::string JsonReport(const AviInfoResult& result, bool listDropped);
+
+// Exit status of the program: 0 every file parsed, 1 some file refused by the
+// parser, 2 some file could not be opened (takes precedence), 3 a bad command line.
+constexpr int AviInfoExitParsed = 0;
+constexpr int AviInfoExitRefused = 1;
+constexpr int AviInfoExitUnreadable = 2;
+constexpr int AviInfoExitUsage = 3;
+int CombineExitStatus(int status, AviInfoStatus fileStatus);
+
+extern const char AviInfoUsage[];
