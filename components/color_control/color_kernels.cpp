@@ -4,12 +4,9 @@
 
 namespace {
 
-constexpr int RgbLow = 0;
-constexpr int RgbHigh = 255;
-constexpr int RgbMiddle = 128;
-constexpr int LumaLow = 16;
-constexpr int LumaHigh = 235;
-constexpr int LumaMiddle = 126;  // (16 + 235) / 2, rounded up
+constexpr int Lowest = 0;
+constexpr int Highest = 255;
+constexpr int MiddleGrey = 128;
 
 int ClampSetting(int32_t value) {
   if (value < ColorSettingMin) return ColorSettingMin;
@@ -27,17 +24,6 @@ int Clamp(int value, int low, int high) {
 int RoundedQuotient(int numerator, int denominator) {
   if (numerator >= 0) return (numerator + denominator / 2) / denominator;
   return -((-numerator + denominator / 2) / denominator);
-}
-
-// The curve of one channel: the distance from middle scaled by the contrast,
-// the offset added, the result clamped to low..high.
-void BuildToneTable(int contrast, int offset, int low, int middle, int high,
-                    ColorToneTable* table) {
-  const int factor = 128 + contrast;  // 1 .. 255, in 128ths
-  for (int v = 0; v < 256; ++v) {
-    const int scaled = RoundedQuotient((v - middle) * factor, 128);
-    table->Map[v] = static_cast<uint8_t>(Clamp(middle + scaled + offset, low, high));
-  }
 }
 
 uint32_t BytesPerPixel(ColorPixelFormat format) {
@@ -116,15 +102,13 @@ bool DescribeColorFrame(ColorPixelFormat format, int32_t width, int32_t height,
   return true;
 }
 
-void BuildRgbToneTable(const ColorSettings& settings, ColorToneTable* table) {
-  BuildToneTable(ClampSetting(settings.Contrast), ClampSetting(settings.Brightness), RgbLow,
-                 RgbMiddle, RgbHigh, table);
-}
-
-void BuildLumaToneTable(const ColorSettings& settings, ColorToneTable* table) {
-  const int offset = RoundedQuotient(ClampSetting(settings.Brightness) * (LumaHigh - LumaLow),
-                                     RgbHigh - RgbLow);
-  BuildToneTable(ClampSetting(settings.Contrast), offset, LumaLow, LumaMiddle, LumaHigh, table);
+void BuildToneTable(const ColorSettings& settings, ColorToneTable* table) {
+  const int offset = ClampSetting(settings.Brightness);
+  const int factor = 128 + ClampSetting(settings.Contrast);  // 1 .. 255, in 128ths
+  for (int v = 0; v < 256; ++v) {
+    const int scaled = RoundedQuotient((v - MiddleGrey) * factor, 128);
+    table->Map[v] = static_cast<uint8_t>(Clamp(MiddleGrey + scaled + offset, Lowest, Highest));
+  }
 }
 
 bool ApplyColorControl(const ColorFrameLayout& layout, const ColorSettings& settings,
@@ -146,11 +130,7 @@ bool ApplyColorControl(const ColorFrameLayout& layout, const ColorSettings& sett
   }
 
   ColorToneTable table;
-  if (layout.Format == ColorPixelFormat::Yuy2) {
-    BuildLumaToneTable(settings, &table);
-  } else {
-    BuildRgbToneTable(settings, &table);
-  }
+  BuildToneTable(settings, &table);
   const uint32_t padding = layout.Stride - layout.RowBytes;
   for (uint32_t row = 0; row < layout.Height; ++row) {
     const std::size_t offset = static_cast<std::size_t>(row) * layout.Stride;

@@ -5,16 +5,20 @@
 // media type it is given into a ColorFrameLayout and calls ApplyColorControl
 // once per frame.
 //
-// Both settings run from -127 to 127, 0 neutral:
-//   brightness b adds an offset: b on the 0..255 scale of RGB channels, b
-//               scaled to the 219 steps of video luma (16..235) for YUY2;
-//   contrast c  scales the distance from the middle grey (128 for RGB, 126
-//               for luma) by (128 + c) / 128, that is from 1/128 to 255/128.
-// Each result is rounded, then clamped: RGB channels to 0..255, luma to
-// 16..235. Only the colour channels and luma change: the fourth byte of RGB32,
-// the chroma of YUY2 and the padding at the end of each row are copied as they
-// are. At brightness 0 and contrast 0 the frame is copied bit for bit (luma
-// outside 16..235 included).
+// Both settings run from -127 to 127, 0 neutral, and act on each byte of
+// colour the same way: on the blue, green and red bytes of RGB, on the luma
+// bytes of YUY2:
+//   brightness b adds b;
+//   contrast c  scales the distance from the middle grey 128 by
+//               (128 + c) / 128, that is from 1/128 to 255/128;
+// contrast first, then brightness; the result rounded half away from zero
+// and clamped to 0..255. The fourth byte of RGB32, the chroma of YUY2 and
+// the padding at the end of each row are copied as they are. At brightness 0
+// and contrast 0 the frame is copied bit for bit.
+//
+// YUY2 luma is treated on the same 0..255 scale as RGB, so that a setting
+// moves the picture by the same amount whichever format the graph connects
+// with (the renderer under Wine shows luma values as they are).
 #pragma once
 
 #include <cstddef>
@@ -65,9 +69,9 @@ struct ColorToneTable {
   uint8_t Map[256];
 };
 
-// Settings outside -127..127 are clamped into that range first.
-void BuildRgbToneTable(const ColorSettings& settings, ColorToneTable* table);
-void BuildLumaToneTable(const ColorSettings& settings, ColorToneTable* table);
+// The curve for settings; values outside -127..127 count as the nearest
+// limit.
+void BuildToneTable(const ColorSettings& settings, ColorToneTable* table);
 
 // Writes the frame in src, with settings applied, to dst. src and dst each
 // hold srcBytes and dstBytes bytes; only the first layout.FrameBytes of each

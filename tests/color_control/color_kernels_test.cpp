@@ -23,15 +23,10 @@ std::vector<uint8_t> NoiseFrame(std::size_t bytes, uint32_t seed) {
   return frame;
 }
 
-uint8_t Rgb(int brightness, int contrast, int value) {
+// The curve's value for one input value.
+int Tone(int brightness, int contrast, int value) {
   ColorToneTable table;
-  BuildRgbToneTable(ColorSettings{brightness, contrast}, &table);
-  return table.Map[value];
-}
-
-uint8_t Luma(int brightness, int contrast, int value) {
-  ColorToneTable table;
-  BuildLumaToneTable(ColorSettings{brightness, contrast}, &table);
+  BuildToneTable(ColorSettings{brightness, contrast}, &table);
   return table.Map[value];
 }
 
@@ -84,82 +79,61 @@ TEST(ColorFrameLayout, RefusesImpossibleAndOversizedFrames) {
 
 // --- the tone curves ---------------------------------------------------------
 
-TEST(ColorToneCurve, NeutralCurvesKeepEveryValidValue) {
-  for (int v = 0; v < 256; ++v) EXPECT_EQ(v, Rgb(0, 0, v));
-  for (int v = 16; v <= 235; ++v) EXPECT_EQ(v, Luma(0, 0, v)) << "luma " << v;
+TEST(ColorToneCurve, NeutralCurveKeepsEveryValue) {
+  for (int v = 0; v < 256; ++v) EXPECT_EQ(v, Tone(0, 0, v));
 }
 
 TEST(ColorToneCurve, KnownValues) {
-  EXPECT_EQ(217, Rgb(100, 0, 117));   // plain offset
-  EXPECT_EQ(0, Rgb(-127, 0, 100));    // clamped low
-  EXPECT_EQ(255, Rgb(127, 0, 200));   // clamped high
-  EXPECT_EQ(236, Rgb(0, 64, 200));    // 128 + 72 x 1.5
-  EXPECT_EQ(64, Rgb(0, -64, 0));      // 128 - 128 x 0.5
-  EXPECT_EQ(0, Rgb(0, 127, 0));       // 128 - 128 x 255/128, clamped
-  EXPECT_EQ(129, Rgb(0, -127, 255));  // 127 x 1/128 rounds to one step
-  EXPECT_EQ(127, Rgb(0, -127, 0));
-  EXPECT_EQ(126 + 109, Luma(127, 0, 126));  // the offset is scaled to 219 steps: 127 -> 109
-  EXPECT_EQ(126 - 109, Luma(-127, 0, 126));
-  EXPECT_EQ(235, Luma(127, 0, 200));
-  EXPECT_EQ(16, Luma(0, 127, 20));
+  EXPECT_EQ(217, Tone(100, 0, 117));   // plain offset
+  EXPECT_EQ(0, Tone(-127, 0, 100));    // clamped low
+  EXPECT_EQ(255, Tone(127, 0, 200));   // clamped high
+  EXPECT_EQ(236, Tone(0, 64, 200));    // 128 + 72 x 1.5
+  EXPECT_EQ(111, Tone(0, 64, 117));    // 128 - 16.5, rounded away from the middle
+  EXPECT_EQ(64, Tone(0, -64, 0));      // 128 - 128 x 0.5
+  EXPECT_EQ(0, Tone(0, 127, 0));       // 128 - 128 x 255/128, clamped
+  EXPECT_EQ(129, Tone(0, -127, 255));  // 127 x 1/128 rounds to one step
+  EXPECT_EQ(127, Tone(0, -127, 0));
+  EXPECT_EQ(255, Tone(127, -127, 96)); // the sliders at 100 and 0: flat and light
+  EXPECT_EQ(2, Tone(-127, -127, 200)); // ... and at 0 and 0: flat and dark
+  EXPECT_EQ(178, Tone(50, 0, 128));    // contrast does not move the middle grey
 }
 
 TEST(ColorToneCurve, MiddleGreyStaysUnderAnyContrast) {
   for (int c = ColorSettingMin; c <= ColorSettingMax; ++c) {
-    EXPECT_EQ(128, Rgb(0, c, 128)) << "contrast " << c;
-    EXPECT_EQ(126, Luma(0, c, 126)) << "contrast " << c;
+    EXPECT_EQ(128, Tone(0, c, 128)) << "contrast " << c;
   }
 }
 
-TEST(ColorToneCurve, EveryCurveRisesAndStaysInItsRange) {
+TEST(ColorToneCurve, EveryCurveRises) {
   for (int b = ColorSettingMin; b <= ColorSettingMax; b += 3) {
     for (int c = ColorSettingMin; c <= ColorSettingMax; c += 3) {
-      ColorToneTable rgb, luma;
-      BuildRgbToneTable(ColorSettings{b, c}, &rgb);
-      BuildLumaToneTable(ColorSettings{b, c}, &luma);
+      ColorToneTable table;
+      BuildToneTable(ColorSettings{b, c}, &table);
       for (int v = 1; v < 256; ++v) {
-        ASSERT_LE(rgb.Map[v - 1], rgb.Map[v]) << b << "," << c << " at " << v;
-        ASSERT_LE(luma.Map[v - 1], luma.Map[v]) << b << "," << c << " at " << v;
-      }
-      if (b != 0 || c != 0) {
-        ASSERT_GE(luma.Map[0], 16);
-        ASSERT_LE(luma.Map[255], 235);
+        ASSERT_LE(table.Map[v - 1], table.Map[v]) << b << "," << c << " at " << v;
       }
     }
   }
 }
 
 TEST(ColorToneCurve, BrightnessMovesAndContrastSpreads) {
-  EXPECT_LT(Rgb(-30, 0, 90), 90);
-  EXPECT_GT(Rgb(30, 0, 90), 90);
+  EXPECT_EQ(60, Tone(-30, 0, 90));
+  EXPECT_EQ(120, Tone(30, 0, 90));
   // More contrast: dark darker, light lighter; less: both toward the middle.
-  EXPECT_LT(Rgb(0, 40, 60), 60);
-  EXPECT_GT(Rgb(0, 40, 200), 200);
-  EXPECT_GT(Rgb(0, -40, 60), 60);
-  EXPECT_LT(Rgb(0, -40, 200), 200);
+  EXPECT_LT(Tone(0, 40, 60), 60);
+  EXPECT_GT(Tone(0, 40, 200), 200);
+  EXPECT_GT(Tone(0, -40, 60), 60);
+  EXPECT_LT(Tone(0, -40, 200), 200);
   // The weakest contrast leaves almost a flat grey.
   for (int v = 0; v < 256; ++v) {
-    EXPECT_LE(std::abs(Rgb(0, -127, v) - 128), 1) << v;
+    EXPECT_LE(std::abs(Tone(0, -127, v) - 128), 1) << v;
   }
 }
 
 TEST(ColorToneCurve, OutOfRangeSettingsActAsTheLimits) {
   for (int v = 0; v < 256; v += 5) {
-    EXPECT_EQ(Rgb(127, -127, v), Rgb(1000, -1000, v));
-    EXPECT_EQ(Luma(-127, 127, v), Luma(INT32_MIN, INT32_MAX, v));
-  }
-}
-
-TEST(ColorToneCurve, YuyBrightnessLooksLikeRgbBrightness) {
-  // A grey g shown through RGB and through video luma (16 + g x 219/255)
-  // should end at about the same grey.
-  for (int b = ColorSettingMin; b <= ColorSettingMax; b += 10) {
-    for (int g = 20; g <= 235; g += 15) {
-      const int rgb = Rgb(b, 0, g);
-      const int y = Luma(b, 0, 16 + (g * 219 + 127) / 255);
-      const int shown = ((y - 16) * 255 + 109) / 219;
-      EXPECT_LE(std::abs(shown - rgb), 2) << "b " << b << " grey " << g;
-    }
+    EXPECT_EQ(Tone(127, -127, v), Tone(1000, -1000, v));
+    EXPECT_EQ(Tone(-127, 127, v), Tone(INT32_MIN, INT32_MAX, v));
   }
 }
 
@@ -176,10 +150,10 @@ TEST(ColorFrame, NeutralSettingsCopyEveryByte) {
   }
 }
 
-TEST(ColorFrame, RgbChannelsGoThroughTheCurveEachOnItsOwn) {
+TEST(ColorFrame, RgbColourBytesGoThroughTheCurve) {
   const ColorSettings settings{-20, 50};
   ColorToneTable table;
-  BuildRgbToneTable(settings, &table);
+  BuildToneTable(settings, &table);
   for (ColorPixelFormat format : {ColorPixelFormat::Rgb32, ColorPixelFormat::Rgb24}) {
     const ColorFrameLayout layout = Layout(format, 13, 5);
     const uint32_t pixelBytes = format == ColorPixelFormat::Rgb32 ? 4 : 3;
@@ -205,7 +179,7 @@ TEST(ColorFrame, RgbChannelsGoThroughTheCurveEachOnItsOwn) {
 TEST(ColorFrame, YuyChangesLumaOnly) {
   const ColorSettings settings{60, -30};
   ColorToneTable table;
-  BuildLumaToneTable(settings, &table);
+  BuildToneTable(settings, &table);
   const ColorFrameLayout layout = Layout(ColorPixelFormat::Yuy2, 10, 4);
   const std::vector<uint8_t> src = NoiseFrame(layout.FrameBytes, 3);
   std::vector<uint8_t> dst(layout.FrameBytes);
