@@ -125,14 +125,38 @@ bool InsideFile(uint64_t offset, uint64_t length, uint64_t fileSize) {
   return offset <= fileSize && length <= fileSize - offset;
 }
 
+// Appends the key flags of n standard-index entries (size word at offset 4,
+// entries entrySize bytes apart) to flags and counts the key frames. The flags
+// go through a small local batch so that the large array is written once, in
+// order.
+void AppendKeyFlags(const uint8_t* entries, uint32_t n, uint32_t entrySize, uint32_t delta,
+                    std::vector<uint32_t>& flags, uint32_t& keyFrames) {
+  constexpr uint32_t Batch = 1024;
+  uint32_t batch[Batch];
+  const uint8_t* p = entries + 4;
+  for (uint32_t done = 0; done < n;) {
+    const uint32_t m = std::min(Batch, n - done);
+    uint32_t keys = 0;
+    for (uint32_t i = 0; i < m; ++i, p += entrySize) {
+      const uint32_t key = (U32At(p) & delta) == 0 ? 1u : 0u;
+      batch[i] = key;
+      keys += key;
+    }
+    flags.insert(flags.end(), batch, batch + m);
+    keyFrames += keys;
+    done += m;
+  }
+}
+
 // Walks the OpenDML index of a capture-program file: the super index at
 // superIndex (inside the header bytes), each standard index it lists, each
-// frame entry in order. Writes KeyFrameFlags and counts key frames. Entries
-// past the end of the flag array end the walk: they have no slot and are not
-// counted. Returns 0 or AviParseReadFailed (message reported).
+// frame entry in order, appending one flag per frame to flags (empty, with
+// room reserved for slots entries) and counting key frames. Entries past the
+// end of the flag array end the walk: they have no slot and are not counted.
+// Returns 0 or AviParseReadFailed (message reported).
 int32_t WalkOpenDmlIndex(AviByteSource& source, const AviIndexConstants& constants,
-                         const uint8_t* superIndex, uint64_t superIndexPosition,
-                         uint64_t fileSize, AviFrameFacts& facts, uint32_t& keyFrames) {
+                         const uint8_t* superIndex, uint64_t superIndexPosition, uint64_t fileSize,
+                         std::size_t slots, std::vector<uint32_t>& flags, uint32_t& keyFrames) {
   const uint32_t superEntrySize = static_cast<uint16_t>(U16At(superIndex + 8) * 4u);
   const uint32_t superCount = U32At(superIndex + 12);
   if (superCount == 0) return AviParseSucceeded;
@@ -150,16 +174,13 @@ int32_t WalkOpenDmlIndex(AviByteSource& source, const AviIndexConstants& constan
   std::vector<uint8_t> superBlock;
   std::vector<uint8_t> entryBlock;
   uint8_t chunkHeader[StandardIndexHeaderSize + BufferSlack];
-  uint64_t frame = 0;
-  const uint64_t slots = facts.KeyFrameFlags.size();
-  uint32_t* flags = facts.KeyFrameFlags.data();
   const uint32_t delta = constants.DeltaFrameMask;
 
   const uint32_t superPerBlock = std::max<uint32_t>(1, IndexBlockSize / superEntrySize);
   for (uint32_t first = 0; first < superCount; first += superPerBlock) {
     const uint32_t inBlock = std::min(superPerBlock, superCount - first);
     const uint32_t blockBytes = inBlock * superEntrySize;
-    superBlock.assign(blockBytes + BufferSlack, 0);
+    superBlock.assign(static_cast<std::size_t>(blockBytes) + BufferSlack, 0);
     if (!ReadIndexBytes(source, superEntries + static_cast<uint64_t>(first) * superEntrySize,
                         superBlock.data(), blockBytes))
       return AviParseReadFailed;
@@ -197,16 +218,10 @@ int32_t WalkOpenDmlIndex(AviByteSource& source, const AviIndexConstants& constan
         if (!ReadIndexBytes(source, entries + static_cast<uint64_t>(e0) * entrySize,
                             entryBlock.data(), bytes))
           return AviParseReadFailed;
-        const uint8_t* p = entryBlock.data() + 4;  // the size word of the first entry
-        for (uint32_t i = 0; i < n; ++i, p += entrySize, ++frame) {
-          if (frame >= slots) return AviParseSucceeded;
-          if ((U32At(p) & delta) == 0) {
-            ++keyFrames;
-            flags[frame] = 1;
-          } else {
-            flags[frame] = 0;
-          }
-        }
+        const std::size_t room = slots - flags.size();
+        AppendKeyFlags(entryBlock.data(), static_cast<uint32_t>(std::min<std::size_t>(n, room)),
+                       entrySize, delta, flags, keyFrames);
+        if (n >= room) return AviParseSucceeded;
       }
     }
   }
@@ -295,8 +310,13 @@ int32_t ParseAviHeader(AviByteSource& source, const AviIndexConstants& constants
     Report(OpenedFileReadFailed);
     return AviParseReadFailed;
   }
+  // The flags are written in frame order and the array is zero-filled to its
+  // full length at the end (also when the walk fails), so each entry is
+  // written once.
+  const std::size_t slots = static_cast<std::size_t>(streamLength) + 8;
+  std::vector<uint32_t>& flags = facts.KeyFrameFlags;
   try {
-    facts.KeyFrameFlags.assign(static_cast<std::size_t>(streamLength) + 8, 0);
+    flags.reserve(slots);
   } catch (const std::bad_alloc&) {
     Report(OpenedFileReadFailed);
     return AviParseReadFailed;
@@ -304,19 +324,23 @@ int32_t ParseAviHeader(AviByteSource& source, const AviIndexConstants& constants
 
   // 7. Key frames.
   if (!FromCaptureProgram) {
-    std::fill(facts.KeyFrameFlags.begin(), facts.KeyFrameFlags.begin() + streamLength + 1, 1u);
+    flags.assign(static_cast<std::size_t>(streamLength) + 1, 1u);
+    flags.resize(slots, 0);
     keyFrames = streamLength;
   } else {
     // The super index stands right after the stream format's bitmap header,
     // and its fields must lie inside the header bytes read.
     const uint64_t superIndexPosition = BitmapHeaderOffset + static_cast<uint64_t>(U32At(h + BitmapHeaderOffset));
+    int32_t walked = AviParseSucceeded;
     if (superIndexPosition + 16 > headerBytes ||
         U32At(h + superIndexPosition) != Fourcc('i', 'n', 'd', 'x')) {
       Report(u"SEVERE: problem reading FOURCC value in file created by ORVO Video Capture\r\n");
-      return AviParseReadFailed;
+      walked = AviParseReadFailed;
+    } else {
+      walked = WalkOpenDmlIndex(source, constants, h + superIndexPosition, superIndexPosition, fileSize,
+                                slots, flags, keyFrames);
     }
-    int32_t walked = WalkOpenDmlIndex(source, constants, h + superIndexPosition, superIndexPosition,
-                                      fileSize, facts, keyFrames);
+    flags.resize(slots, 0);
     if (walked != AviParseSucceeded) return walked;
   }
   facts.KeyFrameCount = keyFrames;
