@@ -40,34 +40,27 @@ bool SameLayout(const ColorFrameLayout& a, const ColorFrameLayout& b) {
          a.RowBytes == b.RowBytes && a.Stride == b.Stride && a.FrameBytes == b.FrameBytes;
 }
 
-// Row kernels: n pixels from s to d through table t. s may equal d.
+// Row kernels: n pixels from s to d through table t. s may equal d. Each
+// pixel (or pair of YUY2 pixels) is put together first and stored at once.
 void MapRowRgb32(const uint8_t* s, uint8_t* d, uint32_t n, const uint8_t* t) {
   for (uint32_t i = 0; i < n; ++i, s += 4, d += 4) {
-    const uint8_t b = t[s[0]], g = t[s[1]], r = t[s[2]], x = s[3];
-    d[0] = b;
-    d[1] = g;
-    d[2] = r;
-    d[3] = x;
+    const uint8_t pixel[4] = {t[s[0]], t[s[1]], t[s[2]], s[3]};
+    std::memcpy(d, pixel, 4);
   }
 }
 
 void MapRowRgb24(const uint8_t* s, uint8_t* d, uint32_t n, const uint8_t* t) {
   for (uint32_t i = 0; i < n; ++i, s += 3, d += 3) {
-    const uint8_t b = t[s[0]], g = t[s[1]], r = t[s[2]];
-    d[0] = b;
-    d[1] = g;
-    d[2] = r;
+    const uint8_t pixel[3] = {t[s[0]], t[s[1]], t[s[2]]};
+    std::memcpy(d, pixel, 3);
   }
 }
 
 // n is the number of pixel pairs.
 void MapRowYuy2(const uint8_t* s, uint8_t* d, uint32_t n, const uint8_t* t) {
   for (uint32_t i = 0; i < n; ++i, s += 4, d += 4) {
-    const uint8_t y0 = t[s[0]], u = s[1], y1 = t[s[2]], v = s[3];
-    d[0] = y0;
-    d[1] = u;
-    d[2] = y1;
-    d[3] = v;
+    const uint8_t pair[4] = {t[s[0]], s[1], t[s[2]], s[3]};
+    std::memcpy(d, pair, 4);
   }
 }
 
