@@ -383,24 +383,9 @@ STDMETHODIMP ColorControlDmo::ProcessOutput(DWORD flags, DWORD bufferCount,
   return S_OK;
 }
 
-// Lock(TRUE) keeps every other thread out until the same thread calls
-// Lock(FALSE); the calling thread itself goes on using the object.
-STDMETHODIMP ColorControlDmo::Lock(LONG lock) {
-  EnterCriticalSection(&lock_);
-  if (lock != 0) {
-    lockOwner_ = GetCurrentThreadId();
-    ++lockDepth_;
-    return S_OK;  // lock_ stays entered
-  }
-  if (lockDepth_ > 0 && lockOwner_ == GetCurrentThreadId()) {
-    if (--lockDepth_ == 0) lockOwner_ = 0;
-    LeaveCriticalSection(&lock_);  // the Lock(TRUE)
-    LeaveCriticalSection(&lock_);  // this call
-    return S_OK;
-  }
-  LeaveCriticalSection(&lock_);
-  return E_UNEXPECTED;  // not locked by this thread
-}
+// Every method takes the object's own lock already; a caller-held lock
+// across calls is not offered (the DMO Wrapper filter never asks for one).
+STDMETHODIMP ColorControlDmo::Lock(LONG) { return E_NOTIMPL; }
 
 // --- settings --------------------------------------------------------------------
 

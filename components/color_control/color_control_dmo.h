@@ -96,10 +96,7 @@ class ColorControlDmo final : public IMediaObject, public IPropertyStore {
   IUnknown* outer_;  // the controlling IUnknown: the aggregator or &inner_
   LONG references_ = 1;
 
-  CRITICAL_SECTION lock_;
-  // Lock(TRUE) keeps lock_ entered across calls; these count it.
-  DWORD lockOwner_ = 0;
-  LONG lockDepth_ = 0;
+  CRITICAL_SECTION lock_;  // held by every method that reads or changes the state
 
   DMO_MEDIA_TYPE inputType_ = {};
   DMO_MEDIA_TYPE outputType_ = {};
