@@ -62,5 +62,20 @@ extern int FromCaptureProgram;
 // position, count or size in the file does not fit the file (SEVERE message).
 // On failure info and facts stay as far as they were filled; info starts
 // cleared. header is written only on success.
+//
+// Bounds on what the file says:
+// - the stream length may not exceed the file size in bytes (every frame
+//   takes at least one byte), or 2^24 frames when the size is unknown;
+//   otherwise "SEVERE: unable to read from the opened file";
+// - the super index fields must lie inside the header bytes read, else the
+//   FOURCC message of a missing "indx";
+// - super-index entries of fewer than 12 bytes, standard-index entries of
+//   fewer than 8, and any entry array, chunk or chunk position reaching past
+//   the end of the file give "SEVERE: cannot read from file created by ORVO
+//   Video Capture"; a short read inside the index (the file shrank) as well;
+// - index entries past the end of KeyFrameFlags (TotalFrames + 8 slots) are
+//   neither written nor counted: the walk ends there.
+// Index entries are read in blocks of at most 1 MiB, so memory stays at the
+// flag array and one block whatever the index claims.
 int32_t ParseAviHeader(AviByteSource& source, const AviIndexConstants& constants,
                        AviFileInfo& info, AviFrameFacts& facts, AviHeaderFacts& header);
