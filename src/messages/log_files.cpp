@@ -29,7 +29,7 @@ wchar_t PlannedLogFileName[LogFileNameUnits];
 // Why the "LogFiles" directory could not be made (a system error code).
 DWORD DirectoryError = 0;
 
-// Each save file is written in pieces of at most this many bytes.
+// A log file is written in pieces of at most this many bytes.
 constexpr DWORD WritePieceBytes = 1 << 20;
 // How many "_n" names a save tries before it gives up.
 constexpr int MaxNameAttempts = 100;
@@ -42,8 +42,8 @@ constexpr size_t ReasonUnits = 256;
 const wchar_t* AsWide(const char16_t* text) { return reinterpret_cast<const wchar_t*>(text); }
 const char16_t* AsUtf16(const wchar_t* text) { return reinterpret_cast<const char16_t*>(text); }
 
-// Appends what went wrong in words: the caller's text, then the system's
-// description of error in parentheses, without its final period.
+// Sets reason to what went wrong in words: the caller's text, then the
+// system's description of error in parentheses, without its final period.
 void SetReason(wchar_t* reason, const wchar_t* what, DWORD error) {
   CopyText(reason, ReasonUnits, what);
   wchar_t system[160] = {};
