@@ -10,6 +10,7 @@
 #include "app/main_window.h"
 #include "app/reports.h"
 #include "base/bounded_text.h"
+#include "graph/playback_graph.h"
 #include "messages/message_route.h"
 #include "messages/user_messages.h"
 #include "options/options_file.h"
@@ -214,6 +215,9 @@ AppContext::AppContext(HINSTANCE instance, SharedState* shared) {
   TheApp = this;
 
   if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &WorkArea, 0)) WorkArea = RECT{};
+
+  Graph = new (std::nothrow) PlaybackGraph(Instance, Shared);
+  TheGraph = Graph;
 
   WindowPositions = DefaultWindowPositions;
   if (ReadOptionsFile(&WindowPositions) == 0) {
