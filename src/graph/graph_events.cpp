@@ -1,14 +1,41 @@
 // The hidden "Graph Events" window: the filter graph posts GraphEventMessage
-// to it whenever events wait in its queue.
+// to it whenever events wait in its queue. The one event acted on is the end
+// of the stream while playing: the video is parked on the end position with
+// the controls in their end state, as the End of File button does.
+#include "app/main_window.h"
+#include "controls/playback_controls.h"
 #include "graph/playback_graph.h"
+#include "graph/transport.h"
+
+namespace {
+
+void OnEndOfStream() {
+  uint32_t after = 0, before = 0;
+  Transport(TransportSeekEnd, &after, &before);  // also makes a second completion count for nothing
+  StopFrameTimer();
+  EnableDisplayMenu(1);  // greyed only while playing
+  SetSliderPosition(OpenFrameCount);
+  ShowFrameNumber(OpenFrameCount, 1);
+  PlaybackState = TransportSeekEnd;
+  EnablePlaybackControls(TransportSeekEnd, after, before);
+}
+
+// Takes every waiting event off the queue, freeing what each one carries.
+void DrainEvents() {
+  long code = 0;
+  LONG_PTR first = 0, second = 0;
+  while (TheGraph->MediaEvents != nullptr &&
+         SUCCEEDED(TheGraph->MediaEvents->GetEvent(&code, &first, &second, 0))) {
+    TheGraph->MediaEvents->FreeEventParams(code, first, second);
+    if (code == EC_COMPLETE && LastTransportCommand == TransportRun) OnEndOfStream();
+  }
+}
+
+}  // namespace
 
 LRESULT CALLBACK GraphEventsProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message != GraphEventMessage) return DefWindowProcW(window, message, wParam, lParam);
   if (TheGraph == nullptr || TheGraph->MediaEvents == nullptr) return E_UNEXPECTED;
-  long code = 0;
-  LONG_PTR first = 0, second = 0;
-  while (TheGraph->MediaEvents != nullptr && SUCCEEDED(TheGraph->MediaEvents->GetEvent(&code, &first, &second, 0))) {
-    TheGraph->MediaEvents->FreeEventParams(code, first, second);
-  }
+  DrainEvents();
   return 1;
 }

@@ -1,0 +1,322 @@
+#include "playback_test_support.h"
+
+#include <windows.h>
+
+#include <commctrl.h>
+#include <objbase.h>
+
+#include <memory>
+#include <ostream>
+
+#include "app/app_context.h"
+#include "app/layout.h"
+#include "app/main_window.h"
+#include "controls/playback_controls.h"
+#include "frame_picture.h"
+#include "graph/playback_graph.h"
+#include "graph/transport.h"
+
+namespace {
+
+std::wstring ChosenPath;
+
+// The open dialog's stand-in: the user picks ChosenPath.
+HRESULT ChooseArrangedFile(wchar_t** path) {
+  const size_t bytes = (ChosenPath.size() + 1) * sizeof(wchar_t);
+  *path = static_cast<wchar_t*>(CoTaskMemAlloc(bytes));
+  memcpy(*path, ChosenPath.c_str(), bytes);
+  return S_OK;
+}
+
+// A clip window for the renderer when start-up made none: it asks the
+// renderer to draw the picture again whenever it is painted.
+LRESULT CALLBACK StandInClipProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_PAINT) {
+    if (TheGraph != nullptr && TheGraph->DisplayControl != nullptr) TheGraph->DisplayControl->RepaintVideo();
+    ValidateRect(window, nullptr);
+    return 0;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void MakeStandInClipWindow() {
+  WNDCLASSEXW windowClass = {};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.lpfnWndProc = StandInClipProc;
+  windowClass.hInstance = GetModuleHandleW(nullptr);
+  windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+  windowClass.lpszClassName = L"PlaybackTestClipWindow";
+  RegisterClassExW(&windowClass);
+  TheApp->ClipWindow = CreateWindowExW(0, L"PlaybackTestClipWindow", L"", WS_CHILD, 0, 0, 640, 480,
+                                       TheApp->MainWindow, nullptr, GetModuleHandleW(nullptr), nullptr);
+}
+
+void DisableNineControls() {
+  for (HWND control : {StartButton, PauseButton, BeginFileButton, BackOneFrameButton, ForwardOneFrameButton,
+                       EndFileButton, PreviousDroppedButton, NextDroppedButton, PositionSlider}) {
+    EnableWindow(control, FALSE);
+  }
+}
+
+// The playback window as start-up makes it, for a start-up that does not
+// make it itself: created, put into the no-file state, shown.
+void MakePlaybackWindowAsStartupDoes() {
+  ASSERT_EQ(1, CreatePlaybackControls(TheApp));
+  uint32_t after = 0, before = 0;
+  Transport(TransportNone, &after, &before);
+  StopFrameTimer();
+  SetSliderPosition(0);
+  PlaybackState = 10;
+  EnablePlaybackControls(10, after, before);
+  DisableNineControls();
+  SetWindowPos(TheApp->PlaybackWindow, HWND_NOTOPMOST, 0, 0, 636, 230, SWP_NOMOVE);
+  ShowWindow(TheApp->PlaybackWindow, SW_SHOW);
+  UpdateWindow(TheApp->PlaybackWindow);
+}
+
+// What File > Open does after the graph opened the file, for a main window
+// that does not carry it out itself.
+void FinishOpenAsMainWindowDoes() {
+  AppContext* app = TheApp;
+  if (TheGraph->DroppedFrameCount != 0) DroppedFramesControlOn = 1;
+  SendMessageW(PositionSlider, TBM_SETRANGEMIN, FALSE, 0);
+  SendMessageW(PositionSlider, TBM_SETRANGEMAX, FALSE, OpenFrameCount);
+  SendMessageW(PositionSlider, TBM_SETPAGESIZE, 0, 1);
+  SetSliderPosition(0);
+  uint32_t after = 0, before = 0;
+  Transport(TransportSeekStart, &after, &before);
+  StopFrameTimer();
+  SetSliderPosition(0);
+  ShowFrameNumber(0, 1);
+  PlaybackState = 2;
+  EnablePlaybackControls(2, after, before);
+  EnableWindow(StartButton, TRUE);
+  EnableWindow(PauseButton, FALSE);
+  EnableWindow(BeginFileButton, FALSE);
+  EnableWindow(BackOneFrameButton, FALSE);
+  EnableWindow(ForwardOneFrameButton, TRUE);
+  EnableWindow(EndFileButton, TRUE);
+  EnableWindow(PreviousDroppedButton, FALSE);
+  EnableWindow(NextDroppedButton, TheGraph->DroppedFrameCount != 0);
+  EnableWindow(PositionSlider, TRUE);
+  if (ClipHidden == 1) {
+    ShowWindow(app->ClipWindow, SW_SHOW);
+    ClipHidden = 0;
+  }
+  RECT r;
+  GetWindowRect(app->MainWindow, &r);
+  LayoutMainWindow(app->MainWindow, r.left, r.top,
+                   r.left + static_cast<int32_t>(app->Shared->VideoWidth) + ClipFrameWidth + MainFrameWidth,
+                   r.top + static_cast<int32_t>(app->Shared->VideoHeight) + ClipFrameHeight + MainFrameHeight);
+  if (DroppedFramesControlOn == 1) {  // the wide window with "<" and ">"
+    SetWindowPos(app->PlaybackWindow, HWND_NOTOPMOST, 0, 0, 842, 230, SWP_NOMOVE);
+    DestroyWindow(PositionSlider);
+    CreatePositionSlider(1);
+    SendMessageW(PositionSlider, TBM_SETRANGEMIN, FALSE, 0);
+    SendMessageW(PositionSlider, TBM_SETRANGEMAX, FALSE, OpenFrameCount);
+    SetSliderPosition(CurrentFramePosition());
+    SetWindowPos(StatusLine, nullptr, 0, 0, 820, 30, SWP_NOMOVE);
+  }
+}
+
+}  // namespace
+
+bool ControlStates::operator==(const ControlStates& o) const {
+  return Start == o.Start && Pause == o.Pause && Begin == o.Begin && Back == o.Back && Forward == o.Forward &&
+         End == o.End && Previous == o.Previous && Next == o.Next && Slider == o.Slider && Clip == o.Clip;
+}
+
+std::ostream& operator<<(std::ostream& out, const ControlStates& s) {
+  auto bit = [](bool b) { return b ? "1" : "0"; };
+  return out << "start " << bit(s.Start) << " pause " << bit(s.Pause) << " begin " << bit(s.Begin) << " back "
+             << bit(s.Back) << " forward " << bit(s.Forward) << " end " << bit(s.End) << " < "
+             << bit(s.Previous) << " > " << bit(s.Next) << " slider " << bit(s.Slider) << " clip "
+             << bit(s.Clip);
+}
+
+ControlStates PausedInside(bool after, bool before) {
+  return {true, false, true, true, true, true, before, after, true, true};
+}
+ControlStates AtFirstFrame(bool after) { return {true, false, false, false, true, true, false, after, true, true}; }
+ControlStates AtEnd() { return {false, false, true, true, false, false, true, false, true, false}; }
+ControlStates Playing() { return {false, true, false, false, false, false, false, false, false, true}; }
+ControlStates NoFile() { return {false, false, false, false, false, false, false, false, false, false}; }
+
+void PlaybackTest::SetUp() {
+  AppTest::SetUp();
+  ASSERT_EQ(0, StartResult());
+  if (TheGraph == nullptr) {  // a start-up that makes no graph: made here as it would
+    TheApp->Graph = new PlaybackGraph(TheApp->Instance, TheApp->Shared);
+    TheGraph = TheApp->Graph;
+  }
+  ChooseVideoFile = ChooseArrangedFile;
+  if (TheApp->ClipWindow == nullptr) MakeStandInClipWindow();
+  if (TheApp->PlaybackWindow == nullptr) MakePlaybackWindowAsStartupDoes();
+  // Nothing may cover the picture, which is read back from the screen.
+  SetWindowPos(TheApp->MessagesWindow, nullptr, 900, 700, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(TheApp->PlaybackWindow, nullptr, 100, 700, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(TheApp->MainWindow, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  Pump(30);
+}
+
+void PlaybackTest::TearDown() {
+  StopFrameTimer();
+  if (TheGraph != nullptr) TheGraph->CloseVideoFile();
+  AppTest::TearDown();
+}
+
+std::wstring PlaybackTest::MakeRecording(const std::wstring& name, const AviGenOptions& options) {
+  std::string error;
+  const std::vector<uint8_t> bytes = GenerateAviBytes(options, &error);
+  EXPECT_FALSE(bytes.empty()) << error;
+  const std::wstring path = WorkDir() + L"\\" + name;
+  WriteFileBytes(path, std::string(bytes.begin(), bytes.end()));
+  return path;
+}
+
+std::wstring PlaybackTest::MakeCaptureRecording(uint32_t frames, const std::vector<uint32_t>& dropped) {
+  AviGenOptions options;
+  options.FrameCount = frames;
+  options.DroppedFrames = dropped;
+  options.DropStyle = AviGenDropStyle::Repeat;
+  return MakeRecording(L"capture.avi", options);
+}
+
+void PlaybackTest::Open(const std::wstring& path) {
+  ChosenPath = path;
+  Command(TheApp->MainWindow, OpenId);
+  if (OpenFrameCount == 0) {
+    OpeningFile = 1;
+    const HRESULT opened = TheGraph->OpenVideoFile();
+    OpeningFile = 0;
+    ASSERT_EQ(S_OK, opened);
+    FinishOpenAsMainWindowDoes();
+  }
+  ASSERT_NE(0u, OpenFrameCount);
+  ASSERT_EQ(2, PlaybackState);
+  Pump(20);
+}
+
+void PlaybackTest::Click(HWND button) {
+  EXPECT_TRUE(IsWindowEnabled(button)) << "a user cannot press a disabled button";
+  SendMessageW(button, BM_CLICK, 0, 0);
+  Pump(5);
+}
+
+void PlaybackTest::Scroll(WORD code, uint32_t position) {
+  SendMessageW(PositionSlider, TBM_SETPOS, TRUE, position);
+  SendMessageW(TheApp->PlaybackWindow, WM_HSCROLL, MAKEWPARAM(code, 0), reinterpret_cast<LPARAM>(PositionSlider));
+  Pump(5);
+}
+
+ControlStates PlaybackTest::States() const {
+  auto on = [](HWND control) { return IsWindowEnabled(control) != FALSE; };
+  return {on(StartButton),        on(PauseButton),       on(BeginFileButton),
+          on(BackOneFrameButton), on(ForwardOneFrameButton), on(EndFileButton),
+          on(PreviousDroppedButton), on(NextDroppedButton), on(PositionSlider),
+          IsWindowVisible(TheApp->ClipWindow) != FALSE};
+}
+
+uint32_t PlaybackTest::SliderPosition() const {
+  return static_cast<uint32_t>(SendMessageW(PositionSlider, TBM_GETPOS, 0, 0));
+}
+
+std::wstring PlaybackTest::StatusText() const { return WindowTextOf(StatusLine); }
+
+namespace {
+
+// Test programs run side by side on one display, each with its main window in
+// the same place. While one of them reads its picture back from the screen it
+// holds this lock and keeps its main window above every other window.
+class ScreenReadback {
+ public:
+  ScreenReadback() : lock_(CreateMutexW(nullptr, FALSE, L"OrvoTestScreenReadback")) {
+    if (lock_ != nullptr) WaitForSingleObject(lock_, 10000);
+    SetWindowPos(TheApp->MainWindow, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  }
+  ~ScreenReadback() {
+    SetWindowPos(TheApp->MainWindow, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    if (lock_ != nullptr) {
+      ReleaseMutex(lock_);
+      CloseHandle(lock_);
+    }
+  }
+  ScreenReadback(const ScreenReadback&) = delete;
+  ScreenReadback& operator=(const ScreenReadback&) = delete;
+
+ private:
+  HANDLE lock_;
+};
+
+}  // namespace
+
+bool PlaybackTest::ShownFrame(uint32_t* frame) {
+  const int width = static_cast<int>(TheApp->Shared->DisplayWidth);
+  const int height = static_cast<int>(TheApp->Shared->DisplayHeight);
+  if (width <= 0 || height <= 0) return false;
+  std::unique_ptr<ScreenReadback> raised;
+  if (!screenHeld_) {
+    raised = std::make_unique<ScreenReadback>();
+    Pump(2);  // the picture drawn again where it was uncovered
+  }
+  POINT origin = {0, 0};
+  ClientToScreen(TheApp->ClipWindow, &origin);
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;  // top-down
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ previous = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY);
+  GdiFlush();
+  const bool found = ReadFrameCode(static_cast<const uint8_t*>(bits), static_cast<uint32_t>(width),
+                                   static_cast<uint32_t>(height), static_cast<std::ptrdiff_t>(width) * 4, 4, frame);
+  SelectObject(memory, previous);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return found;
+}
+
+void PlaybackTest::HoldScreen() {
+  static ScreenReadback* held = nullptr;  // until the process ends
+  if (held == nullptr) held = new ScreenReadback;
+  screenHeld_ = true;
+  Pump(20);
+}
+
+bool PlaybackTest::WaitForShownFrame(uint32_t frame) {
+  uint32_t shown = 0xFFFFFFFFu;
+  for (int attempt = 0; attempt < 200; ++attempt) {
+    if (ShownFrame(&shown) && shown == frame) return true;
+    // Another test program's window may have covered the picture, which the
+    // renderer does not draw again by itself under Wine.
+    if (attempt % 50 == 49) RedrawCurrentFrame();
+    Pump(10);
+  }
+  if (GetEnvironmentVariableW(L"ORVO_TEST_LINGER", nullptr, 0) != 0) Pump(8000);
+  ADD_FAILURE() << "the screen shows " << (ShownFrame(&shown) ? std::to_string(shown) : "no frame code")
+                << ", expected frame " << frame;
+  return false;
+}
+
+bool PlaybackTest::WaitForState(int state, int attempts) {
+  for (int attempt = 0; attempt < attempts && PlaybackState != state; ++attempt) Pump(25);
+  return PlaybackState == state;
+}
+
+std::wstring PlaybackTest::KeyLine(uint32_t frame) {
+  return std::wstring(49, L' ') + L"Key Frame Number:  " + std::to_wstring(frame);
+}
+std::wstring PlaybackTest::DroppedLine(uint32_t frame) {
+  return std::wstring(49, L' ') + L"Dropped Frame Number:  " + std::to_wstring(frame);
+}
+std::wstring PlaybackTest::PlainLine(uint32_t frame) {
+  return std::wstring(35, L' ') + L"Frame Number:  " + std::to_wstring(frame);
+}
