@@ -1,5 +1,7 @@
 #include "graph/playback_graph.h"
 
+#include "graph/color_control.h"
+
 #include <dvdmedia.h>
 
 #include "app/app_context.h"
@@ -85,11 +87,7 @@ PlaybackGraph::PlaybackGraph(HINSTANCE instance, SharedState* shared) {
   SetAviIndexConstants(IndexConstants);
 }
 
-int PlaybackGraph::FindColorControl() {
-  // The colour-control video effect is not hosted yet: brightness/contrast is
-  // not offered.
-  return 0;
-}
+int PlaybackGraph::FindColorControl() { return FindColorControlFilter(*this); }
 
 HRESULT PlaybackGraph::OpenVideoFile() {
   OpenFrameCount = TotalFrames;
