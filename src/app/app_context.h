@@ -50,6 +50,8 @@ struct AppContext {
   bool CreateMainWindow();
   bool CreateMessagesWindow();
   void CreateFonts();
+  void EnterNoFileState();
+  void DisableTransportControls();
   void SetWindowIcons();
   void ShowStartupWindows();
   void Fatal(const wchar_t* text);

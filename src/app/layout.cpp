@@ -1,6 +1,11 @@
 #include "app/layout.h"
 
+#include <commctrl.h>
+
 #include "app/app_context.h"
+#include "controls/playback_controls.h"
+#include "graph/playback_graph.h"
+#include "graph/transport.h"
 #include "options/window_positions.h"
 
 int InLayout = 0;
@@ -84,6 +89,31 @@ void PaintMainBackground() {
   }
   EndPaint(main, &paint);
   UpdateWindow(main);
+}
+
+void ResizePlaybackWindow(int wide) {
+  HWND window = TheApp->PlaybackWindow;
+  if (window == nullptr) return;
+  SetWindowPos(window, HWND_NOTOPMOST, 0, 0, wide != 0 ? 842 : 636, 230, SWP_NOMOVE);
+  ShowWindow(window, SW_SHOW);
+  UpdateWindow(window);
+}
+
+void RebuildPositionSlider(int wide) {
+  if (TheApp->PlaybackWindow == nullptr) return;
+  if (PositionSlider != nullptr) DestroyWindow(PositionSlider);
+  PositionSlider = nullptr;
+  CreatePositionSlider(wide);
+  if (PositionSlider == nullptr || OpenFrameCount == 0) return;
+  SendMessageW(PositionSlider, TBM_SETRANGEMIN, FALSE, 0);
+  SendMessageW(PositionSlider, TBM_SETRANGEMAX, FALSE, static_cast<LPARAM>(OpenFrameCount));
+  SendMessageW(PositionSlider, TBM_SETPOS, TRUE, static_cast<LPARAM>(CurrentFramePosition()));
+}
+
+void ResizeStatusLine(int wide) {
+  if (StatusLine == nullptr) return;
+  SetWindowPos(StatusLine, nullptr, 0, 0, wide != 0 ? 820 : 614, 30, SWP_NOMOVE | SWP_NOZORDER);
+  UpdateWindow(TheApp->PlaybackWindow);
 }
 
 namespace {

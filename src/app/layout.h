@@ -26,5 +26,11 @@ void ClampToWorkArea(HWND window, int32_t left, int32_t top, int32_t right, int3
 
 void PaintMainBackground();
 
+// The playback controls widen (842, slider and status line 820) while
+// Dropped Frames Control is on, and narrow again (636, 614) when it is off.
+void ResizePlaybackWindow(int wide);
+void RebuildPositionSlider(int wide);
+void ResizeStatusLine(int wide);
+
 // Copies the five windows' current positions into WindowPositions.
 void CaptureWindowPositions();

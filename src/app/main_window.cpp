@@ -1,9 +1,17 @@
 #include "app/main_window.h"
 
+#include <commctrl.h>
+
+
 #include "app/app_context.h"
 #include "app/layout.h"
 #include "app/reports.h"
 #include "base/bounded_text.h"
+#include "controls/brightness_contrast_window.h"
+#include "controls/display_windows.h"
+#include "controls/playback_controls.h"
+#include "graph/playback_graph.h"
+#include "graph/transport.h"
 #include "messages/user_messages.h"
 #include "options/options_file.h"
 
@@ -71,6 +79,9 @@ void BuildMenus() {
   AppendMenuW(app->FileMenu, MF_STRING, CloseId, L"Close");
   AppendMenuW(app->FileMenu, MF_STRING, InformationId, L"Information");
   AppendMenuW(app->FileMenu, MF_STRING, ExitId, L"Exit");
+  if (app->Graph != nullptr && app->Graph->ColorControlAvailable == 1) {
+    AppendMenuW(app->DisplayMenu, MF_STRING, BrightnessContrastId, L"Brightness/Contrast...");
+  }
   AppendMenuW(app->DisplayMenu, MF_STRING, MagnifyId, L"Magnify...");
   AppendMenuW(app->OptionsMenu, MF_STRING, SetWindowPositionsId, L"Set Window Positions");
   AppendMenuW(app->HelpMenu, MF_STRING, AboutId, L"About ORVO Video Playback");
@@ -90,22 +101,152 @@ void BuildMenus() {
   SetMenu(app->MessagesWindow, app->MessagesMenu);
 }
 
+namespace {
+
+// The nine playback controls, in the order start-up and the close disable them.
+void EnableAllPlaybackControls(BOOL enable) {
+  for (HWND control : {StartButton, PauseButton, BeginFileButton, BackOneFrameButton, ForwardOneFrameButton,
+                       EndFileButton, PreviousDroppedButton, NextDroppedButton, PositionSlider}) {
+    if (control != nullptr) EnableWindow(control, enable);
+  }
+}
+
+void ResetPlaybackWindowSize() {
+  HWND window = TheApp->PlaybackWindow;
+  if (window == nullptr) return;
+  SetWindowPos(window, HWND_NOTOPMOST, 0, 0, 636, 230, SWP_NOMOVE);
+  ShowWindow(window, SW_SHOW);
+  UpdateWindow(window);
+}
+
+}  // namespace
+
 void CloseFileAndReset() {
   AppContext* app = TheApp;
+  // The playback tick reads the graph's position from its own thread: it is
+  // stopped, and any tick in progress finished, before the graph goes away.
+  StopFrameTimer();
+  if (app->Graph != nullptr) app->Graph->CloseVideoFile();
+
+  ResetPlaybackWindowSize();
+  RebuildPositionSlider(0);
+  if (StatusLine != nullptr) SetWindowPos(StatusLine, nullptr, 0, 0, 614, 30, SWP_NOMOVE | SWP_NOZORDER);
+  if (app->PlaybackWindow != nullptr) UpdateWindow(app->PlaybackWindow);
+
   app->FileInfo.FilePath[0] = u'\0';
+  ResetBrightnessContrast();
+
+  if (app->Shared->MagnifyOn == 1) {
+    app->Shared->MagnifyOn = 0;
+    app->Shared->MagnifyLevel = 0;
+    if (app->Graph != nullptr) app->Graph->ApplyMagnify();
+    CheckMenuItem(app->DisplayMenu, MagnifyId, MF_BYCOMMAND | MF_UNCHECKED);
+    if (app->MagnifyWindow != nullptr) {
+      ShowWindow(app->MagnifyWindow, SW_HIDE);
+      UpdateWindow(app->MagnifyWindow);
+    }
+  }
+
   if (app->FileMenu != nullptr) {
     EnableMenuItem(app->FileMenu, CloseId, MF_BYCOMMAND | MF_GRAYED);
     EnableMenuItem(app->FileMenu, InformationId, MF_BYCOMMAND | MF_GRAYED);
   }
-  DroppedFramesControlOn = 0;
-  if (app->MainMenu != nullptr) {
-    EnableMenuItem(app->MainMenu, DisplayMenuPosition, MF_BYPOSITION | MF_GRAYED);
+  if (app->OptionsMenu != nullptr) {
+    EnableMenuItem(app->OptionsMenu, DroppedFramesControlId, MF_BYCOMMAND | MF_GRAYED);
+    CheckMenuItem(app->OptionsMenu, DroppedFramesControlId, MF_BYCOMMAND | MF_UNCHECKED);
+    if (GetMenuItemCount(app->OptionsMenu) == 2) {
+      DeleteMenu(app->OptionsMenu, DroppedFramesControlId, MF_BYCOMMAND);
+      DrawMenuBar(app->MainWindow);
+    }
   }
+  OpenFrameCount = 0;
+  DroppedFramesControlOn = 0;
+  if (app->MainMenu != nullptr) EnableMenuItem(app->MainMenu, DisplayMenuPosition, MF_BYPOSITION | MF_GRAYED);
+
+  uint32_t after = 0, before = 0;
+  Transport(TransportNone, &after, &before);
+  StopFrameTimer();
+  if (PositionSlider != nullptr) SendMessageW(PositionSlider, TBM_SETPOS, TRUE, 0);
   PlaybackState = 10;
+  EnablePlaybackControls(10, after, before);
+
+  EnableAllPlaybackControls(FALSE);
+  if (app->PlaybackWindow != nullptr) {
+    SetWindowPos(app->PlaybackWindow, HWND_NOTOPMOST, 0, 0, 636, 230, SWP_NOMOVE);
+    ShowWindow(app->PlaybackWindow, SW_SHOW);
+    UpdateWindow(app->PlaybackWindow);
+    UpdateWindow(app->PlaybackWindow);
+  }
+
   if (app->ClipWindow != nullptr) ShowWindow(app->ClipWindow, SW_HIDE);
   if (app->ScrollWindow != nullptr) ShowWindow(app->ScrollWindow, SW_HIDE);
   LayoutMainWindow(app->MainWindow, MainWindowX, MainWindowY, MainWindowX + MainWindowWidth,
                    MainWindowY + MainWindowHeight);
+  if (StatusLine != nullptr) SetWindowTextW(StatusLine, L" ");
+}
+
+HRESULT OpenFileFromMenu() {
+  AppContext* app = TheApp;
+  PlaybackGraph* graph = app->Graph;
+  OpeningFile = 1;
+  HRESULT result = graph != nullptr ? graph->OpenVideoFile() : E_ABORT;
+  if (SUCCEEDED(result)) {
+    EnableMenuItem(app->FileMenu, CloseId, MF_BYCOMMAND | MF_ENABLED);
+    EnableMenuItem(app->FileMenu, InformationId, MF_BYCOMMAND | MF_ENABLED);
+    EnableMenuItem(app->MainMenu, DisplayMenuPosition, MF_BYPOSITION | MF_ENABLED);
+
+    if (graph->DroppedFrameCount != 0) {
+      AppendMenuW(app->OptionsMenu, MF_STRING, DroppedFramesControlId, L"Dropped Frames Control");
+      DrawMenuBar(app->MainWindow);
+      CheckMenuItem(app->OptionsMenu, DroppedFramesControlId, MF_BYCOMMAND | MF_CHECKED);
+      DroppedFramesControlOn = 1;
+    }
+
+    if (PositionSlider != nullptr) {
+      SendMessageW(PositionSlider, TBM_SETRANGEMIN, FALSE, 0);
+      SendMessageW(PositionSlider, TBM_SETRANGEMAX, FALSE, static_cast<LPARAM>(OpenFrameCount));
+      SendMessageW(PositionSlider, TBM_SETPAGESIZE, 0, 1);
+      SendMessageW(PositionSlider, TBM_SETPOS, TRUE, 0);
+      UpdateWindow(PositionSlider);
+    }
+
+    uint32_t after = 0, before = 0;
+    Transport(TransportSeekStart, &after, &before);
+    StopFrameTimer();
+    if (PositionSlider != nullptr) SendMessageW(PositionSlider, TBM_SETPOS, TRUE, 0);
+    ShowFrameNumber(0, 1);
+    PlaybackState = 2;
+    EnablePlaybackControls(2, after, before);
+
+    const struct {
+      HWND control;
+      BOOL enabled;
+    } states[] = {
+        {StartButton, TRUE},          {PauseButton, FALSE},
+        {BeginFileButton, FALSE},     {BackOneFrameButton, FALSE},
+        {ForwardOneFrameButton, TRUE}, {EndFileButton, TRUE},
+        {PreviousDroppedButton, FALSE}, {NextDroppedButton, graph->DroppedFrameCount != 0},
+        {PositionSlider, TRUE},
+    };
+    for (const auto& state : states) {
+      if (state.control != nullptr) EnableWindow(state.control, state.enabled);
+    }
+
+    if (ClipHidden == 1 && app->ClipWindow != nullptr) {
+      ShowWindow(app->ClipWindow, SW_SHOW);
+      ClipHidden = 0;
+    }
+    if (app->PlaybackWindow != nullptr) UpdateWindow(app->PlaybackWindow);
+
+    RECT r;
+    GetWindowRect(app->MainWindow, &r);
+    LayoutMainWindow(app->MainWindow, r.left, r.top,
+                     r.left + static_cast<int32_t>(app->Shared->VideoWidth) + ClipFrameWidth + MainFrameWidth,
+                     r.top + static_cast<int32_t>(app->Shared->VideoHeight) + ClipFrameHeight + MainFrameHeight);
+    result = 0;
+  }
+  OpeningFile = 0;
+  return result;
 }
 
 namespace {
@@ -155,17 +296,118 @@ void OnAbout() {
   RouteUserMessage(L"to duplicate the error and include the error reported in User Messages\n", 0);
 }
 
+void OnFileOpen() {
+  AppContext* app = TheApp;
+  const HRESULT result = OpenFileFromMenu();
+  if (result == S_OK) {
+    app->FileInfo = app->Graph->FileInfo;
+    CopyText(MessageText, L"File \"");
+    AppendText(MessageText, reinterpret_cast<const wchar_t*>(app->FileInfo.FilePath));
+    AppendText(MessageText, L"\" is open for playback\r\nFile information:");
+    RouteUserMessage(MessageText, 1);
+    ReportFileInformation(app);
+    if (DroppedFramesControlOn == 1) {
+      ResizePlaybackWindow(1);
+      RebuildPositionSlider(1);
+      ResizeStatusLine(1);
+    }
+  } else if (result == E_ACCESSDENIED) {
+    RouteUserMessage(L"Unable to open AVI file - check file access permissions\r\n", 1);
+  } else if (result == E_ABORT) {
+    RouteUserMessage(L"Cancelled file open\r\n", 1);
+  } else if (result != HRESULT_FROM_WIN32(ERROR_NOT_FOUND)) {
+    RouteUserMessage(L"Unable to open AVI file for playback\r\n", 1);
+    app->FileInfo.FilePath[0] = u'\0';
+  }
+}
+
+void OnDroppedFramesControl() {
+  AppContext* app = TheApp;
+  DroppedFramesControlOn = DroppedFramesControlOn == 1 ? 0 : 1;
+  CheckMenuItem(app->OptionsMenu, DroppedFramesControlId,
+                MF_BYCOMMAND | (DroppedFramesControlOn == 1 ? MF_CHECKED : MF_UNCHECKED));
+  ResizePlaybackWindow(DroppedFramesControlOn);
+  RebuildPositionSlider(DroppedFramesControlOn);
+  ResizeStatusLine(DroppedFramesControlOn);
+
+  const uint32_t p = CurrentFramePosition();
+  if (DroppedFramesControlOn == 0 && !IsKeyFrame(p) && PlaybackState != 3) {
+    // Switched off on a dropped frame: move on to the next key frame.
+    uint32_t after = 0, before = 0;
+    const uint32_t q = static_cast<uint32_t>(Transport(TransportStepForward, &after, &before));
+    if (PositionSlider != nullptr) SendMessageW(PositionSlider, TBM_SETPOS, TRUE, static_cast<LPARAM>(q));
+    ShowFrameNumber(q, 1);
+    if (q != OpenFrameCount) {
+      PlaybackState = 4;
+      EnablePlaybackControls(4, after, before);
+      return;
+    }
+    // That was the end: only the backward controls stay.
+    const struct {
+      HWND control;
+      BOOL enabled;
+    } states[] = {
+        {StartButton, FALSE},         {PauseButton, FALSE},          {BeginFileButton, TRUE},
+        {BackOneFrameButton, TRUE},   {ForwardOneFrameButton, FALSE}, {EndFileButton, FALSE},
+        {PreviousDroppedButton, TRUE}, {NextDroppedButton, FALSE},    {PositionSlider, TRUE},
+    };
+    for (const auto& state : states) {
+      if (state.control != nullptr) EnableWindow(state.control, state.enabled);
+    }
+    if (app->ClipWindow != nullptr) ShowWindow(app->ClipWindow, SW_HIDE);
+    ClipHidden = 1;
+    if (app->PlaybackWindow != nullptr) UpdateWindow(app->PlaybackWindow);
+    return;
+  }
+  if (DroppedFramesControlOn == 0 && PlaybackState != 3) return;  // switched off on a key frame
+  // The label follows the frame: switched on over a dropped frame, the line
+  // says so rather than calling it a key frame.
+  ShowFrameNumber(p, IsKeyFrame(p) ? 1 : 0);
+}
+
+void OnMagnify() {
+  AppContext* app = TheApp;
+  app->Shared->MagnifyOn = app->Shared->MagnifyOn == 1 ? 0 : 1;
+  if (app->Shared->MagnifyOn == 0) {
+    CloseMagnify(1);
+    return;
+  }
+  CheckMenuItem(app->DisplayMenu, MagnifyId, MF_BYCOMMAND | MF_CHECKED);
+  for (HWND button : {app->MagnifyHalfButton, app->MagnifyThreeQuarterButton, app->MagnifyOneAndHalfButton,
+                      app->MagnifyDoubleButton}) {
+    if (button != nullptr) SendMessageW(button, BM_SETCHECK, BST_UNCHECKED, 0);
+  }
+  if (app->MagnifyNoneButton != nullptr) SendMessageW(app->MagnifyNoneButton, BM_SETCHECK, BST_CHECKED, 0);
+  if (app->MagnifyWindow != nullptr) {
+    ShowWindow(app->MagnifyWindow, SW_SHOW);
+    UpdateWindow(app->MagnifyWindow);
+    BringWindowToTop(app->MagnifyWindow);
+  }
+}
+
 void OnCommand(UINT id) {
   if (id >= OpenId && id <= ExitId) {
-    if (id == CloseId) {
+    if (id == OpenId) {
+      OnFileOpen();
+    } else if (id == CloseId) {
       OnFileClose();
     } else if (id == InformationId) {
       OnFileInformation();
-    } else if (id == ExitId) {
+    } else {
       CloseMainWindow();
     }
   } else if (id >= SetWindowPositionsId && id <= DroppedFramesControlId) {
-    if (id == SetWindowPositionsId) OnSetWindowPositions();
+    if (id == SetWindowPositionsId) {
+      OnSetWindowPositions();
+    } else {
+      OnDroppedFramesControl();
+    }
+  } else if (id >= BrightnessContrastId && id <= MagnifyId) {
+    if (id == MagnifyId) {
+      OnMagnify();
+    } else {
+      ToggleBrightnessContrast();
+    }
   } else if (id == AboutId) {
     OnAbout();
   }

@@ -31,6 +31,10 @@ extern uint32_t SaveMessagesAndClearId;     // 32803
 void AssignCommandIds();
 void BuildMenus();
 
+// File > Open: the dialog, the open and the switch to the file-open state.
+// 0 when a file was opened, else the open's failure code.
+HRESULT OpenFileFromMenu();
+
 // Tears the open file down and returns the interface to the no-file state.
 void CloseFileAndReset();
 

@@ -1,6 +1,7 @@
 // The entry's work and the start-up sequence of the application record.
 
 #include <objbase.h>
+#include <commctrl.h>
 
 #include <initializer_list>
 #include <new>
@@ -10,7 +11,11 @@
 #include "app/main_window.h"
 #include "app/reports.h"
 #include "base/bounded_text.h"
+#include "controls/brightness_contrast_window.h"
+#include "controls/display_windows.h"
+#include "controls/playback_controls.h"
 #include "graph/playback_graph.h"
+#include "graph/transport.h"
 #include "messages/message_route.h"
 #include "messages/user_messages.h"
 #include "options/options_file.h"
@@ -158,6 +163,22 @@ void AppContext::CreateFonts() {
   }
 }
 
+void AppContext::EnterNoFileState() {
+  uint32_t after = 0, before = 0;
+  Transport(TransportNone, &after, &before);
+  StopFrameTimer();
+  if (PositionSlider != nullptr) SendMessageW(PositionSlider, TBM_SETPOS, TRUE, 0);
+  PlaybackState = 10;
+  EnablePlaybackControls(10, after, before);
+}
+
+void AppContext::DisableTransportControls() {
+  for (HWND control : {StartButton, PauseButton, BeginFileButton, BackOneFrameButton, ForwardOneFrameButton,
+                       EndFileButton, PreviousDroppedButton, NextDroppedButton, PositionSlider}) {
+    if (control != nullptr) EnableWindow(control, FALSE);
+  }
+}
+
 void AppContext::SetWindowIcons() {
   const HWND windows[] = {MainWindow, MessagesWindow, BrightnessContrastWindow, MagnifyWindow};
   if (Shared->LogoLargeIcon != nullptr) {
@@ -241,9 +262,27 @@ AppContext::AppContext(HINSTANCE instance, SharedState* shared) {
   ReportTimeZone();
   CreateFonts();
 
+  if (Forced(StartupStep::ClipWindow) || CreateClipWindow(this) == 0) {
+    Fatal(L"FATAL: cannot create display window");
+    return;
+  }
+  if (CreateScrollWindow(this) == 0) {
+    RouteUserMessage(L"WARNING: cannot create display scroll window; scrolling not enabled\r\n", 1);
+  }
+  if (Forced(StartupStep::PlaybackControls) || CreatePlaybackControls(this) == 0) {
+    Fatal(L"FATAL: cannot create playback controls");
+    return;
+  }
+  EnterNoFileState();
+  if (CreateBrightnessContrastWindow(this) == 0) {
+    RouteUserMessage(L"WARNING: cannot create brightness/contrast window\r\n", 1);
+  }
+  if (CreateMagnifyWindow(this) == 0) RouteUserMessage(L"WARNING: cannot create magnify window\r\n", 1);
+
   SetWindowIcons();
   AssignCommandIds();
   BuildMenus();
+  DisableTransportControls();
   ShowStartupWindows();
   FlushPendingMessages();
   StartingUp = 0;

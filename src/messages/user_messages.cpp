@@ -119,6 +119,10 @@ HRESULT CreateMessagesEdit(AppContext* app) {
 
   SendMessageW(edit, EM_SETSEL, 0, GetWindowTextLengthW(edit));
   SendMessageW(edit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L""));
+
+  // A rich edit control holds 32,767 characters unless told otherwise; the
+  // messages of a long session must never be turned away.
+  SendMessageW(edit, EM_EXLIMITTEXT, 0, 0x7FFFFFFE);
   return S_OK;
 }
 
