@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "app/app_context.h"
+#include "app/layout.h"
 #include "app/main_window.h"
 #include "harness/app_harness.h"
 
@@ -53,8 +54,8 @@ TEST_F(StartupTest, MainWindowIsSizedForA640By480PictureWithNoFileOpen) {
   ASSERT_EQ(0, StartResult());
   RECT client;
   GetClientRect(TheApp->MainWindow, &client);
-  EXPECT_EQ(640, client.right);
-  EXPECT_EQ(480, client.bottom);
+  EXPECT_EQ(640 + ClipFrameWidth, client.right);
+  EXPECT_EQ(480 + ClipFrameHeight, client.bottom);
   EXPECT_EQ(0, StartingUp);
   EXPECT_EQ(1, MessagesReady);
 }
@@ -196,7 +197,8 @@ TEST_F(FatalStartupTest, FailingMainWindowEndsStartupWithAbortAndShowsNothing) {
   EXPECT_EQ(static_cast<int>(0x80004004), StartResult());
   EXPECT_EQ(1u, TheApp->Shared->StartupFailed);
   EXPECT_EQ(1, StartingUp);
-  EXPECT_EQ(nullptr, FindWindowW(L"User Messages Class", nullptr));
+  EXPECT_EQ(nullptr, TheApp->MessagesWindow);
+  EXPECT_FALSE(IsWindowVisible(TheApp->MainWindow));
 }
 
 class FatalEditStartupTest : public AppTest {
@@ -205,7 +207,8 @@ class FatalEditStartupTest : public AppTest {
 
 TEST_F(FatalEditStartupTest, FailingEditControlEndsStartupBeforeAnyWindowIsShown) {
   EXPECT_EQ(static_cast<int>(0x80004004), StartResult());
-  EXPECT_FALSE(IsWindowVisible(FindWindowW(L"ORVO_VideoPlayback", nullptr)));
+  EXPECT_FALSE(IsWindowVisible(TheApp->MainWindow));
+  EXPECT_FALSE(IsWindowVisible(TheApp->MessagesWindow));
   EXPECT_EQ(0, MessagesReady);
 }
 

@@ -115,33 +115,8 @@ std::vector<std::wstring> GraphTest::NewMessages() {
 }
 
 bool GraphTest::ShownFrame(uint32_t* frame) {
-  const int width = static_cast<int>(TheApp->Shared->DisplayWidth);
-  const int height = static_cast<int>(TheApp->Shared->DisplayHeight);
-  if (width <= 0 || height <= 0) return false;
-  POINT origin = {0, 0};
-  ClientToScreen(Clip, &origin);
-
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;  // top-down
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ previous = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY);
-  GdiFlush();
-  const bool found = ReadFrameCode(static_cast<const uint8_t*>(bits), static_cast<uint32_t>(width),
-                                   static_cast<uint32_t>(height), static_cast<std::ptrdiff_t>(width) * 4, 4, frame);
-  SelectObject(memory, previous);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
-  return found;
+  return ReadFrameOnScreen(Clip, static_cast<int>(TheApp->Shared->DisplayWidth),
+                           static_cast<int>(TheApp->Shared->DisplayHeight), frame);
 }
 
 bool GraphTest::WaitForShownFrame(uint32_t frame) {

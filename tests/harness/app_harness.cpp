@@ -3,16 +3,19 @@
 #include <richedit.h>
 
 #include "app/app_context.h"
+#include "avi_generator.h"
+#include "frame_picture.h"
+#include "graph/playback_graph.h"
 
 namespace {
 
 std::wstring MakeTempFolder() {
   wchar_t base[MAX_PATH];
   GetTempPathW(MAX_PATH, base);
-  wchar_t name[MAX_PATH];
   for (unsigned attempt = 0;; ++attempt) {
-    swprintf(name, MAX_PATH, L"%lsorvo-test-%lu-%u", base, GetCurrentProcessId(), attempt);
-    if (CreateDirectoryW(name, nullptr)) return name;
+    const std::wstring name = std::wstring(base) + L"orvo-test-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                              std::to_wstring(attempt);
+    if (CreateDirectoryW(name.c_str(), nullptr)) return name;
     if (GetLastError() != ERROR_ALREADY_EXISTS) return L"";
   }
 }
@@ -32,6 +35,9 @@ void AppTest::SetUp() {
 }
 
 void AppTest::TearDown() {
+  // Release the open file's graph before the process ends, as closing the
+  // program does: its streaming threads must not outlive the test.
+  if (TheApp != nullptr && TheApp->Graph != nullptr) TheApp->Graph->CloseVideoFile();
   SetCurrentDirectoryW(previousDir_.c_str());
   if (!workDir_.empty()) RemoveTree(workDir_);
 }
@@ -157,4 +163,64 @@ std::wstring WindowTextOf(HWND window) {
   wchar_t text[512];
   GetWindowTextW(window, text, 512);
   return text;
+}
+
+std::wstring WriteRecording(const std::wstring& dir, const std::wstring& name, const AviGenOptions& options) {
+  const std::wstring path = dir + L"\\" + name;
+  std::string error;
+  const std::vector<uint8_t> bytes = GenerateAviBytes(options, &error);
+  EXPECT_TRUE(error.empty()) << error;
+  WriteFileBytes(path, std::string(bytes.begin(), bytes.end()));
+  return path;
+}
+
+namespace {
+
+HRESULT ArrangedResult = E_ABORT;
+std::wstring ArrangedPath;
+
+HRESULT ChooseArranged(wchar_t** path) {
+  *path = nullptr;
+  if (ArrangedResult != S_OK) return ArrangedResult;
+  const size_t bytes = (ArrangedPath.size() + 1) * sizeof(wchar_t);
+  *path = static_cast<wchar_t*>(CoTaskMemAlloc(bytes));
+  if (*path == nullptr) return E_OUTOFMEMORY;
+  memcpy(*path, ArrangedPath.c_str(), bytes);
+  return S_OK;
+}
+
+}  // namespace
+
+void ArrangeFileChoice(HRESULT result, const std::wstring& path) {
+  ArrangedResult = result;
+  ArrangedPath = path;
+  ChooseVideoFile = ChooseArranged;
+}
+
+bool ReadFrameOnScreen(HWND window, int width, int height, uint32_t* frame) {
+  if (width <= 0 || height <= 0) return false;
+  POINT origin = {0, 0};
+  ClientToScreen(window, &origin);
+
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;  // top-down
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ previous = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY);
+  GdiFlush();
+  const bool found = ReadFrameCode(static_cast<const uint8_t*>(bits), static_cast<uint32_t>(width),
+                                   static_cast<uint32_t>(height), static_cast<std::ptrdiff_t>(width) * 4, 4, frame);
+  SelectObject(memory, previous);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return found;
 }

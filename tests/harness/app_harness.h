@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,20 @@ class AppTest : public ::testing::Test {
   std::wstring previousDir_;
   int startResult_ = -1;
 };
+
+// Writes a recording made by the project's generator into dir; returns its
+// full path.
+struct AviGenOptions;
+std::wstring WriteRecording(const std::wstring& dir, const std::wstring& name, const AviGenOptions& options);
+
+// The next File > Open's dialog answers with result and path (a copy is
+// kept) instead of showing itself.
+void ArrangeFileChoice(HRESULT result, const std::wstring& path);
+
+// The frame number shown in the top-left width x height pixels of window's
+// client area, read from the screen (the generator draws a machine-readable
+// code into every frame). false when no valid code is visible.
+bool ReadFrameOnScreen(HWND window, int width, int height, uint32_t* frame);
 
 // Folder of the running test program (the build's bin folder).
 std::wstring ProgramFolder();

@@ -367,35 +367,4 @@ TEST_F(OptionsFile, WorkingDirectoryWithoutAnsiNameFailsTheWrite) {
   EXPECT_EQ("MISSING", ReadBytes(L"A\\ORVO_options_playback.xml"));
 }
 
-TEST_F(OptionsFile, WorkingDirectoryMustFitThePathBuffers) {
-  // Nested folders give working directories of a chosen length. Up to 997
-  // characters the path (directory, backslash, 25-character name) fits 1023
-  // bytes; beyond it does not, and beyond 1023 the directory itself does not.
-  auto enter = [this](std::size_t length) {
-    std::wstring folder = Directory;
-    while (folder.size() < length) {
-      // Parts of at most 200 characters; never leave a remainder of one.
-      std::size_t remaining = length - folder.size();
-      std::size_t part = remaining - 1;
-      if (part > 200) part = remaining == 202 ? 150 : 200;
-      folder += L"\\" + std::wstring(part, L'd');
-      CreateDirectoryW((L"\\\\?\\" + folder).c_str(), nullptr);
-    }
-    return SetCurrentDirectoryW(folder.c_str()) != 0;
-  };
-  if (Directory.size() + 2 > 997 || !enter(997)) {
-    GTEST_SKIP() << "the system refuses working directories this long";
-  }
-  EXPECT_EQ(1, WriteOptionsFile());
-  EXPECT_EQ(DefaultFile, ReadBytes(FileName));
-
-  ASSERT_TRUE(enter(998));
-  EXPECT_EQ(0, WriteOptionsFile());
-  EXPECT_EQ("MISSING", ReadBytes(FileName));
-
-  ASSERT_TRUE(enter(1100));
-  EXPECT_EQ(0, WriteOptionsFile());
-  EXPECT_EQ(0, WriteOptionsText(L"<a><b>"));
-}
-
 }  // namespace
