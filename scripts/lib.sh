@@ -104,6 +104,11 @@ orvo_start_wine() {
   fi
   wineserver -p </dev/null >/dev/null 2>&1 &
   wine wineboot </dev/null >/dev/null 2>&1 || true
+  # A crashing test must fail at once, not wait behind winedbg's dialog.
+  if [ ! -f "$WINEPREFIX/.orvo-no-crash-dialog" ]; then
+    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f </dev/null >/dev/null 2>&1 &&
+      touch "$WINEPREFIX/.orvo-no-crash-dialog"
+  fi
 }
 
 # Stops the server of this prefix only (never Wine processes by name).

@@ -10,7 +10,7 @@ once=0
 [ "${1:-}" = "--once" ] && once=1
 
 orvo_install_packages
-orvo_build_tree win64 OrvoVideoPlayback orvo_icons
+orvo_build_tree win64 OrvoVideoPlayback orvo_icons OrvoColorControl
 
 run_dir="$ORVO_BUILD/run"
 mkdir -p "$run_dir"
@@ -32,6 +32,7 @@ if [ -z "${DISPLAY:-}" ]; then
   own_display=1
 fi
 orvo_start_wine
+bash "$ORVO_ROOT/scripts/register-components.sh" "$ORVO_BUILD/win64/bin"
 
 cd "$run_dir"
 wine OrvoVideoPlayback.exe </dev/null >/dev/null 2>&1 &
