@@ -96,19 +96,29 @@ orvo_wine_env() {
 # caller's pipes open and each Wine process waits for them to wind down).
 orvo_start_wine() {
   orvo_wine_env
-  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  local attempt
+  for attempt in 1 2; do
+    [ -f "$WINEPREFIX/drive_c/windows/system32/kernel32.dll" ] && break
     orvo_log "creating Wine prefix $WINEPREFIX"
+    wineserver -k </dev/null >/dev/null 2>&1 || true
+    rm -rf "$WINEPREFIX"
     mkdir -p "$WINEPREFIX"
     wineboot -i </dev/null >/dev/null 2>&1 || true
     wineserver -w </dev/null >/dev/null 2>&1 || true
+  done
+  if [ ! -f "$WINEPREFIX/drive_c/windows/system32/kernel32.dll" ]; then
+    orvo_log "cannot create the Wine prefix $WINEPREFIX"
+    return 1
   fi
   wineserver -p </dev/null >/dev/null 2>&1 &
   wine wineboot </dev/null >/dev/null 2>&1 || true
   # A crashing test must fail at once, not wait behind winedbg's dialog.
   if [ ! -f "$WINEPREFIX/.orvo-no-crash-dialog" ]; then
-    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f </dev/null >/dev/null 2>&1 &&
+    if wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f </dev/null >/dev/null 2>&1; then
       touch "$WINEPREFIX/.orvo-no-crash-dialog"
+    fi
   fi
+  return 0
 }
 
 # Stops the server of this prefix only (never Wine processes by name).

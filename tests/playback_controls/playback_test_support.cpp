@@ -12,7 +12,6 @@
 #include "app/layout.h"
 #include "app/main_window.h"
 #include "controls/playback_controls.h"
-#include "frame_picture.h"
 #include "graph/playback_graph.h"
 #include "graph/transport.h"
 
@@ -259,29 +258,7 @@ bool PlaybackTest::ShownFrame(uint32_t* frame) {
     raised = std::make_unique<ScreenReadback>();
     Pump(2);  // the picture drawn again where it was uncovered
   }
-  POINT origin = {0, 0};
-  ClientToScreen(TheApp->ClipWindow, &origin);
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;  // top-down
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ previous = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY);
-  GdiFlush();
-  const bool found = ReadFrameCode(static_cast<const uint8_t*>(bits), static_cast<uint32_t>(width),
-                                   static_cast<uint32_t>(height), static_cast<std::ptrdiff_t>(width) * 4, 4, frame);
-  SelectObject(memory, previous);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
-  return found;
+  return ReadFrameOnScreen(TheApp->ClipWindow, width, height, frame);
 }
 
 void PlaybackTest::HoldScreen() {
