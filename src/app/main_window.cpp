@@ -103,11 +103,14 @@ void BuildMenus() {
 
 namespace {
 
-// The nine playback controls, in the order start-up and the close disable them.
-void EnableAllPlaybackControls(BOOL enable) {
-  for (HWND control : {StartButton, PauseButton, BeginFileButton, BackOneFrameButton, ForwardOneFrameButton,
-                       EndFileButton, PreviousDroppedButton, NextDroppedButton, PositionSlider}) {
-    if (control != nullptr) EnableWindow(control, enable);
+// Sets the nine playback controls directly, in their fixed order: Start,
+// Pause, Beginning, Back, Forward, End, "<", ">", slider.
+void SetPlaybackControls(const BOOL (&enabled)[9]) {
+  const HWND controls[9] = {StartButton,   PauseButton,           BeginFileButton,   BackOneFrameButton,
+                            ForwardOneFrameButton, EndFileButton, PreviousDroppedButton, NextDroppedButton,
+                            PositionSlider};
+  for (int i = 0; i < 9; ++i) {
+    if (controls[i] != nullptr) EnableWindow(controls[i], enabled[i]);
   }
 }
 
@@ -170,7 +173,7 @@ void CloseFileAndReset() {
   PlaybackState = 10;
   EnablePlaybackControls(10, after, before);
 
-  EnableAllPlaybackControls(FALSE);
+  SetPlaybackControls({FALSE, FALSE, FALSE, FALSE, FALSE, FALSE, FALSE, FALSE, FALSE});
   if (app->PlaybackWindow != nullptr) {
     SetWindowPos(app->PlaybackWindow, HWND_NOTOPMOST, 0, 0, 636, 230, SWP_NOMOVE);
     ShowWindow(app->PlaybackWindow, SW_SHOW);
@@ -218,19 +221,8 @@ HRESULT OpenFileFromMenu() {
     PlaybackState = 2;
     EnablePlaybackControls(2, after, before);
 
-    const struct {
-      HWND control;
-      BOOL enabled;
-    } states[] = {
-        {StartButton, TRUE},          {PauseButton, FALSE},
-        {BeginFileButton, FALSE},     {BackOneFrameButton, FALSE},
-        {ForwardOneFrameButton, TRUE}, {EndFileButton, TRUE},
-        {PreviousDroppedButton, FALSE}, {NextDroppedButton, graph->DroppedFrameCount != 0},
-        {PositionSlider, TRUE},
-    };
-    for (const auto& state : states) {
-      if (state.control != nullptr) EnableWindow(state.control, state.enabled);
-    }
+    const BOOL dropped = graph->DroppedFrameCount != 0 ? TRUE : FALSE;
+    SetPlaybackControls({TRUE, FALSE, FALSE, FALSE, TRUE, TRUE, FALSE, dropped, TRUE});
 
     if (ClipHidden == 1 && app->ClipWindow != nullptr) {
       ShowWindow(app->ClipWindow, SW_SHOW);
@@ -343,17 +335,7 @@ void OnDroppedFramesControl() {
       return;
     }
     // That was the end: only the backward controls stay.
-    const struct {
-      HWND control;
-      BOOL enabled;
-    } states[] = {
-        {StartButton, FALSE},         {PauseButton, FALSE},          {BeginFileButton, TRUE},
-        {BackOneFrameButton, TRUE},   {ForwardOneFrameButton, FALSE}, {EndFileButton, FALSE},
-        {PreviousDroppedButton, TRUE}, {NextDroppedButton, FALSE},    {PositionSlider, TRUE},
-    };
-    for (const auto& state : states) {
-      if (state.control != nullptr) EnableWindow(state.control, state.enabled);
-    }
+    SetPlaybackControls({FALSE, FALSE, TRUE, TRUE, FALSE, FALSE, TRUE, FALSE, TRUE});
     if (app->ClipWindow != nullptr) ShowWindow(app->ClipWindow, SW_HIDE);
     ClipHidden = 1;
     if (app->PlaybackWindow != nullptr) UpdateWindow(app->PlaybackWindow);

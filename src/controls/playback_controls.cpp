@@ -444,6 +444,14 @@ void StopFrameTimer() {
   delete RunningTick;  // no tick can be using it any more
   RunningTick = nullptr;
   ++TickGeneration;
+  // Positions already posted by the stopped tick would only be ignored; take
+  // them out of the queue, so that nothing of the tick is left behind (the
+  // message after a close would otherwise be one of them).
+  if (TheApp->PlaybackWindow != nullptr) {
+    MSG stale;
+    while (PeekMessageW(&stale, TheApp->PlaybackWindow, FrameTickMessage, FrameTickMessage, PM_REMOVE)) {
+    }
+  }
 }
 
 VOID CALLBACK FrameTimerTick(PVOID parameter, BOOLEAN) {
