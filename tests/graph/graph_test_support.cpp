@@ -8,21 +8,6 @@
 
 namespace {
 
-HRESULT StandInResult = S_OK;
-std::wstring StandInPath;
-bool StandInHasPath = false;
-
-// The open dialog's stand-in: answers as the test arranged.
-HRESULT ChooseArrangedFile(wchar_t** path) {
-  *path = nullptr;
-  if (StandInHasPath) {
-    const size_t bytes = (StandInPath.size() + 1) * sizeof(wchar_t);
-    *path = static_cast<wchar_t*>(CoTaskMemAlloc(bytes));
-    memcpy(*path, StandInPath.c_str(), bytes);
-  }
-  return StandInResult;
-}
-
 // The clip window as the program's own behaves for painting: the renderer
 // draws the picture again.
 LRESULT CALLBACK TestClipWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -40,7 +25,6 @@ void GraphTest::SetUp() {
   AppTest::SetUp();
   ASSERT_EQ(0, StartResult());
   ASSERT_NE(nullptr, TheGraph);
-  ChooseVideoFile = ChooseArrangedFile;
   ForcedGraphFailure = GraphStep::None;
 
   // Keep the User Messages window off the main window's client area, where
@@ -68,12 +52,7 @@ void GraphTest::TearDown() {
 }
 
 std::wstring GraphTest::MakeRecording(const std::wstring& name, const AviGenOptions& options) {
-  std::string error;
-  const std::vector<uint8_t> bytes = GenerateAviBytes(options, &error);
-  EXPECT_FALSE(bytes.empty()) << error;
-  const std::wstring path = WorkDir() + L"\\" + name;
-  WriteFileBytes(path, std::string(bytes.begin(), bytes.end()));
-  return path;
+  return WriteRecording(WorkDir(), name, options);
 }
 
 std::wstring GraphTest::MakeDroppedFramesRecording(const std::wstring& name) {
@@ -83,10 +62,7 @@ std::wstring GraphTest::MakeDroppedFramesRecording(const std::wstring& name) {
 }
 
 HRESULT GraphTest::OpenWithChoice(HRESULT result, const wchar_t* path) {
-  StandInResult = result;
-  StandInHasPath = path != nullptr;
-  StandInPath = path != nullptr ? path : L"";
-  ChooseVideoFile = ChooseArrangedFile;
+  ArrangeFileChoice(result, path);
   OpeningFile = 1;
   const HRESULT hr = TheGraph->OpenVideoFile();
   OpeningFile = 0;

@@ -177,23 +177,26 @@ std::wstring WriteRecording(const std::wstring& dir, const std::wstring& name, c
 namespace {
 
 HRESULT ArrangedResult = E_ABORT;
+bool ArrangedHasPath = false;
 std::wstring ArrangedPath;
 
 HRESULT ChooseArranged(wchar_t** path) {
   *path = nullptr;
-  if (ArrangedResult != S_OK) return ArrangedResult;
-  const size_t bytes = (ArrangedPath.size() + 1) * sizeof(wchar_t);
-  *path = static_cast<wchar_t*>(CoTaskMemAlloc(bytes));
-  if (*path == nullptr) return E_OUTOFMEMORY;
-  memcpy(*path, ArrangedPath.c_str(), bytes);
-  return S_OK;
+  if (ArrangedHasPath) {
+    const size_t bytes = (ArrangedPath.size() + 1) * sizeof(wchar_t);
+    *path = static_cast<wchar_t*>(CoTaskMemAlloc(bytes));
+    if (*path == nullptr) return E_OUTOFMEMORY;
+    memcpy(*path, ArrangedPath.c_str(), bytes);
+  }
+  return ArrangedResult;
 }
 
 }  // namespace
 
-void ArrangeFileChoice(HRESULT result, const std::wstring& path) {
+void ArrangeFileChoice(HRESULT result, const wchar_t* path) {
   ArrangedResult = result;
-  ArrangedPath = path;
+  ArrangedHasPath = path != nullptr;
+  ArrangedPath = path != nullptr ? path : L"";
   ChooseVideoFile = ChooseArranged;
 }
 

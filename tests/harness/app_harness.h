@@ -43,8 +43,9 @@ struct AviGenOptions;
 std::wstring WriteRecording(const std::wstring& dir, const std::wstring& name, const AviGenOptions& options);
 
 // The next File > Open's dialog answers with result and path (a copy is
-// kept) instead of showing itself.
-void ArrangeFileChoice(HRESULT result, const std::wstring& path);
+// kept) instead of showing itself; a null path answers with no path at all.
+void ArrangeFileChoice(HRESULT result, const wchar_t* path);
+inline void ArrangeFileChoice(HRESULT result, const std::wstring& path) { ArrangeFileChoice(result, path.c_str()); }
 
 // The frame number shown in the top-left width x height pixels of window's
 // client area, read from the screen (the generator draws a machine-readable

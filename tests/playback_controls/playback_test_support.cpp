@@ -15,111 +15,6 @@
 #include "graph/playback_graph.h"
 #include "graph/transport.h"
 
-namespace {
-
-std::wstring ChosenPath;
-
-// The open dialog's stand-in: the user picks ChosenPath.
-HRESULT ChooseArrangedFile(wchar_t** path) {
-  const size_t bytes = (ChosenPath.size() + 1) * sizeof(wchar_t);
-  *path = static_cast<wchar_t*>(CoTaskMemAlloc(bytes));
-  memcpy(*path, ChosenPath.c_str(), bytes);
-  return S_OK;
-}
-
-// A clip window for the renderer when start-up made none: it asks the
-// renderer to draw the picture again whenever it is painted.
-LRESULT CALLBACK StandInClipProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_PAINT) {
-    if (TheGraph != nullptr && TheGraph->DisplayControl != nullptr) TheGraph->DisplayControl->RepaintVideo();
-    ValidateRect(window, nullptr);
-    return 0;
-  }
-  return DefWindowProcW(window, message, wParam, lParam);
-}
-
-void MakeStandInClipWindow() {
-  WNDCLASSEXW windowClass = {};
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.lpfnWndProc = StandInClipProc;
-  windowClass.hInstance = GetModuleHandleW(nullptr);
-  windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-  windowClass.lpszClassName = L"PlaybackTestClipWindow";
-  RegisterClassExW(&windowClass);
-  TheApp->ClipWindow = CreateWindowExW(0, L"PlaybackTestClipWindow", L"", WS_CHILD, 0, 0, 640, 480,
-                                       TheApp->MainWindow, nullptr, GetModuleHandleW(nullptr), nullptr);
-}
-
-void DisableNineControls() {
-  for (HWND control : {StartButton, PauseButton, BeginFileButton, BackOneFrameButton, ForwardOneFrameButton,
-                       EndFileButton, PreviousDroppedButton, NextDroppedButton, PositionSlider}) {
-    EnableWindow(control, FALSE);
-  }
-}
-
-// The playback window as start-up makes it, for a start-up that does not
-// make it itself: created, put into the no-file state, shown.
-void MakePlaybackWindowAsStartupDoes() {
-  ASSERT_EQ(1, CreatePlaybackControls(TheApp));
-  uint32_t after = 0, before = 0;
-  Transport(TransportNone, &after, &before);
-  StopFrameTimer();
-  SetSliderPosition(0);
-  PlaybackState = 10;
-  EnablePlaybackControls(10, after, before);
-  DisableNineControls();
-  SetWindowPos(TheApp->PlaybackWindow, HWND_NOTOPMOST, 0, 0, 636, 230, SWP_NOMOVE);
-  ShowWindow(TheApp->PlaybackWindow, SW_SHOW);
-  UpdateWindow(TheApp->PlaybackWindow);
-}
-
-// What File > Open does after the graph opened the file, for a main window
-// that does not carry it out itself.
-void FinishOpenAsMainWindowDoes() {
-  AppContext* app = TheApp;
-  if (TheGraph->DroppedFrameCount != 0) DroppedFramesControlOn = 1;
-  SendMessageW(PositionSlider, TBM_SETRANGEMIN, FALSE, 0);
-  SendMessageW(PositionSlider, TBM_SETRANGEMAX, FALSE, OpenFrameCount);
-  SendMessageW(PositionSlider, TBM_SETPAGESIZE, 0, 1);
-  SetSliderPosition(0);
-  uint32_t after = 0, before = 0;
-  Transport(TransportSeekStart, &after, &before);
-  StopFrameTimer();
-  SetSliderPosition(0);
-  ShowFrameNumber(0, 1);
-  PlaybackState = 2;
-  EnablePlaybackControls(2, after, before);
-  EnableWindow(StartButton, TRUE);
-  EnableWindow(PauseButton, FALSE);
-  EnableWindow(BeginFileButton, FALSE);
-  EnableWindow(BackOneFrameButton, FALSE);
-  EnableWindow(ForwardOneFrameButton, TRUE);
-  EnableWindow(EndFileButton, TRUE);
-  EnableWindow(PreviousDroppedButton, FALSE);
-  EnableWindow(NextDroppedButton, TheGraph->DroppedFrameCount != 0);
-  EnableWindow(PositionSlider, TRUE);
-  if (ClipHidden == 1) {
-    ShowWindow(app->ClipWindow, SW_SHOW);
-    ClipHidden = 0;
-  }
-  RECT r;
-  GetWindowRect(app->MainWindow, &r);
-  LayoutMainWindow(app->MainWindow, r.left, r.top,
-                   r.left + static_cast<int32_t>(app->Shared->VideoWidth) + ClipFrameWidth + MainFrameWidth,
-                   r.top + static_cast<int32_t>(app->Shared->VideoHeight) + ClipFrameHeight + MainFrameHeight);
-  if (DroppedFramesControlOn == 1) {  // the wide window with "<" and ">"
-    SetWindowPos(app->PlaybackWindow, HWND_NOTOPMOST, 0, 0, 842, 230, SWP_NOMOVE);
-    DestroyWindow(PositionSlider);
-    CreatePositionSlider(1);
-    SendMessageW(PositionSlider, TBM_SETRANGEMIN, FALSE, 0);
-    SendMessageW(PositionSlider, TBM_SETRANGEMAX, FALSE, OpenFrameCount);
-    SetSliderPosition(CurrentFramePosition());
-    SetWindowPos(StatusLine, nullptr, 0, 0, 820, 30, SWP_NOMOVE);
-  }
-}
-
-}  // namespace
-
 bool ControlStates::operator==(const ControlStates& o) const {
   return Start == o.Start && Pause == o.Pause && Begin == o.Begin && Back == o.Back && Forward == o.Forward &&
          End == o.End && Previous == o.Previous && Next == o.Next && Slider == o.Slider && Clip == o.Clip;
@@ -144,13 +39,6 @@ ControlStates NoFile() { return {false, false, false, false, false, false, false
 void PlaybackTest::SetUp() {
   AppTest::SetUp();
   ASSERT_EQ(0, StartResult());
-  if (TheGraph == nullptr) {  // a start-up that makes no graph: made here as it would
-    TheApp->Graph = new PlaybackGraph(TheApp->Instance, TheApp->Shared);
-    TheGraph = TheApp->Graph;
-  }
-  ChooseVideoFile = ChooseArrangedFile;
-  if (TheApp->ClipWindow == nullptr) MakeStandInClipWindow();
-  if (TheApp->PlaybackWindow == nullptr) MakePlaybackWindowAsStartupDoes();
   // Nothing may cover the picture, which is read back from the screen.
   SetWindowPos(TheApp->MessagesWindow, nullptr, 900, 700, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   SetWindowPos(TheApp->PlaybackWindow, nullptr, 100, 700, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -165,12 +53,7 @@ void PlaybackTest::TearDown() {
 }
 
 std::wstring PlaybackTest::MakeRecording(const std::wstring& name, const AviGenOptions& options) {
-  std::string error;
-  const std::vector<uint8_t> bytes = GenerateAviBytes(options, &error);
-  EXPECT_FALSE(bytes.empty()) << error;
-  const std::wstring path = WorkDir() + L"\\" + name;
-  WriteFileBytes(path, std::string(bytes.begin(), bytes.end()));
-  return path;
+  return WriteRecording(WorkDir(), name, options);
 }
 
 std::wstring PlaybackTest::MakeCaptureRecording(uint32_t frames, const std::vector<uint32_t>& dropped) {
@@ -182,15 +65,8 @@ std::wstring PlaybackTest::MakeCaptureRecording(uint32_t frames, const std::vect
 }
 
 void PlaybackTest::Open(const std::wstring& path) {
-  ChosenPath = path;
+  ArrangeFileChoice(S_OK, path);
   Command(TheApp->MainWindow, OpenId);
-  if (OpenFrameCount == 0) {
-    OpeningFile = 1;
-    const HRESULT opened = TheGraph->OpenVideoFile();
-    OpeningFile = 0;
-    ASSERT_EQ(S_OK, opened);
-    FinishOpenAsMainWindowDoes();
-  }
   ASSERT_NE(0u, OpenFrameCount);
   ASSERT_EQ(2, PlaybackState);
   Pump(20);
