@@ -156,6 +156,4 @@ int AviHeaderFuzzOne(const uint8_t* data, std::size_t size) {
   return 0;
 }
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
-  return AviHeaderFuzzOne(data, size);
-}
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) { return AviHeaderFuzzOne(data, size); }

@@ -28,8 +28,8 @@ struct Speed {
 // Runs frames until at least minSeconds of processor time have passed. The
 // processor-time figure is the one per core: it does not drop when other
 // programs share the machine.
-Speed Measure(const ColorFrameLayout& layout, const ColorSettings& settings,
-              const std::vector<uint8_t>& src, std::vector<uint8_t>& dst, double minSeconds) {
+Speed Measure(const ColorFrameLayout& layout, const ColorSettings& settings, const std::vector<uint8_t>& src,
+              std::vector<uint8_t>& dst, double minSeconds) {
   using Clock = std::chrono::steady_clock;
   const Clock::time_point wallStart = Clock::now();
   const std::clock_t cpuStart = std::clock();
@@ -57,15 +57,13 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: orvo-colorbench [SECONDS per measurement, default 1]\n");
     return 2;
   }
-  const FormatName formats[] = {{ColorPixelFormat::Rgb32, "RGB32"},
-                                {ColorPixelFormat::Rgb24, "RGB24"},
-                                {ColorPixelFormat::Yuy2, "YUY2"}};
+  const FormatName formats[] = {
+      {ColorPixelFormat::Rgb32, "RGB32"}, {ColorPixelFormat::Rgb24, "RGB24"}, {ColorPixelFormat::Yuy2, "YUY2"}};
   const ColorSettings effect{40, 30};
   const ColorSettings neutral{0, 0};
   std::printf("frame %dx%d, one thread\n", FrameWidth, FrameHeight);
   std::printf("Mpixel/s per second of processor time (elapsed time in brackets)\n");
-  std::printf("%-6s %22s %22s %10s\n", "format", "brightness+contrast", "neutral (copy)",
-              "ms/frame");
+  std::printf("%-6s %22s %22s %10s\n", "format", "brightness+contrast", "neutral (copy)", "ms/frame");
   for (const FormatName& f : formats) {
     ColorFrameLayout layout;
     if (!DescribeColorFrame(f.Format, FrameWidth, FrameHeight, &layout)) return 1;

@@ -28,15 +28,13 @@ const HRESULT NoMoreItems = static_cast<HRESULT>(DMO_E_NO_MORE_ITEMS);
 // a fixed sample size.
 const DWORD StreamFlags = 0x1 | 0x2 | 0x4;
 
-const DWORD InputBufferFlags = DMO_INPUT_DATA_BUFFERF_SYNCPOINT | DMO_INPUT_DATA_BUFFERF_TIME |
-                               DMO_INPUT_DATA_BUFFERF_TIMELENGTH;
+const DWORD InputBufferFlags =
+    DMO_INPUT_DATA_BUFFERF_SYNCPOINT | DMO_INPUT_DATA_BUFFERF_TIME | DMO_INPUT_DATA_BUFFERF_TIMELENGTH;
 
 // Holds a critical section for one scope.
 class Guard {
  public:
-  explicit Guard(CRITICAL_SECTION* section) : section_(section) {
-    EnterCriticalSection(section_);
-  }
+  explicit Guard(CRITICAL_SECTION* section) : section_(section) { EnterCriticalSection(section_); }
   ~Guard() { LeaveCriticalSection(section_); }
   Guard(const Guard&) = delete;
   Guard& operator=(const Guard&) = delete;
@@ -45,9 +43,7 @@ class Guard {
   CRITICAL_SECTION* section_;
 };
 
-bool SameKey(const PROPERTYKEY& a, const PROPERTYKEY& b) {
-  return a.pid == b.pid && IsEqualGUID(a.fmtid, b.fmtid);
-}
+bool SameKey(const PROPERTYKEY& a, const PROPERTYKEY& b) { return a.pid == b.pid && IsEqualGUID(a.fmtid, b.fmtid); }
 
 }  // namespace
 
@@ -62,8 +58,7 @@ HRESULT ColorControlDmo::Create(IUnknown* outer, IUnknown** inner) {
   return S_OK;
 }
 
-ColorControlDmo::ColorControlDmo(IUnknown* outer)
-    : inner_(this), outer_(outer != nullptr ? outer : &inner_) {
+ColorControlDmo::ColorControlDmo(IUnknown* outer) : inner_(this), outer_(outer != nullptr ? outer : &inner_) {
   InitializeCriticalSection(&lock_);
   ColorControlObjectCreated();
 }
@@ -103,9 +98,7 @@ STDMETHODIMP_(ULONG) ColorControlDmo::InnerUnknown::Release() {
   return static_cast<ULONG>(left);
 }
 
-STDMETHODIMP ColorControlDmo::QueryInterface(REFIID iid, void** out) {
-  return outer_->QueryInterface(iid, out);
-}
+STDMETHODIMP ColorControlDmo::QueryInterface(REFIID iid, void** out) { return outer_->QueryInterface(iid, out); }
 
 STDMETHODIMP_(ULONG) ColorControlDmo::AddRef() { return outer_->AddRef(); }
 
@@ -231,8 +224,7 @@ STDMETHODIMP ColorControlDmo::GetOutputCurrentType(DWORD stream, DMO_MEDIA_TYPE*
   return CopyType(outputType_, mt);
 }
 
-STDMETHODIMP ColorControlDmo::GetInputSizeInfo(DWORD stream, DWORD* size, DWORD* lookahead,
-                                               DWORD* alignment) {
+STDMETHODIMP ColorControlDmo::GetInputSizeInfo(DWORD stream, DWORD* size, DWORD* lookahead, DWORD* alignment) {
   if (stream != 0) return InvalidStream;
   if (size == nullptr || lookahead == nullptr || alignment == nullptr) return E_POINTER;
   Guard guard(&lock_);
@@ -303,8 +295,7 @@ STDMETHODIMP ColorControlDmo::GetInputStatus(DWORD stream, DWORD* flags) {
 // The frame is copied: the caller's buffer may be gone once this returns. A
 // buffer shorter than one frame (an empty chunk standing for a dropped frame,
 // or a cut one) holds no picture and gives no output (S_FALSE).
-STDMETHODIMP ColorControlDmo::ProcessInput(DWORD stream, IMediaBuffer* buffer, DWORD flags,
-                                           REFERENCE_TIME timestamp,
+STDMETHODIMP ColorControlDmo::ProcessInput(DWORD stream, IMediaBuffer* buffer, DWORD flags, REFERENCE_TIME timestamp,
                                            REFERENCE_TIME timelength) {
   if (stream != 0) return InvalidStream;
   if (buffer == nullptr) return E_POINTER;
@@ -336,8 +327,8 @@ STDMETHODIMP ColorControlDmo::ProcessInput(DWORD stream, IMediaBuffer* buffer, D
 // set on every call, its length whenever a frame is written. A frame that
 // cannot be delivered (no buffer with DISCARD_WHEN_NO_BUFFER, a buffer too
 // small, a failing buffer) is dropped, so that the next input is accepted.
-STDMETHODIMP ColorControlDmo::ProcessOutput(DWORD flags, DWORD bufferCount,
-                                            DMO_OUTPUT_DATA_BUFFER* buffers, DWORD* status) {
+STDMETHODIMP ColorControlDmo::ProcessOutput(DWORD flags, DWORD bufferCount, DMO_OUTPUT_DATA_BUFFER* buffers,
+                                            DWORD* status) {
   if (status != nullptr) *status = 0;
   if (buffers == nullptr) return E_POINTER;
   if (bufferCount != 1) return E_INVALIDARG;
@@ -358,8 +349,7 @@ STDMETHODIMP ColorControlDmo::ProcessOutput(DWORD flags, DWORD bufferCount,
   HRESULT hr = out.pBuffer->GetBufferAndLength(&data, &length);
   if (SUCCEEDED(hr)) hr = out.pBuffer->GetMaxLength(&capacity);
   if (SUCCEEDED(hr) && (data == nullptr || capacity < layout_.FrameBytes)) hr = E_INVALIDARG;
-  if (SUCCEEDED(hr) && !ApplyColorControl(layout_, settings_, frame_.get(), frameCapacity_, data,
-                                          capacity)) {
+  if (SUCCEEDED(hr) && !ApplyColorControl(layout_, settings_, frame_.get(), frameCapacity_, data, capacity)) {
     hr = E_FAIL;
   }
   if (SUCCEEDED(hr)) hr = out.pBuffer->SetLength(layout_.FrameBytes);

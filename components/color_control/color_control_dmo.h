@@ -44,8 +44,7 @@ class ColorControlDmo final : public IMediaObject, public IPropertyStore {
   STDMETHODIMP SetOutputType(DWORD stream, const DMO_MEDIA_TYPE* mt, DWORD flags) override;
   STDMETHODIMP GetInputCurrentType(DWORD stream, DMO_MEDIA_TYPE* mt) override;
   STDMETHODIMP GetOutputCurrentType(DWORD stream, DMO_MEDIA_TYPE* mt) override;
-  STDMETHODIMP GetInputSizeInfo(DWORD stream, DWORD* size, DWORD* lookahead,
-                                DWORD* alignment) override;
+  STDMETHODIMP GetInputSizeInfo(DWORD stream, DWORD* size, DWORD* lookahead, DWORD* alignment) override;
   STDMETHODIMP GetOutputSizeInfo(DWORD stream, DWORD* size, DWORD* alignment) override;
   STDMETHODIMP GetInputMaxLatency(DWORD stream, REFERENCE_TIME* latency) override;
   STDMETHODIMP SetInputMaxLatency(DWORD stream, REFERENCE_TIME latency) override;
@@ -54,10 +53,9 @@ class ColorControlDmo final : public IMediaObject, public IPropertyStore {
   STDMETHODIMP AllocateStreamingResources() override;
   STDMETHODIMP FreeStreamingResources() override;
   STDMETHODIMP GetInputStatus(DWORD stream, DWORD* flags) override;
-  STDMETHODIMP ProcessInput(DWORD stream, IMediaBuffer* buffer, DWORD flags,
-                            REFERENCE_TIME timestamp, REFERENCE_TIME timelength) override;
-  STDMETHODIMP ProcessOutput(DWORD flags, DWORD bufferCount, DMO_OUTPUT_DATA_BUFFER* buffers,
-                             DWORD* status) override;
+  STDMETHODIMP ProcessInput(DWORD stream, IMediaBuffer* buffer, DWORD flags, REFERENCE_TIME timestamp,
+                            REFERENCE_TIME timelength) override;
+  STDMETHODIMP ProcessOutput(DWORD flags, DWORD bufferCount, DMO_OUTPUT_DATA_BUFFER* buffers, DWORD* status) override;
   STDMETHODIMP Lock(LONG lock) override;
 
   // IPropertyStore: the brightness and contrast keys (color_control_ids.h).

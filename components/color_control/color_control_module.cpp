@@ -76,8 +76,7 @@ std::wstring ClassKeyPath() {
 
 HRESULT SetStringValue(HKEY key, const wchar_t* name, const std::wstring& value) {
   const DWORD bytes = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
-  const LONG result = RegSetValueExW(key, name, 0, REG_SZ,
-                                     reinterpret_cast<const BYTE*>(value.c_str()), bytes);
+  const LONG result = RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()), bytes);
   return HRESULT_FROM_WIN32(result);
 }
 
@@ -85,8 +84,7 @@ HRESULT SetStringValue(HKEY key, const wchar_t* name, const std::wstring& value)
 std::wstring ModulePath() {
   std::wstring path(MAX_PATH, L'\0');
   for (;;) {
-    const DWORD length =
-        GetModuleFileNameW(ColorControlModule, &path[0], static_cast<DWORD>(path.size()));
+    const DWORD length = GetModuleFileNameW(ColorControlModule, &path[0], static_cast<DWORD>(path.size()));
     if (length == 0) return std::wstring();
     if (length < path.size()) {
       path.resize(length);
@@ -101,14 +99,13 @@ std::wstring ModulePath() {
 // ThreadingModel = "Both".
 HRESULT RegisterComClass(const std::wstring& modulePath) {
   HKEY classKey = nullptr;
-  LONG result = RegCreateKeyExW(HKEY_CLASSES_ROOT, ClassKeyPath().c_str(), 0, nullptr, 0,
-                                KEY_WRITE, nullptr, &classKey, nullptr);
+  LONG result =
+      RegCreateKeyExW(HKEY_CLASSES_ROOT, ClassKeyPath().c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &classKey, nullptr);
   if (result != ERROR_SUCCESS) return HRESULT_FROM_WIN32(result);
   HRESULT hr = SetStringValue(classKey, nullptr, ColorControlName);
   HKEY serverKey = nullptr;
   if (SUCCEEDED(hr)) {
-    result = RegCreateKeyExW(classKey, L"InprocServer32", 0, nullptr, 0, KEY_WRITE, nullptr,
-                             &serverKey, nullptr);
+    result = RegCreateKeyExW(classKey, L"InprocServer32", 0, nullptr, 0, KEY_WRITE, nullptr, &serverKey, nullptr);
     hr = HRESULT_FROM_WIN32(result);
   }
   if (SUCCEEDED(hr)) hr = SetStringValue(serverKey, nullptr, modulePath);
@@ -130,8 +127,8 @@ HRESULT RegisterDmo() {
     types[i].type = MEDIATYPE_Video;
     types[i].subtype = ColorSubtype(i);
   }
-  return DMORegister(ColorControlName, CLSID_OrvoColorControl, DMOCATEGORY_VIDEO_EFFECT, 0,
-                     ColorSubtypeCount, types, ColorSubtypeCount, types);
+  return DMORegister(ColorControlName, CLSID_OrvoColorControl, DMOCATEGORY_VIDEO_EFFECT, 0, ColorSubtypeCount, types,
+                     ColorSubtypeCount, types);
 }
 
 }  // namespace
@@ -155,9 +152,7 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
   return Factory.QueryInterface(iid, out);
 }
 
-STDAPI DllCanUnloadNow() {
-  return ObjectCount == 0 && ServerLocks == 0 ? S_OK : S_FALSE;
-}
+STDAPI DllCanUnloadNow() { return ObjectCount == 0 && ServerLocks == 0 ? S_OK : S_FALSE; }
 
 // Registers both or neither.
 STDAPI DllRegisterServer() {

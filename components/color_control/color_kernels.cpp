@@ -28,16 +28,19 @@ int RoundedQuotient(int numerator, int denominator) {
 
 uint32_t BytesPerPixel(ColorPixelFormat format) {
   switch (format) {
-    case ColorPixelFormat::Rgb32: return 4;
-    case ColorPixelFormat::Rgb24: return 3;
-    case ColorPixelFormat::Yuy2: return 2;
+    case ColorPixelFormat::Rgb32:
+      return 4;
+    case ColorPixelFormat::Rgb24:
+      return 3;
+    case ColorPixelFormat::Yuy2:
+      return 2;
   }
   return 0;
 }
 
 bool SameLayout(const ColorFrameLayout& a, const ColorFrameLayout& b) {
-  return a.Format == b.Format && a.Width == b.Width && a.Height == b.Height &&
-         a.RowBytes == b.RowBytes && a.Stride == b.Stride && a.FrameBytes == b.FrameBytes;
+  return a.Format == b.Format && a.Width == b.Width && a.Height == b.Height && a.RowBytes == b.RowBytes &&
+         a.Stride == b.Stride && a.FrameBytes == b.FrameBytes;
 }
 
 // Row kernels: n pixels from s to d through table t. s may equal d. Each
@@ -66,16 +69,11 @@ void MapRowYuy2(const uint8_t* s, uint8_t* d, uint32_t n, const uint8_t* t) {
 
 }  // namespace
 
-bool IsColorSettingInRange(int64_t value) {
-  return value >= ColorSettingMin && value <= ColorSettingMax;
-}
+bool IsColorSettingInRange(int64_t value) { return value >= ColorSettingMin && value <= ColorSettingMax; }
 
-bool IsNeutral(const ColorSettings& settings) {
-  return settings.Brightness == 0 && settings.Contrast == 0;
-}
+bool IsNeutral(const ColorSettings& settings) { return settings.Brightness == 0 && settings.Contrast == 0; }
 
-bool DescribeColorFrame(ColorPixelFormat format, int32_t width, int32_t height,
-                        ColorFrameLayout* layout) {
+bool DescribeColorFrame(ColorPixelFormat format, int32_t width, int32_t height, ColorFrameLayout* layout) {
   const uint32_t bytesPerPixel = BytesPerPixel(format);
   if (layout == nullptr || bytesPerPixel == 0 || width <= 0 || height == 0) return false;
   const uint64_t rows = height < 0 ? -static_cast<int64_t>(height) : height;
@@ -104,14 +102,13 @@ void BuildToneTable(const ColorSettings& settings, ColorToneTable* table) {
   }
 }
 
-bool ApplyColorControl(const ColorFrameLayout& layout, const ColorSettings& settings,
-                       const uint8_t* src, std::size_t srcBytes, uint8_t* dst,
-                       std::size_t dstBytes) {
+bool ApplyColorControl(const ColorFrameLayout& layout, const ColorSettings& settings, const uint8_t* src,
+                       std::size_t srcBytes, uint8_t* dst, std::size_t dstBytes) {
   if (src == nullptr || dst == nullptr) return false;
   ColorFrameLayout expected;
   if (layout.Height > static_cast<uint32_t>(INT32_MAX) ||
-      !DescribeColorFrame(layout.Format, static_cast<int32_t>(layout.Width),
-                          static_cast<int32_t>(layout.Height), &expected) ||
+      !DescribeColorFrame(layout.Format, static_cast<int32_t>(layout.Width), static_cast<int32_t>(layout.Height),
+                          &expected) ||
       !SameLayout(layout, expected)) {
     return false;
   }
@@ -130,9 +127,15 @@ bool ApplyColorControl(const ColorFrameLayout& layout, const ColorSettings& sett
     const uint8_t* s = src + offset;
     uint8_t* d = dst + offset;
     switch (layout.Format) {
-      case ColorPixelFormat::Rgb32: MapRowRgb32(s, d, layout.Width, table.Map); break;
-      case ColorPixelFormat::Rgb24: MapRowRgb24(s, d, layout.Width, table.Map); break;
-      case ColorPixelFormat::Yuy2: MapRowYuy2(s, d, layout.Width / 2, table.Map); break;
+      case ColorPixelFormat::Rgb32:
+        MapRowRgb32(s, d, layout.Width, table.Map);
+        break;
+      case ColorPixelFormat::Rgb24:
+        MapRowRgb24(s, d, layout.Width, table.Map);
+        break;
+      case ColorPixelFormat::Yuy2:
+        MapRowYuy2(s, d, layout.Width / 2, table.Map);
+        break;
     }
     if (padding != 0 && src != dst) std::memcpy(d + layout.RowBytes, s + layout.RowBytes, padding);
   }

@@ -61,8 +61,7 @@ constexpr uint32_t ColorMaxFrameBytes = 512u * 1024u * 1024u;
 // biHeight; a negative height means top-down rows). False, and layout left
 // alone, when the width is not positive, the height is 0, YUY2 has an odd
 // width, or the frame is larger than the limits above.
-bool DescribeColorFrame(ColorPixelFormat format, int32_t width, int32_t height,
-                        ColorFrameLayout* layout);
+bool DescribeColorFrame(ColorPixelFormat format, int32_t width, int32_t height, ColorFrameLayout* layout);
 
 // One output value for each input value of a channel.
 struct ColorToneTable {
@@ -79,6 +78,5 @@ void BuildToneTable(const ColorSettings& settings, ColorToneTable* table);
 // overlap otherwise. False, with nothing written, when a pointer is null,
 // the layout is not one DescribeColorFrame gives, or either buffer is
 // shorter than a frame.
-bool ApplyColorControl(const ColorFrameLayout& layout, const ColorSettings& settings,
-                       const uint8_t* src, std::size_t srcBytes, uint8_t* dst,
-                       std::size_t dstBytes);
+bool ApplyColorControl(const ColorFrameLayout& layout, const ColorSettings& settings, const uint8_t* src,
+                       std::size_t srcBytes, uint8_t* dst, std::size_t dstBytes);

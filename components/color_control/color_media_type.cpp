@@ -40,9 +40,7 @@ const BITMAPINFOHEADER* BitmapHeader(const DMO_MEDIA_TYPE& mt) {
 
 }  // namespace
 
-const GUID& ColorSubtype(DWORD index) {
-  return *Subtypes[index < ColorSubtypeCount ? index : 0].Subtype;
-}
+const GUID& ColorSubtype(DWORD index) { return *Subtypes[index < ColorSubtypeCount ? index : 0].Subtype; }
 
 bool DescribeVideoMediaType(const DMO_MEDIA_TYPE* mt, ColorFrameLayout* layout) {
   if (mt == nullptr || layout == nullptr) return false;
@@ -69,6 +67,5 @@ bool SameVideoMediaType(const DMO_MEDIA_TYPE& a, const DMO_MEDIA_TYPE& b) {
   const BITMAPINFOHEADER* headerB = BitmapHeader(b);
   return IsEqualGUID(a.subtype, b.subtype) && IsEqualGUID(a.formattype, b.formattype) &&
          headerA->biWidth == headerB->biWidth && headerA->biHeight == headerB->biHeight &&
-         headerA->biBitCount == headerB->biBitCount &&
-         headerA->biCompression == headerB->biCompression;
+         headerA->biBitCount == headerB->biBitCount && headerA->biCompression == headerB->biCompression;
 }

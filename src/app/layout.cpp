@@ -24,8 +24,7 @@ void PlaceVideo(const MainLayout& layout) {
   if (app->ClipWindow == nullptr) return;
   if (layout.Scrolling && app->ScrollWindow != nullptr) {
     if (GetParent(app->ClipWindow) != app->ScrollWindow) SetParent(app->ClipWindow, app->ScrollWindow);
-    SetWindowPos(app->ScrollWindow, HWND_NOTOPMOST, 0, 0, layout.ScrollWidth, layout.ScrollHeight,
-                 SWP_NOZORDER);
+    SetWindowPos(app->ScrollWindow, HWND_NOTOPMOST, 0, 0, layout.ScrollWidth, layout.ScrollHeight, SWP_NOZORDER);
     ShowWindow(app->ScrollWindow, SW_SHOW);
     UpdateWindow(app->ScrollWindow);
   } else {
@@ -53,8 +52,7 @@ void LayoutMainWindow(HWND window, int32_t left, int32_t top, int32_t right, int
   if (window == app->MainWindow) {
     const FrameMetrics frames = {MainFrameWidth, MainFrameHeight, ClipFrameWidth, ClipFrameHeight};
     const MainLayout layout =
-        ComputeMainLayout(requested, ToLayoutRect(WorkArea), frames,
-                          static_cast<int32_t>(app->Shared->DisplayWidth),
+        ComputeMainLayout(requested, ToLayoutRect(WorkArea), frames, static_cast<int32_t>(app->Shared->DisplayWidth),
                           static_cast<int32_t>(app->Shared->DisplayHeight));
     x = layout.X;
     y = layout.Y;

@@ -12,9 +12,8 @@ ClampedPosition ClampPosition(const LayoutRect& rect, const LayoutRect& workArea
   return {static_cast<int32_t>(x), static_cast<int32_t>(y)};
 }
 
-MainLayout ComputeMainLayout(const LayoutRect& requested, const LayoutRect& workArea,
-                             const FrameMetrics& frames, int32_t displayWidth,
-                             int32_t displayHeight) {
+MainLayout ComputeMainLayout(const LayoutRect& requested, const LayoutRect& workArea, const FrameMetrics& frames,
+                             int32_t displayWidth, int32_t displayHeight) {
   MainLayout layout = {};
   layout.X = requested.Left;
   layout.Y = requested.Top;
@@ -41,8 +40,7 @@ MainLayout ComputeMainLayout(const LayoutRect& requested, const LayoutRect& work
   layout.ScrollHeight = h - frames.MainFrameHeight;
   layout.VideoWidth = displayWidth + frames.ClipFrameWidth;
   layout.VideoHeight = displayHeight + frames.ClipFrameHeight;
-  layout.Scrolling = clipped || layout.VideoWidth > layout.ScrollWidth ||
-                     layout.VideoHeight > layout.ScrollHeight;
+  layout.Scrolling = clipped || layout.VideoWidth > layout.ScrollWidth || layout.VideoHeight > layout.ScrollHeight;
   return layout;
 }
 

@@ -12,9 +12,7 @@ struct LayoutRect {
 // The position the system reports for a minimised window.
 constexpr int32_t MinimisedPosition = -32000;
 
-inline bool IsMinimised(const LayoutRect& r) {
-  return r.Left == MinimisedPosition && r.Top == MinimisedPosition;
-}
+inline bool IsMinimised(const LayoutRect& r) { return r.Left == MinimisedPosition && r.Top == MinimisedPosition; }
 
 struct ClampedPosition {
   int32_t X, Y;
@@ -33,8 +31,8 @@ struct FrameMetrics {
 };
 
 struct MainLayout {
-  int32_t X, Y, Width, Height;  // the main window
-  bool Scrolling;               // the video goes into the scrolling host
+  int32_t X, Y, Width, Height;        // the main window
+  bool Scrolling;                     // the video goes into the scrolling host
   int32_t ScrollWidth, ScrollHeight;  // the host's size (the main client area)
   int32_t VideoWidth, VideoHeight;    // the clip window's size
 };
@@ -46,9 +44,8 @@ constexpr int32_t MainMinimumHeight = 300;
 // no larger than the work area (then placed at 0 on that axis), and the video
 // of displayWidth x displayHeight either directly inside or, when it does not
 // fit or the window was cut to the work area, inside the scrolling host.
-MainLayout ComputeMainLayout(const LayoutRect& requested, const LayoutRect& workArea,
-                             const FrameMetrics& frames, int32_t displayWidth,
-                             int32_t displayHeight);
+MainLayout ComputeMainLayout(const LayoutRect& requested, const LayoutRect& workArea, const FrameMetrics& frames,
+                             int32_t displayWidth, int32_t displayHeight);
 
 // The User Messages window may not be larger than the work area. Returns true
 // and cuts rect's right or bottom edge when it was.

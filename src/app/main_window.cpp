@@ -2,7 +2,6 @@
 
 #include <commctrl.h>
 
-
 #include "app/app_context.h"
 #include "app/layout.h"
 #include "app/reports.h"
@@ -106,9 +105,9 @@ namespace {
 // Sets the nine playback controls directly, in their fixed order: Start,
 // Pause, Beginning, Back, Forward, End, "<", ">", slider.
 void SetPlaybackControls(const BOOL (&enabled)[9]) {
-  const HWND controls[9] = {StartButton,   PauseButton,           BeginFileButton,   BackOneFrameButton,
-                            ForwardOneFrameButton, EndFileButton, PreviousDroppedButton, NextDroppedButton,
-                            PositionSlider};
+  const HWND controls[9] = {StartButton,           PauseButton,           BeginFileButton,
+                            BackOneFrameButton,    ForwardOneFrameButton, EndFileButton,
+                            PreviousDroppedButton, NextDroppedButton,     PositionSlider};
   for (int i = 0; i < 9; ++i) {
     if (controls[i] != nullptr) EnableWindow(controls[i], enabled[i]);
   }
@@ -252,8 +251,7 @@ void CloseMainWindow() {
 void OnFileInformation() {
   AppContext* app = TheApp;
   if (app->FileInfo.FilePath[0] == u'\0') {
-    RouteUserMessage(
-        L"INTERNAL ERROR: you should not be able to request file information when no file is open\t\n", 1);
+    RouteUserMessage(L"INTERNAL ERROR: you should not be able to request file information when no file is open\t\n", 1);
     return;
   }
   CopyText(MessageText, L"File information for  ");

@@ -16,17 +16,17 @@ extern int ClipHidden;
 extern int PlaybackState;
 
 // Menu command identifiers; fixed by AssignCommandIds at start-up.
-extern uint32_t SetWindowPositionsId;       // 32793
-extern uint32_t DroppedFramesControlId;     // 32794
-extern uint32_t OpenId;                     // 32795
-extern uint32_t CloseId;                    // 32796
-extern uint32_t InformationId;              // 32797
-extern uint32_t ExitId;                     // 32798
-extern uint32_t BrightnessContrastId;       // 32799
-extern uint32_t MagnifyId;                  // 32800
-extern uint32_t AboutId;                    // 32801
-extern uint32_t SaveMessagesId;             // 32802
-extern uint32_t SaveMessagesAndClearId;     // 32803
+extern uint32_t SetWindowPositionsId;    // 32793
+extern uint32_t DroppedFramesControlId;  // 32794
+extern uint32_t OpenId;                  // 32795
+extern uint32_t CloseId;                 // 32796
+extern uint32_t InformationId;           // 32797
+extern uint32_t ExitId;                  // 32798
+extern uint32_t BrightnessContrastId;    // 32799
+extern uint32_t MagnifyId;               // 32800
+extern uint32_t AboutId;                 // 32801
+extern uint32_t SaveMessagesId;          // 32802
+extern uint32_t SaveMessagesAndClearId;  // 32803
 
 void AssignCommandIds();
 void BuildMenus();

@@ -13,8 +13,7 @@ namespace {
 const wchar_t* Wide(const char16_t* text) { return reinterpret_cast<const wchar_t*>(text); }
 
 // One report line: its label, then the value (or fallback when it is empty).
-void PostReportLine(const wchar_t* label, const char16_t* value, const wchar_t* suffix,
-                    const wchar_t* whenEmpty) {
+void PostReportLine(const wchar_t* label, const char16_t* value, const wchar_t* suffix, const wchar_t* whenEmpty) {
   CopyText(MessageText, label);
   if (value[0] == u'\0' && whenEmpty != nullptr) {
     AppendText(MessageText, whenEmpty);
@@ -59,8 +58,7 @@ void ReportTimeZone() {
       AppendText(MessageText, L".  Transition dates to daylight savings are unknown or disabled.\r\n");
       break;
     case TIME_ZONE_ID_INVALID:
-      CopyText(MessageText,
-               L"Computer time zone is unknown.  You may only use local time and not use UTC time\r\n");
+      CopyText(MessageText, L"Computer time zone is unknown.  You may only use local time and not use UTC time\r\n");
       break;
     default:
       return;

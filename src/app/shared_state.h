@@ -8,9 +8,9 @@
 #include <cstdint>
 
 struct SharedState {
-  uint32_t StartupFailed;   // a FATAL start-up step failed: no message loop
-  uint32_t QuitRequested;   // the main window was closed: the loop ends
-  HICON LogoLargeIcon;      // each icon is null when its file did not load
+  uint32_t StartupFailed;  // a FATAL start-up step failed: no message loop
+  uint32_t QuitRequested;  // the main window was closed: the loop ends
+  HICON LogoLargeIcon;     // each icon is null when its file did not load
   HICON LogoSmallIcon;
   HICON StartIcon;
   HICON PauseIcon;
@@ -20,10 +20,10 @@ struct SharedState {
   HICON ForwardOneFrameIcon;
   uint32_t BrightnessContrastOn;
   uint32_t MagnifyOn;
-  uint32_t MagnifyLevel;    // 0 = no magnification
-  uint32_t VideoWidth;      // native frame size of the open file
+  uint32_t MagnifyLevel;  // 0 = no magnification
+  uint32_t VideoWidth;    // native frame size of the open file
   uint32_t VideoHeight;
-  uint32_t DisplayWidth;    // frame size as displayed; 0 with no file open
+  uint32_t DisplayWidth;  // frame size as displayed; 0 with no file open
   uint32_t DisplayHeight;
 };
 

@@ -119,20 +119,19 @@ void AppContext::Fatal(const wchar_t* text) {
 bool AppContext::CreateMainWindow() {
   RegisterWindowClass(CS_HREDRAW | CS_VREDRAW, ForwardMainWindowProc, Instance, MainWindowClass);
   if (Forced(StartupStep::MainWindow)) return false;
-  MainWindow = CreateWindowExW(0, MainWindowClass, ProgramTitle, WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX,
-                               WindowPositions.MainX, WindowPositions.MainY, 400, 400, nullptr,
-                               nullptr, Instance, nullptr);
+  MainWindow =
+      CreateWindowExW(0, MainWindowClass, ProgramTitle, WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX,
+                      WindowPositions.MainX, WindowPositions.MainY, 400, 400, nullptr, nullptr, Instance, nullptr);
   return MainWindow != nullptr;
 }
 
 bool AppContext::CreateMessagesWindow() {
-  RegisterWindowClass(CS_HREDRAW | CS_VREDRAW | CS_NOCLOSE, MessagesWindowProc, Instance,
-                      MessagesWindowClass);
+  RegisterWindowClass(CS_HREDRAW | CS_VREDRAW | CS_NOCLOSE, MessagesWindowProc, Instance, MessagesWindowClass);
   if (Forced(StartupStep::MessagesWindow)) return false;
-  MessagesWindow = CreateWindowExW(
-      0, MessagesWindowClass, L"User Messages", WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX,
-      WindowPositions.MessagesX, WindowPositions.MessagesY, WindowPositions.MessagesWidth,
-      WindowPositions.MessagesHeight, nullptr, nullptr, Instance, nullptr);
+  MessagesWindow = CreateWindowExW(0, MessagesWindowClass, L"User Messages",
+                                   WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX, WindowPositions.MessagesX,
+                                   WindowPositions.MessagesY, WindowPositions.MessagesWidth,
+                                   WindowPositions.MessagesHeight, nullptr, nullptr, Instance, nullptr);
   return MessagesWindow != nullptr;
 }
 
@@ -154,8 +153,7 @@ void AppContext::CreateFonts() {
       {&FontTahoma22, 22, L"Tahoma", 0, L"WARNING: cannot create Tahoma 22 font"},
       {&FontTahoma18, 18, L"Tahoma", 0, L"WARNING: cannot create Tahoma 18 font"},
       {&FontTahoma16, 16, L"Tahoma", 0, L"WARNING: cannot create Tahoma 16 font"},
-      {&FontCourierNew72Bold, 72, L"Courier New", FW_EXTRABOLD,
-       L"WARNING: cannot create Courier New 72 font"},
+      {&FontCourierNew72Bold, 72, L"Courier New", FW_EXTRABOLD, L"WARNING: cannot create Courier New 72 font"},
   };
   for (const FontSpec& spec : fonts) {
     *spec.font = CreateFontW(spec.height, 0, 0, 0, spec.weight, 0, 0, 0, 0, 0, 0, 0, 0, spec.face);
@@ -215,8 +213,7 @@ void AppContext::ShowStartupWindows() {
   MainWindowY = WindowPositions.MainY;
   MainWindowWidth = MainFrameWidth + ClipFrameWidth + 640;
   MainWindowHeight = MainFrameHeight + ClipFrameHeight + 480;
-  SetWindowPos(MainWindow, HWND_NOTOPMOST, MainWindowX, MainWindowY, MainWindowWidth,
-               MainWindowHeight, SWP_NOZORDER);
+  SetWindowPos(MainWindow, HWND_NOTOPMOST, MainWindowX, MainWindowY, MainWindowWidth, MainWindowHeight, SWP_NOZORDER);
 
   for (HWND window : {MessagesEdit, MainWindow, MessagesWindow, PlaybackWindow}) {
     if (window == nullptr) continue;

@@ -2,8 +2,7 @@
 
 #include <cstring>
 
-AviReadStatus AviMemoryByteSource::ReadAt(uint64_t offset, void* buffer, uint32_t count,
-                                          uint32_t* bytesRead) {
+AviReadStatus AviMemoryByteSource::ReadAt(uint64_t offset, void* buffer, uint32_t count, uint32_t* bytesRead) {
   *bytesRead = 0;
   if (offset >= Size) return AviReadStatus::Ok;
   uint64_t available = Size - offset;
@@ -54,8 +53,7 @@ bool AviStdioByteSource::Open(const char* path) {
   return File != nullptr;
 }
 
-AviReadStatus AviStdioByteSource::ReadAt(uint64_t offset, void* buffer, uint32_t count,
-                                         uint32_t* bytesRead) {
+AviReadStatus AviStdioByteSource::ReadAt(uint64_t offset, void* buffer, uint32_t count, uint32_t* bytesRead) {
   *bytesRead = 0;
   if (File == nullptr || !SeekTo(File, offset)) return AviReadStatus::SeekFailed;
   std::clearerr(File);
@@ -65,6 +63,4 @@ AviReadStatus AviStdioByteSource::ReadAt(uint64_t offset, void* buffer, uint32_t
   return AviReadStatus::Ok;
 }
 
-bool AviStdioByteSource::GetSize(uint64_t* size) {
-  return File != nullptr && SizeOf(File, size);
-}
+bool AviStdioByteSource::GetSize(uint64_t* size) { return File != nullptr && SizeOf(File, size); }

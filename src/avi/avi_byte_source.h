@@ -11,9 +11,9 @@
 #include <vector>
 
 enum class AviReadStatus {
-  Ok,           // *bytesRead bytes were read (fewer than asked at the end of the file)
-  SeekFailed,   // the position could not be set
-  ReadFailed,   // the read itself failed
+  Ok,          // *bytesRead bytes were read (fewer than asked at the end of the file)
+  SeekFailed,  // the position could not be set
+  ReadFailed,  // the read itself failed
 };
 
 class AviByteSource {
@@ -21,8 +21,7 @@ class AviByteSource {
   // Reads up to count bytes from the absolute position offset into buffer.
   // *bytesRead receives the number of bytes read: less than count only at the
   // end of the file. A position past the end is not a failure; it reads 0 bytes.
-  virtual AviReadStatus ReadAt(uint64_t offset, void* buffer, uint32_t count,
-                               uint32_t* bytesRead) = 0;
+  virtual AviReadStatus ReadAt(uint64_t offset, void* buffer, uint32_t count, uint32_t* bytesRead) = 0;
   // The size of the file in bytes; false when it cannot be learnt.
   virtual bool GetSize(uint64_t* size) = 0;
 
@@ -35,11 +34,9 @@ class AviByteSource {
 class AviMemoryByteSource final : public AviByteSource {
  public:
   AviMemoryByteSource(const uint8_t* data, std::size_t size) : Data(data), Size(size) {}
-  explicit AviMemoryByteSource(const std::vector<uint8_t>& bytes)
-      : Data(bytes.data()), Size(bytes.size()) {}
+  explicit AviMemoryByteSource(const std::vector<uint8_t>& bytes) : Data(bytes.data()), Size(bytes.size()) {}
 
-  AviReadStatus ReadAt(uint64_t offset, void* buffer, uint32_t count,
-                       uint32_t* bytesRead) override;
+  AviReadStatus ReadAt(uint64_t offset, void* buffer, uint32_t count, uint32_t* bytesRead) override;
   bool GetSize(uint64_t* size) override;
 
  private:
@@ -60,8 +57,7 @@ class AviStdioByteSource final : public AviByteSource {
   bool Open(const char* path);
   bool IsOpen() const { return File != nullptr; }
 
-  AviReadStatus ReadAt(uint64_t offset, void* buffer, uint32_t count,
-                       uint32_t* bytesRead) override;
+  AviReadStatus ReadAt(uint64_t offset, void* buffer, uint32_t count, uint32_t* bytesRead) override;
   bool GetSize(uint64_t* size) override;
 
  private:

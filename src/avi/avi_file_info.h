@@ -24,14 +24,14 @@ constexpr std::size_t AviCountTextUnits = 12;
 constexpr std::size_t AviFileSizeTextUnits = 28;
 
 struct AviFileInfo {
-  char16_t FilePath[AviFilePathUnits];              // full path of the open file
-  char16_t CodecName[AviCodecNameUnits];            // from the stream handler FOURCC
-  char16_t FrameSizeText[AviFrameSizeTextUnits];    // "720 x 576"
-  char16_t FrameRateText[AviFrameRateTextUnits];    // "29.97", "25.00", "unknown"
-  char16_t TotalFramesText[AviCountTextUnits];      // stream length, decimal
-  char16_t KeyFramesText[AviCountTextUnits];        // key-frame count or "unknown"
-  char16_t DroppedFramesText[AviCountTextUnits];    // dropped-frame count or "unknown"
-  char16_t FileSizeText[AviFileSizeTextUnits];      // grouped digits; empty when unknown
+  char16_t FilePath[AviFilePathUnits];            // full path of the open file
+  char16_t CodecName[AviCodecNameUnits];          // from the stream handler FOURCC
+  char16_t FrameSizeText[AviFrameSizeTextUnits];  // "720 x 576"
+  char16_t FrameRateText[AviFrameRateTextUnits];  // "29.97", "25.00", "unknown"
+  char16_t TotalFramesText[AviCountTextUnits];    // stream length, decimal
+  char16_t KeyFramesText[AviCountTextUnits];      // key-frame count or "unknown"
+  char16_t DroppedFramesText[AviCountTextUnits];  // dropped-frame count or "unknown"
+  char16_t FileSizeText[AviFileSizeTextUnits];    // grouped digits; empty when unknown
 };
 
 static_assert(std::is_trivially_copyable<AviFileInfo>::value,

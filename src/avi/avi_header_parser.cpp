@@ -37,24 +37,18 @@ constexpr uint32_t MaxFramesOfUnknownSize = 1u << 24;
 constexpr char CaptureProgramArtist[] = "ORVO Video Capture";
 
 constexpr uint32_t Fourcc(char a, char b, char c, char d) {
-  return static_cast<uint32_t>(static_cast<uint8_t>(a)) |
-         static_cast<uint32_t>(static_cast<uint8_t>(b)) << 8 |
-         static_cast<uint32_t>(static_cast<uint8_t>(c)) << 16 |
-         static_cast<uint32_t>(static_cast<uint8_t>(d)) << 24;
+  return static_cast<uint32_t>(static_cast<uint8_t>(a)) | static_cast<uint32_t>(static_cast<uint8_t>(b)) << 8 |
+         static_cast<uint32_t>(static_cast<uint8_t>(c)) << 16 | static_cast<uint32_t>(static_cast<uint8_t>(d)) << 24;
 }
 
-uint16_t U16At(const uint8_t* p) {
-  return static_cast<uint16_t>(p[0] | p[1] << 8);
-}
+uint16_t U16At(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
 
 uint32_t U32At(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-         static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
+  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
+         static_cast<uint32_t>(p[3]) << 24;
 }
 
-uint64_t U64At(const uint8_t* p) {
-  return static_cast<uint64_t>(U32At(p)) | static_cast<uint64_t>(U32At(p + 4)) << 32;
-}
+uint64_t U64At(const uint8_t* p) { return static_cast<uint64_t>(U32At(p)) | static_cast<uint64_t>(U32At(p + 4)) << 32; }
 
 void Report(const char16_t* text) { RouteMessage(text, 1); }
 
@@ -67,18 +61,15 @@ struct HeaderCheck {
 };
 
 const HeaderCheck HeaderChecks[] = {
-    {0, Fourcc('R', 'I', 'F', 'F'),
-     u"WARNING: AVI file header is not RIFF formatted; file open aborted\r\n"},
-    {8, Fourcc('A', 'V', 'I', ' '),
-     u"WARNING: AVI file header FOURCC code is not \"AVI \"; file open aborted\r\n"},
+    {0, Fourcc('R', 'I', 'F', 'F'), u"WARNING: AVI file header is not RIFF formatted; file open aborted\r\n"},
+    {8, Fourcc('A', 'V', 'I', ' '), u"WARNING: AVI file header FOURCC code is not \"AVI \"; file open aborted\r\n"},
     {12, Fourcc('L', 'I', 'S', 'T'),
      u"WARNING: AVI file header chunk is not followed by a LIST structure; file open aborted\r\n"},
     {20, Fourcc('h', 'd', 'r', 'l'),
      u"WARNING: AVI file header LIST structure list type is not \"hdrl\"; file open aborted\r\n"},
     {88, Fourcc('L', 'I', 'S', 'T'),
      u"WARNING: AVI file main header structure is not followed by a LIST structure; file open aborted\r\n"},
-    {96, Fourcc('s', 't', 'r', 'l'),
-     u"WARNING: LIST structure list type is not \"strl\"; file open aborted\r\n"},
+    {96, Fourcc('s', 't', 'r', 'l'), u"WARNING: LIST structure list type is not \"strl\"; file open aborted\r\n"},
     {100, Fourcc('s', 't', 'r', 'h'),
      u"WARNING: stream header structure FOURCC code is not \"strh\"; file open aborted\r\n"},
     {164, Fourcc('s', 't', 'r', 'f'),
@@ -97,10 +88,8 @@ constexpr uint32_t BitmapHeaderOffset = 172;
 
 const char16_t* const SizeUnknownInfo =
     u"INFO: cannot determine file size, thus cannot determine if file is created by ORVO Video Capture\r\n";
-const char16_t* const CaptureSeekFailed =
-    u"SEVERE: cannot set file pointer in file created by ORVO Video Capture\r\n";
-const char16_t* const CaptureReadFailed =
-    u"SEVERE: cannot read from file created by ORVO Video Capture\r\n";
+const char16_t* const CaptureSeekFailed = u"SEVERE: cannot set file pointer in file created by ORVO Video Capture\r\n";
+const char16_t* const CaptureReadFailed = u"SEVERE: cannot read from file created by ORVO Video Capture\r\n";
 const char16_t* const OpenedFileReadFailed = u"SEVERE: unable to read from the opened file\r\n";
 
 // Reads count bytes at offset for the index walk. The walk only reads ranges
@@ -154,9 +143,9 @@ void AppendKeyFlags(const uint8_t* entries, uint32_t n, uint32_t entrySize, uint
 // room reserved for slots entries) and counting key frames. Entries past the
 // end of the flag array end the walk: they have no slot and are not counted.
 // Returns 0 or AviParseReadFailed (message reported).
-int32_t WalkOpenDmlIndex(AviByteSource& source, const AviIndexConstants& constants,
-                         const uint8_t* superIndex, uint64_t superIndexPosition, uint64_t fileSize,
-                         std::size_t slots, std::vector<uint32_t>& flags, uint32_t& keyFrames) {
+int32_t WalkOpenDmlIndex(AviByteSource& source, const AviIndexConstants& constants, const uint8_t* superIndex,
+                         uint64_t superIndexPosition, uint64_t fileSize, std::size_t slots,
+                         std::vector<uint32_t>& flags, uint32_t& keyFrames) {
   const uint32_t superEntrySize = static_cast<uint16_t>(U16At(superIndex + 8) * 4u);
   const uint32_t superCount = U32At(superIndex + 12);
   if (superCount == 0) return AviParseSucceeded;
@@ -164,8 +153,7 @@ int32_t WalkOpenDmlIndex(AviByteSource& source, const AviIndexConstants& constan
   // An entry must hold the chunk offset (8 bytes) and size (4 bytes), and
   // every entry must lie inside the file.
   const uint64_t superEntries = superIndexPosition + constants.SuperIndexEntryOffset;
-  if (superEntrySize < 12 || superIndexPosition > fileSize ||
-      constants.SuperIndexEntryOffset > fileSize ||
+  if (superEntrySize < 12 || superIndexPosition > fileSize || constants.SuperIndexEntryOffset > fileSize ||
       !InsideFile(superEntries, static_cast<uint64_t>(superCount) * superEntrySize, fileSize)) {
     Report(CaptureReadFailed);
     return AviParseReadFailed;
@@ -181,8 +169,8 @@ int32_t WalkOpenDmlIndex(AviByteSource& source, const AviIndexConstants& constan
     const uint32_t inBlock = std::min(superPerBlock, superCount - first);
     const uint32_t blockBytes = inBlock * superEntrySize;
     superBlock.assign(static_cast<std::size_t>(blockBytes) + BufferSlack, 0);
-    if (!ReadIndexBytes(source, superEntries + static_cast<uint64_t>(first) * superEntrySize,
-                        superBlock.data(), blockBytes))
+    if (!ReadIndexBytes(source, superEntries + static_cast<uint64_t>(first) * superEntrySize, superBlock.data(),
+                        blockBytes))
       return AviParseReadFailed;
 
     for (uint32_t s = 0; s < inBlock; ++s) {
@@ -196,8 +184,7 @@ int32_t WalkOpenDmlIndex(AviByteSource& source, const AviIndexConstants& constan
       // The chunk's header fields as far as the chunk's own size reaches.
       std::memset(chunkHeader, 0, sizeof chunkHeader);
       const uint32_t headerBytes = std::min(chunkSize, StandardIndexHeaderSize);
-      if (headerBytes > 0 && !ReadIndexBytes(source, chunkOffset, chunkHeader, headerBytes))
-        return AviParseReadFailed;
+      if (headerBytes > 0 && !ReadIndexBytes(source, chunkOffset, chunkHeader, headerBytes)) return AviParseReadFailed;
       const uint32_t entrySize = static_cast<uint16_t>(U16At(chunkHeader + 8) * 4u);
       const uint32_t count = U32At(chunkHeader + 12);
       if (count == 0) continue;
@@ -215,12 +202,11 @@ int32_t WalkOpenDmlIndex(AviByteSource& source, const AviIndexConstants& constan
         const uint32_t bytes = n * entrySize;
         if (entryBlock.size() < static_cast<std::size_t>(bytes) + BufferSlack)
           entryBlock.assign(static_cast<std::size_t>(bytes) + BufferSlack, 0);
-        if (!ReadIndexBytes(source, entries + static_cast<uint64_t>(e0) * entrySize,
-                            entryBlock.data(), bytes))
+        if (!ReadIndexBytes(source, entries + static_cast<uint64_t>(e0) * entrySize, entryBlock.data(), bytes))
           return AviParseReadFailed;
         const std::size_t room = slots - flags.size();
-        AppendKeyFlags(entryBlock.data(), static_cast<uint32_t>(std::min<std::size_t>(n, room)),
-                       entrySize, delta, flags, keyFrames);
+        AppendKeyFlags(entryBlock.data(), static_cast<uint32_t>(std::min<std::size_t>(n, room)), entrySize, delta,
+                       flags, keyFrames);
         if (n >= room) return AviParseSucceeded;
       }
     }
@@ -230,8 +216,8 @@ int32_t WalkOpenDmlIndex(AviByteSource& source, const AviIndexConstants& constan
 
 }  // namespace
 
-int32_t ParseAviHeader(AviByteSource& source, const AviIndexConstants& constants,
-                       AviFileInfo& info, AviFrameFacts& facts, AviHeaderFacts& header) {
+int32_t ParseAviHeader(AviByteSource& source, const AviIndexConstants& constants, AviFileInfo& info,
+                       AviFrameFacts& facts, AviHeaderFacts& header) {
   // 1. Reset.
   std::memset(&info, 0, sizeof info);
   facts.DroppedFrameCount = 0;
@@ -291,8 +277,7 @@ int32_t ParseAviHeader(AviByteSource& source, const AviIndexConstants& constants
         // The buffer ends in zeros, so the compare stops inside it whatever
         // length the file gives.
         const uint32_t artistLength = U32At(chunk + 16);
-        if (std::strncmp(reinterpret_cast<const char*>(chunk + 20), CaptureProgramArtist,
-                         artistLength) == 0)
+        if (std::strncmp(reinterpret_cast<const char*>(chunk + 20), CaptureProgramArtist, artistLength) == 0)
           FromCaptureProgram = 1;
       }
     }
@@ -332,13 +317,12 @@ int32_t ParseAviHeader(AviByteSource& source, const AviIndexConstants& constants
     // and its fields must lie inside the header bytes read.
     const uint64_t superIndexPosition = BitmapHeaderOffset + static_cast<uint64_t>(U32At(h + BitmapHeaderOffset));
     int32_t walked = AviParseSucceeded;
-    if (superIndexPosition + 16 > headerBytes ||
-        U32At(h + superIndexPosition) != Fourcc('i', 'n', 'd', 'x')) {
+    if (superIndexPosition + 16 > headerBytes || U32At(h + superIndexPosition) != Fourcc('i', 'n', 'd', 'x')) {
       Report(u"SEVERE: problem reading FOURCC value in file created by ORVO Video Capture\r\n");
       walked = AviParseReadFailed;
     } else {
-      walked = WalkOpenDmlIndex(source, constants, h + superIndexPosition, superIndexPosition, fileSize,
-                                slots, flags, keyFrames);
+      walked = WalkOpenDmlIndex(source, constants, h + superIndexPosition, superIndexPosition, fileSize, slots, flags,
+                                keyFrames);
     }
     flags.resize(slots, 0);
     if (walked != AviParseSucceeded) return walked;

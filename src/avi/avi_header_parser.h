@@ -21,11 +21,11 @@ constexpr int32_t AviParseReadFailed = static_cast<int32_t>(0x8000FFFFu);  // E_
 
 // Frame facts of the open file, kept by the PlaybackGraph beside AviFileInfo.
 struct AviFrameFacts {
-  uint32_t TotalFrames = 0;     // the video stream header's length, in frames
-  uint32_t StreamLength = 0;    // the same; the dropped-frame arithmetic uses it
+  uint32_t TotalFrames = 0;       // the video stream header's length, in frames
+  uint32_t StreamLength = 0;      // the same; the dropped-frame arithmetic uses it
   int32_t DroppedFrameCount = 0;  // StreamLength minus the key-frame count; 0 unless
                                   // the file comes from the capture program
-  uint32_t KeyFrameCount = 0;   // key frames found (StreamLength for other files)
+  uint32_t KeyFrameCount = 0;     // key frames found (StreamLength for other files)
   // TotalFrames + 8 entries; entry i is 1 when frame i (from 0) is a key frame.
   // Files not written by the capture program have entries 0 to TotalFrames set.
   std::vector<uint32_t> KeyFrameFlags;
@@ -34,11 +34,11 @@ struct AviFrameFacts {
 // Header values besides the texts. The caller stores the frame width and
 // height into VideoWidth/DisplayWidth and VideoHeight/DisplayHeight.
 struct AviHeaderFacts {
-  uint32_t FrameWidth = 0;    // main header
-  uint32_t FrameHeight = 0;   // main header
-  uint32_t Rate = 0;          // first stream header
-  uint32_t Scale = 0;         // first stream header
-  uint32_t HandlerFourcc = 0; // first stream header
+  uint32_t FrameWidth = 0;     // main header
+  uint32_t FrameHeight = 0;    // main header
+  uint32_t Rate = 0;           // first stream header
+  uint32_t Scale = 0;          // first stream header
+  uint32_t HandlerFourcc = 0;  // first stream header
 };
 
 // Index layout constants, set once by the PlaybackGraph's construction
@@ -77,5 +77,5 @@ extern int FromCaptureProgram;
 //   neither written nor counted: the walk ends there.
 // Index entries are read in blocks of at most 1 MiB, so memory stays at the
 // flag array and one block whatever the index claims.
-int32_t ParseAviHeader(AviByteSource& source, const AviIndexConstants& constants,
-                       AviFileInfo& info, AviFrameFacts& facts, AviHeaderFacts& header);
+int32_t ParseAviHeader(AviByteSource& source, const AviIndexConstants& constants, AviFileInfo& info,
+                       AviFrameFacts& facts, AviHeaderFacts& header);

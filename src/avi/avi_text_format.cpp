@@ -60,11 +60,16 @@ bool FormatSignedText(char16_t* field, std::size_t capacity, int64_t value) {
 
 void FormatFrameRateText(char16_t* field, std::size_t capacity, uint32_t rate, uint32_t scale) {
   const char16_t* named = nullptr;
-  if (rate == 30000 && scale == 1001) named = u"29.97";
-  else if (rate == 10000000 && scale == 333333) named = u"30";
-  else if (rate == 10000000 && scale == 400000) named = u"25";
-  else if (rate == 2997 && scale == 100) named = u"29.97";
-  else if (scale == 0) named = u"unknown";
+  if (rate == 30000 && scale == 1001)
+    named = u"29.97";
+  else if (rate == 10000000 && scale == 333333)
+    named = u"30";
+  else if (rate == 10000000 && scale == 400000)
+    named = u"25";
+  else if (rate == 2997 && scale == 100)
+    named = u"29.97";
+  else if (scale == 0)
+    named = u"unknown";
   if (named != nullptr) {
     CopyFieldText(field, capacity, named);
     return;
@@ -90,16 +95,20 @@ void FormatFrameRate(AviFileInfo& info, uint32_t rate, uint32_t scale) {
 
 const char16_t* CodecNameForHandler(uint32_t handlerFourcc) {
   switch (handlerFourcc) {
-    case 0x32595559u: return u"NONE (YUY2 internal decoder)";   // "YUY2"
-    case 0x5347414Cu: return u"Lagarith Lossless Codec";        // "LAGS"
-    case 0x64737664u: return u"DV Video Encoder";               // "dvsd"
-    case 0x20424944u: return u"NONE (DIB internal decoder)";    // "DIB "
-    default: return u"Decompressor fourcc code: TBD";
+    case 0x32595559u:
+      return u"NONE (YUY2 internal decoder)";  // "YUY2"
+    case 0x5347414Cu:
+      return u"Lagarith Lossless Codec";  // "LAGS"
+    case 0x64737664u:
+      return u"DV Video Encoder";  // "dvsd"
+    case 0x20424944u:
+      return u"NONE (DIB internal decoder)";  // "DIB "
+    default:
+      return u"Decompressor fourcc code: TBD";
   }
 }
 
-bool FormatGroupedFileSize(char16_t* field, std::size_t capacity, uint64_t size,
-                           const char16_t* separator) {
+bool FormatGroupedFileSize(char16_t* field, std::size_t capacity, uint64_t size, const char16_t* separator) {
   char16_t digits[20];
   int n = DecimalDigits(size, digits);
   char16_t mark = separator != nullptr ? separator[0] : 0;

@@ -32,8 +32,7 @@ const char16_t* CodecNameForHandler(uint32_t handlerFourcc);
 // size in decimal with the first unit of separator after every third digit
 // from the right ("1,234,567" for ","); an empty separator groups nothing.
 // false (field empty) when the text does not fit.
-bool FormatGroupedFileSize(char16_t* field, std::size_t capacity, uint64_t size,
-                           const char16_t* separator);
+bool FormatGroupedFileSize(char16_t* field, std::size_t capacity, uint64_t size, const char16_t* separator);
 
 // Selects the user's default numeric locale for the process (it stays
 // selected) and returns the first character of its thousands separator, or 0

@@ -1,7 +1,6 @@
 #include "avi/handle_byte_source.h"
 
-AviReadStatus HandleByteSource::ReadAt(uint64_t offset, void* buffer, uint32_t count,
-                                       uint32_t* bytesRead) {
+AviReadStatus HandleByteSource::ReadAt(uint64_t offset, void* buffer, uint32_t count, uint32_t* bytesRead) {
   *bytesRead = 0;
   if (offset > static_cast<uint64_t>(MAXLONGLONG)) return AviReadStatus::SeekFailed;
   LARGE_INTEGER position;

@@ -61,8 +61,8 @@ void LayoutAroundPicture() {
 
 int CreateClipWindow(AppContext* app) {
   RegisterDisplayClass(L"OrvoVideoPlaybackClipWindow", ClipWindowProc, app->Instance, GRAY_BRUSH);
-  app->ClipWindow = CreateWindowExW(0, L"OrvoVideoPlaybackClipWindow", L"", WS_CHILD | WS_DLGFRAME, 0, 0, 400,
-                                    400, app->MainWindow, nullptr, app->Instance, nullptr);
+  app->ClipWindow = CreateWindowExW(0, L"OrvoVideoPlaybackClipWindow", L"", WS_CHILD | WS_DLGFRAME, 0, 0, 400, 400,
+                                    app->MainWindow, nullptr, app->Instance, nullptr);
   if (app->ClipWindow == nullptr) return 0;
   RECT outer, client;
   GetWindowRect(app->ClipWindow, &outer);
@@ -74,24 +74,23 @@ int CreateClipWindow(AppContext* app) {
 
 int CreateScrollWindow(AppContext* app) {
   RegisterDisplayClass(L"OrvoVideoScrollWindow", ScrollWindowProc, app->Instance, GRAY_BRUSH);
-  app->ScrollWindow = CreateWindowExW(0, L"OrvoVideoScrollWindow", L"",
-                                      WS_CHILD | WS_DLGFRAME | WS_HSCROLL | WS_VSCROLL, 0, 0, 100, 100,
-                                      app->MainWindow, nullptr, app->Instance, nullptr);
+  app->ScrollWindow =
+      CreateWindowExW(0, L"OrvoVideoScrollWindow", L"", WS_CHILD | WS_DLGFRAME | WS_HSCROLL | WS_VSCROLL, 0, 0, 100,
+                      100, app->MainWindow, nullptr, app->Instance, nullptr);
   return app->ScrollWindow != nullptr ? 1 : 0;
 }
 
 int CreateMagnifyWindow(AppContext* app) {
   RegisterDisplayClass(L"Magnify", MagnifyProc, app->Instance, LTGRAY_BRUSH);
   app->MagnifyWindow = CreateWindowExW(0, L"Magnify", L"Video Magnify", WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
-                                       WindowPositions.MagnifyX, WindowPositions.MagnifyY, 270, 230, nullptr,
-                                       nullptr, app->Instance, nullptr);
+                                       WindowPositions.MagnifyX, WindowPositions.MagnifyY, 270, 230, nullptr, nullptr,
+                                       app->Instance, nullptr);
   if (app->MagnifyWindow == nullptr) return 0;
   bool first = true;
   for (const MagnifyChoice& choice : MagnifyChoices) {
     const DWORD style = WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON | (first ? WS_GROUP : 0);
     HWND button = CreateWindowExW(0, L"BUTTON", choice.text, style, 50, choice.y, 100, 25, app->MagnifyWindow,
-                                  reinterpret_cast<HMENU>(static_cast<UINT_PTR>(choice.id)), app->Instance,
-                                  nullptr);
+                                  reinterpret_cast<HMENU>(static_cast<UINT_PTR>(choice.id)), app->Instance, nullptr);
     app->*choice.button = button;
     if (button != nullptr && FontTahoma20 != nullptr) {
       SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(FontTahoma20), TRUE);

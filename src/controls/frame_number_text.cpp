@@ -24,9 +24,8 @@ void AppendNumber(char16_t* buffer, std::size_t capacity, uint32_t value) {
 
 }  // namespace
 
-void ComposeFrameNumberText(char16_t* buffer, std::size_t capacity, uint32_t openFrameCount,
-                            uint32_t droppedFrameCount, int droppedFramesControlOn, uint32_t frame,
-                            int isKeyFrame) {
+void ComposeFrameNumberText(char16_t* buffer, std::size_t capacity, uint32_t openFrameCount, uint32_t droppedFrameCount,
+                            int droppedFramesControlOn, uint32_t frame, int isKeyFrame) {
   CopyText(buffer, capacity, u"");
   if (openFrameCount == 0) return;
   if (droppedFrameCount == 0) {

@@ -17,6 +17,5 @@ constexpr std::size_t FrameNumberTextUnits = 280;
 //   dropped frames, control on: 49 spaces, then "Key Frame Number:  " for a
 //   key frame or "Dropped Frame Number:  " otherwise.
 // The leading spaces centre the text in the line. Never writes past capacity.
-void ComposeFrameNumberText(char16_t* buffer, std::size_t capacity, uint32_t openFrameCount,
-                            uint32_t droppedFrameCount, int droppedFramesControlOn, uint32_t frame,
-                            int isKeyFrame);
+void ComposeFrameNumberText(char16_t* buffer, std::size_t capacity, uint32_t openFrameCount, uint32_t droppedFrameCount,
+                            int droppedFramesControlOn, uint32_t frame, int isKeyFrame);

@@ -53,10 +53,9 @@ void RegisterPlaybackClass(HINSTANCE instance) {
   RegisterClassExW(&windowClass);  // a failure shows when the window is created
 }
 
-HWND CreateChild(const wchar_t* className, const wchar_t* text, DWORD style, int x, int y, int width,
-                 int height) {
-  return CreateWindowExW(0, className, text, WS_CHILD | WS_VISIBLE | style, x, y, width, height,
-                         PlaybackWindow(), nullptr, TheApp->Instance, nullptr);
+HWND CreateChild(const wchar_t* className, const wchar_t* text, DWORD style, int x, int y, int width, int height) {
+  return CreateWindowExW(0, className, text, WS_CHILD | WS_VISIBLE | style, x, y, width, height, PlaybackWindow(),
+                         nullptr, TheApp->Instance, nullptr);
 }
 
 // A transport button: its icon when one was loaded, else its caption in
@@ -92,15 +91,14 @@ struct ControlsRow {
   Clip ClipWindow;
 };
 
-constexpr ControlsRow PlayingRow{false, true, false, false, false, false, Switch::Off, Switch::Off, false,
-                                 Clip::ShowAgain};
-constexpr ControlsRow PausedRow{true, false, true, true, true, true, Switch::IfBefore, Switch::IfAfter, true,
-                                Clip::ShowAgain};
-constexpr ControlsRow FirstFrameRow{true, false, false, false, true, true, Switch::Off, Switch::IfAfter, true,
-                                    Clip::ShowAgain};
+constexpr ControlsRow PlayingRow{false, true,        false,       false, false,
+                                 false, Switch::Off, Switch::Off, false, Clip::ShowAgain};
+constexpr ControlsRow PausedRow{true, false,          true, true, true, true, Switch::IfBefore, Switch::IfAfter,
+                                true, Clip::ShowAgain};
+constexpr ControlsRow FirstFrameRow{true, false,       false,           false, true,
+                                    true, Switch::Off, Switch::IfAfter, true,  Clip::ShowAgain};
 constexpr ControlsRow EndRow{false, false, true, true, false, false, Switch::On, Switch::Off, true, Clip::Hide};
-constexpr ControlsRow NoFileRow{false, false, false, false, false, false, Switch::Off, Switch::Off, false,
-                                Clip::Keep};
+constexpr ControlsRow NoFileRow{false, false, false, false, false, false, Switch::Off, Switch::Off, false, Clip::Keep};
 
 // The row of a state code, or null for the codes that change nothing.
 const ControlsRow* RowOf(int state) {
@@ -325,10 +323,9 @@ int CreatePlaybackControls(AppContext* app) {
   INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_BAR_CLASSES};
   InitCommonControlsEx(&controls);
   RegisterPlaybackClass(app->Instance);
-  app->PlaybackWindow =
-      CreateWindowExW(0, PlaybackClassName, L"Playback", WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
-                      WindowPositions.PlaybackX, WindowPositions.PlaybackY, NarrowWindowWidth, WindowHeight,
-                      nullptr, nullptr, app->Instance, nullptr);
+  app->PlaybackWindow = CreateWindowExW(0, PlaybackClassName, L"Playback", WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
+                                        WindowPositions.PlaybackX, WindowPositions.PlaybackY, NarrowWindowWidth,
+                                        WindowHeight, nullptr, nullptr, app->Instance, nullptr);
   if (app->PlaybackWindow == nullptr) return 0;
 
   const SharedState* shared = app->Shared;
@@ -352,9 +349,9 @@ int CreatePlaybackControls(AppContext* app) {
                            DroppedFramesControlOn != 0 ? WideLineWidth : NarrowLineWidth, 30);
   ShowFrameNumber(0, 1);
 
-  const HWND made[] = {StartButton,           PauseButton,   BeginFileButton,       BackOneFrameButton,
-                       ForwardOneFrameButton, EndFileButton, PreviousDroppedButton, NextDroppedButton,
-                       StatusLine};
+  const HWND made[] = {StartButton,           PauseButton,           BeginFileButton,
+                       BackOneFrameButton,    ForwardOneFrameButton, EndFileButton,
+                       PreviousDroppedButton, NextDroppedButton,     StatusLine};
   for (HWND control : made) {
     if (control == nullptr) return 0;
   }
@@ -362,8 +359,8 @@ int CreatePlaybackControls(AppContext* app) {
 }
 
 int CreatePositionSlider(int wide) {
-  PositionSlider = CreateChild(TRACKBAR_CLASSW, L"", TBS_HORZ | TBS_TOP, 3, 106,
-                               wide != 0 ? WideLineWidth : NarrowLineWidth, 50);
+  PositionSlider =
+      CreateChild(TRACKBAR_CLASSW, L"", TBS_HORZ | TBS_TOP, 3, 106, wide != 0 ? WideLineWidth : NarrowLineWidth, 50);
   if (PositionSlider == nullptr) return 0;
   SendMessageW(PositionSlider, TBM_SETPOS, TRUE, 0);
   SendMessageW(PositionSlider, TBM_SETPAGESIZE, 0, 1);
@@ -385,11 +382,10 @@ void EnablePlaybackControls(int state, uint32_t nonKeyAfter, uint32_t nonKeyBefo
 }
 
 void ShowFrameNumber(uint32_t frame, int isKeyFrame) {
-  const uint32_t dropped = TheGraph != nullptr && TheGraph->DroppedFrameCount > 0
-                               ? static_cast<uint32_t>(TheGraph->DroppedFrameCount)
-                               : 0;
-  ComposeFrameNumberText(reinterpret_cast<char16_t*>(FrameNumberText), FrameNumberTextUnits, OpenFrameCount,
-                         dropped, DroppedFramesControlOn, frame, isKeyFrame);
+  const uint32_t dropped =
+      TheGraph != nullptr && TheGraph->DroppedFrameCount > 0 ? static_cast<uint32_t>(TheGraph->DroppedFrameCount) : 0;
+  ComposeFrameNumberText(reinterpret_cast<char16_t*>(FrameNumberText), FrameNumberTextUnits, OpenFrameCount, dropped,
+                         DroppedFramesControlOn, frame, isKeyFrame);
   if (StatusLine == nullptr) return;
   SetWindowTextW(StatusLine, FrameNumberText);
   SendMessageW(StatusLine, WM_SETFONT, reinterpret_cast<WPARAM>(FontTahoma22), TRUE);
@@ -418,9 +414,8 @@ void StartFrameTimer() {
 
   HANDLE queue = CreateTimerQueue();
   HANDLE timer = nullptr;
-  if (queue == nullptr ||
-      !CreateTimerQueueTimer(&timer, queue, FrameTimerTick, tick, FrameTickMilliseconds, FrameTickMilliseconds,
-                             WT_EXECUTEDEFAULT)) {
+  if (queue == nullptr || !CreateTimerQueueTimer(&timer, queue, FrameTimerTick, tick, FrameTickMilliseconds,
+                                                 FrameTickMilliseconds, WT_EXECUTEDEFAULT)) {
     if (queue != nullptr) DeleteTimerQueueEx(queue, INVALID_HANDLE_VALUE);
     delete tick;
     return;
@@ -461,8 +456,7 @@ VOID CALLBACK FrameTimerTick(PVOID parameter, BOOLEAN) {
   LONGLONG position = 0;
   // A position that cannot be read is not shown; the next tick tries again.
   if (FAILED(tick->Seeking->GetCurrentPosition(&position))) return;
-  PostMessageW(tick->Window, FrameTickMessage, tick->Generation,
-               static_cast<LPARAM>(static_cast<uint32_t>(position)));
+  PostMessageW(tick->Window, FrameTickMessage, tick->Generation, static_cast<LPARAM>(static_cast<uint32_t>(position)));
 }
 
 LONG FrameTicksRun() { return InterlockedCompareExchange(&TicksRun, 0, 0); }

@@ -6,11 +6,11 @@
 
 // The scroll-bar request codes (the same numbers for both bars).
 enum ScrollRequest : int {
-  ScrollLineBack = 0,      // line left / line up
-  ScrollLineForward = 1,   // line right / line down
+  ScrollLineBack = 0,     // line left / line up
+  ScrollLineForward = 1,  // line right / line down
   ScrollPageBack = 2,
   ScrollPageForward = 3,
-  ScrollThumbPosition = 4, // the thumb was released at a position
+  ScrollThumbPosition = 4,  // the thumb was released at a position
 };
 
 constexpr int32_t ScrollLineStep = 5;

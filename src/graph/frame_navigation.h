@@ -15,10 +15,10 @@
 
 // The frame steps of the transport; the values are its command codes.
 enum class FrameStep : int {
-  NextKey = 4,          // forward to the next key frame, or to the end
-  PreviousKey = 5,      // back to the previous key frame, or to frame 0
-  NextNonKey = 8,       // forward to the next non-key frame, or to the end
-  PreviousNonKey = 9,   // back to the previous non-key frame, or to frame 0
+  NextKey = 4,         // forward to the next key frame, or to the end
+  PreviousKey = 5,     // back to the previous key frame, or to frame 0
+  NextNonKey = 8,      // forward to the next non-key frame, or to the end
+  PreviousNonKey = 9,  // back to the previous non-key frame, or to frame 0
 };
 
 struct FrameFlags {

@@ -40,9 +40,7 @@ class FrameSeeking final : public IMediaSeeking {
 
   // Capabilities, rate and preroll are the graph's own.
   STDMETHODIMP GetCapabilities(DWORD* capabilities) override { return Graph->GetCapabilities(capabilities); }
-  STDMETHODIMP CheckCapabilities(DWORD* capabilities) override {
-    return Graph->CheckCapabilities(capabilities);
-  }
+  STDMETHODIMP CheckCapabilities(DWORD* capabilities) override { return Graph->CheckCapabilities(capabilities); }
   STDMETHODIMP SetRate(double rate) override { return Graph->SetRate(rate); }
   STDMETHODIMP GetRate(double* rate) override { return Graph->GetRate(rate); }
   STDMETHODIMP GetPreroll(LONGLONG* preroll) override { return Graph->GetPreroll(preroll); }
@@ -191,8 +189,8 @@ class FrameSeeking final : public IMediaSeeking {
 
 }  // namespace
 
-HRESULT CreateFrameSeeking(IMediaSeeking* graphSeeking, uint32_t rate, uint32_t scale,
-                           uint32_t totalFrames, IMediaSeeking** result) {
+HRESULT CreateFrameSeeking(IMediaSeeking* graphSeeking, uint32_t rate, uint32_t scale, uint32_t totalFrames,
+                           IMediaSeeking** result) {
   if (result == nullptr) return E_POINTER;
   *result = nullptr;
   if (graphSeeking == nullptr) return E_POINTER;

@@ -24,8 +24,7 @@ void OnEndOfStream() {
 void DrainEvents() {
   long code = 0;
   LONG_PTR first = 0, second = 0;
-  while (TheGraph->MediaEvents != nullptr &&
-         SUCCEEDED(TheGraph->MediaEvents->GetEvent(&code, &first, &second, 0))) {
+  while (TheGraph->MediaEvents != nullptr && SUCCEEDED(TheGraph->MediaEvents->GetEvent(&code, &first, &second, 0))) {
     TheGraph->MediaEvents->FreeEventParams(code, first, second);
     if (code == EC_COMPLETE && LastTransportCommand == TransportRun) OnEndOfStream();
   }

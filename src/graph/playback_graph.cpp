@@ -61,21 +61,21 @@ void CreateEventsWindow(PlaybackGraph& graph) {
   windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   windowClass.lpszClassName = L"GraphEventsClass";
   RegisterClassExW(&windowClass);
-  graph.EventsWindow = CreateWindowExW(WS_EX_NOPARENTNOTIFY, L"GraphEventsClass", L"Graph Events", WS_BORDER, 0, 0,
-                                       100, 100, nullptr, nullptr, graph.Instance, nullptr);
+  graph.EventsWindow = CreateWindowExW(WS_EX_NOPARENTNOTIFY, L"GraphEventsClass", L"Graph Events", WS_BORDER, 0, 0, 100,
+                                       100, nullptr, nullptr, graph.Instance, nullptr);
 }
 
 }  // namespace
 
 // Runs one step of building the graph: when it fails, reports message and
 // returns the failing result from the enclosing function.
-#define RETURN_IF_STEP_FAILED(step, call, message) \
-  do {                                             \
+#define RETURN_IF_STEP_FAILED(step, call, message)      \
+  do {                                                  \
     const HRESULT stepResult = Checked((step), (call)); \
-    if (FAILED(stepResult)) {                      \
-      Report(message);                             \
-      return stepResult;                           \
-    }                                              \
+    if (FAILED(stepResult)) {                           \
+      Report(message);                                  \
+      return stepResult;                                \
+    }                                                   \
   } while (0)
 
 PlaybackGraph::PlaybackGraph(HINSTANCE instance, SharedState* shared) {
@@ -160,10 +160,10 @@ HRESULT PlaybackGraph::BuildGraph() {
   const HRESULT created = CreateGraphObjects();
   if (FAILED(created)) return created;
 
-  RETURN_IF_STEP_FAILED(GraphStep::AddSourceFilter,
-                        GraphBuilder->AddSourceFilter(SelectedPath.get(), L"AVI Source Filter",
-                                                      SourceFilter.ReleaseAndGetAddressOf()),
-                        L"SEVERE: failure to add the video file source filter to the filter graph\r\n");
+  RETURN_IF_STEP_FAILED(
+      GraphStep::AddSourceFilter,
+      GraphBuilder->AddSourceFilter(SelectedPath.get(), L"AVI Source Filter", SourceFilter.ReleaseAndGetAddressOf()),
+      L"SEVERE: failure to add the video file source filter to the filter graph\r\n");
   RETURN_IF_STEP_FAILED(GraphStep::CreateRenderer, CreateRendererFilter(Renderer, &EvrFilter),
                         L"SEVERE: cannot create an EVR display filter\r\n");
   ComPtr<IUnknown> service;
@@ -203,7 +203,8 @@ HRESULT PlaybackGraph::BuildGraph() {
       frames = MediaSeeking->SetTimeFormat(&TIME_FORMAT_FRAME);
     }
   }
-  RETURN_IF_STEP_FAILED(GraphStep::SetTimeFormat, frames, L"SEVERE: cannot set the time format for the video stream\r\n");
+  RETURN_IF_STEP_FAILED(GraphStep::SetTimeFormat, frames,
+                        L"SEVERE: cannot set the time format for the video stream\r\n");
 
   HWND clip = ClipWindow();
   if (clip != nullptr) {
@@ -268,10 +269,10 @@ HRESULT PlaybackGraph::CreateGraphObjects() {
   RETURN_IF_STEP_FAILED(GraphStep::QueryMediaControl, GraphBuilder.As(&MediaControl),
                         L"SEVERE: cannot find the media control object\r\n");
   // (MinGW's headers give IMediaEventEx no __uuidof: its IID by name.)
-  RETURN_IF_STEP_FAILED(GraphStep::QueryMediaEvents,
-                        GraphBuilder->QueryInterface(IID_IMediaEventEx,
-                                                     reinterpret_cast<void**>(MediaEvents.ReleaseAndGetAddressOf())),
-                        L"SEVERE: cannot find the media event object\r\n");
+  RETURN_IF_STEP_FAILED(
+      GraphStep::QueryMediaEvents,
+      GraphBuilder->QueryInterface(IID_IMediaEventEx, reinterpret_cast<void**>(MediaEvents.ReleaseAndGetAddressOf())),
+      L"SEVERE: cannot find the media event object\r\n");
   RETURN_IF_STEP_FAILED(GraphStep::SetNotifyWindow,
                         MediaEvents->SetNotifyWindow(reinterpret_cast<OAHWND>(EventsWindow), GraphEventMessage, 0),
                         L"SEVERE: cannot set the media event object notify window\r\n");

@@ -72,12 +72,12 @@ class PlaybackGraph {
   // TIME_FORMAT_FRAME, otherwise our frame layer over it (frame_seeking.h).
   Microsoft::WRL::ComPtr<IMediaSeeking> MediaSeeking;
   Microsoft::WRL::ComPtr<IMediaEventEx> MediaEvents;
-  uint32_t TotalFrames = 0;      // frames in the stream; also the end position
+  uint32_t TotalFrames = 0;  // frames in the stream; also the end position
   uint32_t StreamLength = 0;
   int32_t DroppedFrameCount = 0;
-  std::vector<uint32_t> KeyFrameFlags;  // TotalFrames + 8 entries; 1 = key frame
-  Microsoft::WRL::ComPtr<IBaseFilter> EvrFilter;   // the video renderer (the VMR-9 under Wine)
-  std::unique_ptr<VideoDisplay> DisplayControl;    // the renderer's display control
+  std::vector<uint32_t> KeyFrameFlags;               // TotalFrames + 8 entries; 1 = key frame
+  Microsoft::WRL::ComPtr<IBaseFilter> EvrFilter;     // the video renderer (the VMR-9 under Wine)
+  std::unique_ptr<VideoDisplay> DisplayControl;      // the renderer's display control
   Microsoft::WRL::ComPtr<IBaseFilter> SourceFilter;  // non-null exactly while a file's graph exists
   Microsoft::WRL::ComPtr<IBaseFilter> ColorFilter;
   Microsoft::WRL::ComPtr<IPin> ColorInputPin;
@@ -105,9 +105,9 @@ class PlaybackGraph {
 
 // Process-wide values of the playback graph.
 extern PlaybackGraph* TheGraph;
-extern uint32_t OpenFrameCount;    // TotalFrames of the open file; 0 with no file open
-extern int GraphRunState;          // 0 before any command, 1 running, 2 stopped, 3 paused
-extern int LastTransportCommand;   // the last code handed to Transport; starts at 10
+extern uint32_t OpenFrameCount;   // TotalFrames of the open file; 0 with no file open
+extern int GraphRunState;         // 0 before any command, 1 running, 2 stopped, 3 paused
+extern int LastTransportCommand;  // the last code handed to Transport; starts at 10
 // The output pin feeding the renderer's input pin, looked up when needed; one
 // reference or null. A plain pointer so that nothing is released at process
 // exit, after COM is gone.

@@ -10,8 +10,7 @@ const wchar_t CannotPause[] = L"WARNING: cannot pause media controller\r\n";
 const wchar_t RunFailed[] = L"WARNING: media controller run command failure\r\n";
 const wchar_t GetPositionFailed[] = L"WARNING: media seeking failed to get current position\r\n";
 const wchar_t SetPositionFailed[] = L"WARNING: media seeking failed to set current position\r\n";
-const wchar_t RefreshWhileRunning[] =
-    L"WARNING: unexpected call to refresh frame with media in running state\r\n";
+const wchar_t RefreshWhileRunning[] = L"WARNING: unexpected call to refresh frame with media in running state\r\n";
 
 void Warn(const wchar_t* text) { RouteUserMessage(text, 1); }
 
@@ -30,8 +29,7 @@ bool ReadPosition(IMediaSeeking* seeking, int64_t* position) {
 
 bool SetPosition(IMediaSeeking* seeking, int64_t position) {
   LONGLONG current = position;
-  return seeking->SetPositions(&current, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning) ==
-         S_OK;
+  return seeking->SetPositions(&current, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning) == S_OK;
 }
 
 bool PauseGraph(IMediaControl* control) {

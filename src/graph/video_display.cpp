@@ -13,11 +13,9 @@ using Microsoft::WRL::ComPtr;
 namespace {
 
 // {FA10746C-9B63-4B6C-BC49-FC300EA5F256}
-const CLSID EnhancedVideoRendererClsid = {
-    0xfa10746c, 0x9b63, 0x4b6c, {0xbc, 0x49, 0xfc, 0x30, 0x0e, 0xa5, 0xf2, 0x56}};
+const CLSID EnhancedVideoRendererClsid = {0xfa10746c, 0x9b63, 0x4b6c, {0xbc, 0x49, 0xfc, 0x30, 0x0e, 0xa5, 0xf2, 0x56}};
 // {51B4ABF3-748F-4E3B-A276-C828330E926A}
-const CLSID VideoMixingRenderer9Clsid = {
-    0x51b4abf3, 0x748f, 0x4e3b, {0xa2, 0x76, 0xc8, 0x28, 0x33, 0x0e, 0x92, 0x6a}};
+const CLSID VideoMixingRenderer9Clsid = {0x51b4abf3, 0x748f, 0x4e3b, {0xa2, 0x76, 0xc8, 0x28, 0x33, 0x0e, 0x92, 0x6a}};
 // MR_VIDEO_RENDER_SERVICE {1092A86C-AB1A-459A-A336-831FBC4D11FF}
 const GUID VideoRenderService = {0x1092a86c, 0xab1a, 0x459a, {0xa3, 0x36, 0x83, 0x1f, 0xbc, 0x4d, 0x11, 0xff}};
 
@@ -63,8 +61,8 @@ class VideoRendererDisplay final : public VideoDisplay {
       return E_FAIL;
     }
     // Room for the header, a palette and 32-bit rows.
-    const size_t bytes = sizeof(BITMAPINFOHEADER) + 256 * sizeof(RGBQUAD) +
-                         static_cast<size_t>(width) * static_cast<size_t>(height) * 4;
+    const size_t bytes =
+        sizeof(BITMAPINFOHEADER) + 256 * sizeof(RGBQUAD) + static_cast<size_t>(width) * static_cast<size_t>(height) * 4;
     std::vector<long> image((bytes + sizeof(long) - 1) / sizeof(long));
     long size = static_cast<long>(image.size() * sizeof(long));
     HRESULT hr = Video->GetCurrentImage(&size, image.data());
@@ -80,9 +78,9 @@ class VideoRendererDisplay final : public VideoDisplay {
     HDC dc = GetDC(videoWindow);
     if (dc == nullptr) return E_FAIL;
     SetStretchBltMode(dc, COLORONCOLOR);
-    const int drawn = StretchDIBits(dc, 0, 0, client.right, client.bottom, 0, 0, header.biWidth,
-                                    header.biHeight < 0 ? -header.biHeight : header.biHeight, bits, info,
-                                    DIB_RGB_COLORS, SRCCOPY);
+    const int drawn =
+        StretchDIBits(dc, 0, 0, client.right, client.bottom, 0, 0, header.biWidth,
+                      header.biHeight < 0 ? -header.biHeight : header.biHeight, bits, info, DIB_RGB_COLORS, SRCCOPY);
     ReleaseDC(videoWindow, dc);
     return drawn != 0 ? S_OK : E_FAIL;
   }
@@ -145,9 +143,7 @@ bool RunningUnderWine() {
   return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
 }
 
-RendererKind ChooseRendererKind() {
-  return RunningUnderWine() ? RendererKind::VideoRenderer : RendererKind::Evr;
-}
+RendererKind ChooseRendererKind() { return RunningUnderWine() ? RendererKind::VideoRenderer : RendererKind::Evr; }
 
 HRESULT CreateRendererFilter(RendererKind kind, ComPtr<IBaseFilter>* filter) {
   const CLSID& clsid = kind == RendererKind::Evr    ? EnhancedVideoRendererClsid

@@ -47,8 +47,7 @@ class VideoDisplay {
 HRESULT CreateRendererFilter(RendererKind kind, Microsoft::WRL::ComPtr<IBaseFilter>* filter);
 //   finds the renderer's configuration interface (the EVR's IMFGetService, the
 //   VMR-9's IVMRFilterConfig9, the Video Renderer's IVideoWindow);
-HRESULT QueryRendererService(RendererKind kind, IBaseFilter* filter,
-                             Microsoft::WRL::ComPtr<IUnknown>* service);
+HRESULT QueryRendererService(RendererKind kind, IBaseFilter* filter, Microsoft::WRL::ComPtr<IUnknown>* service);
 //   gets the display control through it (the VMR-9 is switched to windowless
 //   mode first).
 HRESULT GetVideoDisplay(RendererKind kind, IUnknown* service, std::unique_ptr<VideoDisplay>* display);

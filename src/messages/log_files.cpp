@@ -47,10 +47,11 @@ const char16_t* AsUtf16(const wchar_t* text) { return reinterpret_cast<const cha
 void SetReason(wchar_t* reason, const wchar_t* what, DWORD error) {
   CopyText(reason, ReasonUnits, what);
   wchar_t system[160] = {};
-  DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, system,
-                           160, nullptr);
+  DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, system, 160,
+                           nullptr);
   if (n >= 160) n = 159;
-  while (n > 0 && (system[n - 1] == L'\r' || system[n - 1] == L'\n' || system[n - 1] == L' ' || system[n - 1] == L'.')) {
+  while (n > 0 &&
+         (system[n - 1] == L'\r' || system[n - 1] == L'\n' || system[n - 1] == L' ' || system[n - 1] == L'.')) {
     system[--n] = L'\0';
   }
   AppendText(reason, ReasonUnits, L" (");
@@ -88,7 +89,8 @@ bool ReadWindowText(HWND edit, std::vector<wchar_t>* text, wchar_t* reason) {
   query.codepage = 1200;
   query.lpDefaultChar = nullptr;
   query.lpUsedDefChar = nullptr;
-  LRESULT copied = SendMessageW(edit, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&query), reinterpret_cast<LPARAM>(text->data()));
+  LRESULT copied =
+      SendMessageW(edit, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&query), reinterpret_cast<LPARAM>(text->data()));
   if (copied < 0) copied = 0;
   if (copied > length) copied = length;
   text->resize(static_cast<size_t>(copied));
@@ -268,8 +270,7 @@ void MakeLogFileName() {
     if (!made && GetLastError() != ERROR_ALREADY_EXISTS) {
       DirectoryError = GetLastError();
       RouteUserMessage(
-          L"\r\nUnable to create \"LogFiles\" directory under the process directory.  Check security settings.\r\n",
-          1);
+          L"\r\nUnable to create \"LogFiles\" directory under the process directory.  Check security settings.\r\n", 1);
       return;
     }
   }

@@ -90,12 +90,9 @@ struct InformationLine {
 // In report order. The window label opens its line; the file label is padded
 // with spaces to 25 units, so every value starts in column 26.
 const InformationLine InformationLines[] = {
-    {u"\tCodec\t\t\t", u"    Codec                "},
-    {u"\tTotal Frames\t\t", u"    Total Frames         "},
-    {u"\tKey Frames\t\t", u"    Key Frames           "},
-    {u"\tDropped Frames\t\t", u"    Dropped Frames       "},
-    {u"\tFrame size\t\t", u"    Frame size           "},
-    {u"\tFrame rate\t\t", u"    Frame rate           "},
+    {u"\tCodec\t\t\t", u"    Codec                "},           {u"\tTotal Frames\t\t", u"    Total Frames         "},
+    {u"\tKey Frames\t\t", u"    Key Frames           "},        {u"\tDropped Frames\t\t", u"    Dropped Frames       "},
+    {u"\tFrame size\t\t", u"    Frame size           "},        {u"\tFrame rate\t\t", u"    Frame rate           "},
     {u"\tFile size (bytes)\t\t", u"    File size (bytes)    "},
 };
 
@@ -185,7 +182,8 @@ std::u16string FormatLogFileName(const LogTime& utc) {
                 static_cast<unsigned short>(utc.Year), static_cast<unsigned short>(utc.Hour),
                 static_cast<unsigned short>(utc.Minute), static_cast<unsigned short>(utc.Second));
   std::u16string name = u"LogFiles\\log_";
-  for (const char* c = formatted; *c != '\0'; ++c) name.push_back(static_cast<char16_t>(static_cast<unsigned char>(*c)));
+  for (const char* c = formatted; *c != '\0'; ++c)
+    name.push_back(static_cast<char16_t>(static_cast<unsigned char>(*c)));
   return name;
 }
 

@@ -26,8 +26,8 @@ void AppendTimeLine() {
   size_t used = BoundedLength(Composition, MessageCompositionUnits);
   int room = static_cast<int>(MessageCompositionUnits - 1 - used);
   if (room > 0) {
-    int written = GetTimeFormatEx(nullptr, TIME_NOTIMEMARKER | TIME_FORCE24HOURFORMAT, &now,
-                                  L"HH':'mm':'ss", Composition + used, room);
+    int written = GetTimeFormatEx(nullptr, TIME_NOTIMEMARKER | TIME_FORCE24HOURFORMAT, &now, L"HH':'mm':'ss",
+                                  Composition + used, room);
     if (written == 0) Composition[used] = L'\0';
   }
   AppendText(Composition, L" (UTC)\r\n");
@@ -92,8 +92,7 @@ HRESULT CreateMessagesEdit(AppContext* app) {
   GetClientRect(app->MessagesWindow, &client);
   app->MessagesEdit = CreateWindowExW(
       0, L"RICHEDIT50W", L"", WS_CHILD | WS_BORDER | WS_VSCROLL | ES_MULTILINE | ES_READONLY, 0, 0,
-      client.right - client.left, client.bottom - client.top, app->MessagesWindow, nullptr,
-      app->Instance, nullptr);
+      client.right - client.left, client.bottom - client.top, app->MessagesWindow, nullptr, app->Instance, nullptr);
   if (app->MessagesEdit == nullptr) return E_ABORT;
   HWND edit = app->MessagesEdit;
 
@@ -146,8 +145,8 @@ void OnMessagesSize(HWND window) {
   if (TheApp != nullptr && TheApp->MessagesEdit != nullptr) {
     RECT client;
     GetClientRect(window, &client);
-    SetWindowPos(TheApp->MessagesEdit, nullptr, 0, 0, client.right - client.left,
-                 client.bottom - client.top, SWP_NOZORDER);
+    SetWindowPos(TheApp->MessagesEdit, nullptr, 0, 0, client.right - client.left, client.bottom - client.top,
+                 SWP_NOZORDER);
   }
 }
 

@@ -16,8 +16,7 @@ static_assert(sizeof(wchar_t) == sizeof(char16_t), "wchar_t must be UTF-16");
 namespace {
 
 // MSXML 6's document class (msxml6.h is not available everywhere).
-const CLSID CLSID_DOMDocument60 = {
-    0x88d96a05, 0xf192, 0x11d4, {0xa6, 0x5f, 0x00, 0x40, 0x96, 0x32, 0x51, 0xe5}};
+const CLSID CLSID_DOMDocument60 = {0x88d96a05, 0xf192, 0x11d4, {0xa6, 0x5f, 0x00, 0x40, 0x96, 0x32, 0x51, 0xe5}};
 
 const wchar_t OptionsFileNameW[] = L"ORVO_options_playback.xml";
 const wchar_t ProgramTitle[] = L"ORVO Video Playback Version 1";
@@ -64,8 +63,7 @@ const wchar_t* AsWide(const char16_t* text) { return reinterpret_cast<const wcha
 // is synchronous, nothing is validated or fetched from outside, and white
 // space between elements is kept.
 HRESULT CreateOptionsDocument(ComPtr<IXMLDOMDocument>* document) {
-  HRESULT hr = CoCreateInstance(CLSID_DOMDocument60, nullptr, CLSCTX_INPROC_SERVER,
-                                IID_IXMLDOMDocument,
+  HRESULT hr = CoCreateInstance(CLSID_DOMDocument60, nullptr, CLSCTX_INPROC_SERVER, IID_IXMLDOMDocument,
                                 reinterpret_cast<void**>(document->ReleaseAndGetAddressOf()));
   if (SUCCEEDED(hr) && *document) {
     (*document)->put_async(VARIANT_FALSE);
@@ -164,8 +162,7 @@ HRESULT AddComment(IXMLDOMDocument* document) {
   return AppendToNode(document, comment.Get());
 }
 
-HRESULT CreateElement(IXMLDOMDocument* document, const wchar_t* name,
-                      ComPtr<IXMLDOMElement>* element) {
+HRESULT CreateElement(IXMLDOMDocument* document, const wchar_t* name, ComPtr<IXMLDOMElement>* element) {
   OwnedBstr tag(name);
   if (tag.Get() == nullptr) return E_OUTOFMEMORY;
   return document->createElement(tag.Get(), element->ReleaseAndGetAddressOf());
@@ -191,8 +188,7 @@ HRESULT AddWindowElement(IXMLDOMDocument* document, IXMLDOMElement* root, const 
   return AppendToNode(root, element->Get());
 }
 
-HRESULT SetValueAttribute(IXMLDOMDocument* document, IXMLDOMElement* element,
-                          const wchar_t* valueText) {
+HRESULT SetValueAttribute(IXMLDOMDocument* document, IXMLDOMElement* element, const wchar_t* valueText) {
   OwnedBstr name(L"Value");
   if (name.Get() == nullptr) return E_OUTOFMEMORY;
   ComPtr<IXMLDOMAttribute> attribute;
@@ -216,13 +212,11 @@ bool ConvertToAnsi(const wchar_t* text, char* out, int capacity) {
   if (GetACP() == CP_UTF8) {
     // A UTF-8 ANSI code page can hold everything but broken surrogates, and
     // the system refuses the default-character query for it.
-    written = WideCharToMultiByte(CP_ACP, WC_ERR_INVALID_CHARS, text, -1, out, capacity,
-                                  nullptr, nullptr);
+    written = WideCharToMultiByte(CP_ACP, WC_ERR_INVALID_CHARS, text, -1, out, capacity, nullptr, nullptr);
     return written > 0;
   }
   BOOL usedDefault = FALSE;
-  written = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text, -1, out, capacity,
-                                nullptr, &usedDefault);
+  written = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text, -1, out, capacity, nullptr, &usedDefault);
   return written > 0 && !usedDefault;
 }
 
@@ -276,8 +270,7 @@ int WriteOptionsText(const wchar_t* xmlText) {
   if (!ConvertToAnsi(xmlText, textAnsi, static_cast<int>(OptionsTextBytes))) return 0;
 
   std::size_t reshapedLength = 0;
-  if (!ReshapeOptionsText(textAnsi, OptionsTextBytes, reshaped, OptionsTextBytes,
-                          &reshapedLength)) {
+  if (!ReshapeOptionsText(textAnsi, OptionsTextBytes, reshaped, OptionsTextBytes, &reshapedLength)) {
     return 0;
   }
   if (!BuildOptionsFilePath(directoryAnsi, path, OptionsPathBytes)) return 0;

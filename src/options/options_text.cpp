@@ -15,8 +15,7 @@ bool EndDirectoryWithSeparator(char16_t* directory, std::size_t capacity) {
 
 bool BuildOptionsFilePath(const char* directory, char* path, std::size_t capacity) {
   if (path == nullptr || capacity == 0) return false;
-  if (directory != nullptr && CopyText(path, capacity, directory) &&
-      AppendText(path, capacity, OptionsFileName)) {
+  if (directory != nullptr && CopyText(path, capacity, directory) && AppendText(path, capacity, OptionsFileName)) {
     return true;
   }
   path[0] = '\0';
@@ -27,8 +26,8 @@ namespace {
 
 // Appends text[from, to) to out without carriage returns. Returns false when
 // it does not fit (keeping one byte for the terminator).
-bool CopyWithoutReturns(const char* text, std::size_t from, std::size_t to, char* out,
-                        std::size_t capacity, std::size_t* at) {
+bool CopyWithoutReturns(const char* text, std::size_t from, std::size_t to, char* out, std::size_t capacity,
+                        std::size_t* at) {
   for (std::size_t i = from; i < to; ++i) {
     if (text[i] == '\r') continue;
     if (*at + 1 >= capacity) return false;
@@ -51,8 +50,8 @@ std::size_t FindClose(const char* text, std::size_t from, std::size_t length) {
 
 }  // namespace
 
-bool ReshapeOptionsText(const char* text, std::size_t length, char* reshaped,
-                        std::size_t capacity, std::size_t* reshapedLength) {
+bool ReshapeOptionsText(const char* text, std::size_t length, char* reshaped, std::size_t capacity,
+                        std::size_t* reshapedLength) {
   if (reshaped == nullptr || capacity == 0) return false;
   reshaped[0] = '\0';
   if (text == nullptr) return false;
@@ -66,11 +65,10 @@ bool ReshapeOptionsText(const char* text, std::size_t length, char* reshaped,
   if (second == length) return false;
 
   std::size_t at = 0;
-  bool fits = CopyWithoutReturns(text, 0, first + 1, reshaped, capacity, &at) &&
-              AppendLineFeed(reshaped, capacity, &at) &&
-              CopyWithoutReturns(text, first + 1, second + 1, reshaped, capacity, &at) &&
-              AppendLineFeed(reshaped, capacity, &at) &&
-              CopyWithoutReturns(text, second + 1, length, reshaped, capacity, &at);
+  bool fits =
+      CopyWithoutReturns(text, 0, first + 1, reshaped, capacity, &at) && AppendLineFeed(reshaped, capacity, &at) &&
+      CopyWithoutReturns(text, first + 1, second + 1, reshaped, capacity, &at) &&
+      AppendLineFeed(reshaped, capacity, &at) && CopyWithoutReturns(text, second + 1, length, reshaped, capacity, &at);
   if (!fits) {
     reshaped[0] = '\0';
     return false;

@@ -37,5 +37,5 @@ bool BuildOptionsFilePath(const char* directory, char* path, std::size_t capacit
 // Returns false, with reshaped empty, when the text has fewer than two '>' or
 // the result would not fit into capacity bytes with its terminator; otherwise
 // *reshapedLength (when not null) receives the length of the result.
-bool ReshapeOptionsText(const char* text, std::size_t length, char* reshaped,
-                        std::size_t capacity, std::size_t* reshapedLength);
+bool ReshapeOptionsText(const char* text, std::size_t length, char* reshaped, std::size_t capacity,
+                        std::size_t* reshapedLength);

@@ -6,9 +6,7 @@ WindowPositionRecord WindowPositions = DefaultWindowPositions;
 
 namespace {
 
-bool IsBlank(char16_t c) {
-  return c == u' ' || c == u'\t' || c == u'\n' || c == u'\v' || c == u'\f' || c == u'\r';
-}
+bool IsBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\n' || c == u'\v' || c == u'\f' || c == u'\r'; }
 
 bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 
@@ -60,8 +58,7 @@ bool SameName(const char16_t* a, const char16_t* b) {
 
 }  // namespace
 
-void ParseWindowPosition(const char16_t* name, WindowPositionRecord* record,
-                         const char16_t* value) {
+void ParseWindowPosition(const char16_t* name, WindowPositionRecord* record, const char16_t* value) {
   if (name == nullptr || record == nullptr || value == nullptr) return;
   for (const WindowPositionElement& element : WindowPositionElements) {
     if (!SameName(name, element.Name)) continue;
@@ -82,9 +79,8 @@ void ParseWindowPosition(const char16_t* name, WindowPositionRecord* record,
   }
 }
 
-bool FormatWindowPositionValue(const WindowPositionElement& element,
-                               const WindowPositionRecord& record, char16_t* buffer,
-                               std::size_t capacity) {
+bool FormatWindowPositionValue(const WindowPositionElement& element, const WindowPositionRecord& record,
+                               char16_t* buffer, std::size_t capacity) {
   if (buffer == nullptr || capacity == 0) return false;
   buffer[0] = u'\0';
   for (int i = 0; i < element.FieldCount; ++i) {

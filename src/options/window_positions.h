@@ -22,11 +22,11 @@ struct WindowPositionRecord {
 // Built-in positions, copied into WindowPositions at every start before the
 // options file is read over them.
 inline constexpr WindowPositionRecord DefaultWindowPositions{
-    50,  50,            // main window
-    100, 150, 636, 500, // User Messages window: position and size
-    150, 550,           // playback controls
-    200, 200,           // brightness/contrast
-    250, 250,           // magnify
+    50,  50,             // main window
+    100, 150, 636, 500,  // User Messages window: position and size
+    150, 550,            // playback controls
+    200, 200,            // brightness/contrast
+    250, 250,            // magnify
 };
 
 // The one record of the process: filled at start-up, updated when the user
@@ -46,18 +46,18 @@ inline constexpr int WindowPositionElementCount = 5;
 
 // The elements in the order the options file lists them.
 inline constexpr WindowPositionElement WindowPositionElements[WindowPositionElementCount] = {
-    {u"MainWindowPosition", 2,
-     {&WindowPositionRecord::MainX, &WindowPositionRecord::MainY, nullptr, nullptr}},
-    {u"MessageWindowPosition", 4,
-     {&WindowPositionRecord::MessagesX, &WindowPositionRecord::MessagesY,
-      &WindowPositionRecord::MessagesWidth, &WindowPositionRecord::MessagesHeight}},
-    {u"PlaybackControlsWindowPosition", 2,
+    {u"MainWindowPosition", 2, {&WindowPositionRecord::MainX, &WindowPositionRecord::MainY, nullptr, nullptr}},
+    {u"MessageWindowPosition",
+     4,
+     {&WindowPositionRecord::MessagesX, &WindowPositionRecord::MessagesY, &WindowPositionRecord::MessagesWidth,
+      &WindowPositionRecord::MessagesHeight}},
+    {u"PlaybackControlsWindowPosition",
+     2,
      {&WindowPositionRecord::PlaybackX, &WindowPositionRecord::PlaybackY, nullptr, nullptr}},
-    {u"BrightnessContrastWindowPosition", 2,
-     {&WindowPositionRecord::BrightnessContrastX, &WindowPositionRecord::BrightnessContrastY,
-      nullptr, nullptr}},
-    {u"MagnifyWindowPosition", 2,
-     {&WindowPositionRecord::MagnifyX, &WindowPositionRecord::MagnifyY, nullptr, nullptr}},
+    {u"BrightnessContrastWindowPosition",
+     2,
+     {&WindowPositionRecord::BrightnessContrastX, &WindowPositionRecord::BrightnessContrastY, nullptr, nullptr}},
+    {u"MagnifyWindowPosition", 2, {&WindowPositionRecord::MagnifyX, &WindowPositionRecord::MagnifyY, nullptr, nullptr}},
 };
 
 // Stores the numbers of one options-file element into record.
@@ -71,13 +71,11 @@ inline constexpr WindowPositionElement WindowPositionElements[WindowPositionElem
 // the fields read so far keep their new values, the others are left as they
 // were. A number beyond the signed 32-bit range is clamped to INT32_MIN or
 // INT32_MAX (the program never writes one; a hand-edited file may hold one).
-void ParseWindowPosition(const char16_t* name, WindowPositionRecord* record,
-                         const char16_t* value);
+void ParseWindowPosition(const char16_t* name, WindowPositionRecord* record, const char16_t* value);
 
 // Formats the element's fields of record as the element's "Value" text,
 // "X, Y" or "X, Y, Width, Height" in signed decimal without padding, into
 // buffer (capacity in units, terminator included). Returns false, with the
 // buffer holding as much as fitted, when the text did not fit.
-bool FormatWindowPositionValue(const WindowPositionElement& element,
-                               const WindowPositionRecord& record, char16_t* buffer,
-                               std::size_t capacity);
+bool FormatWindowPositionValue(const WindowPositionElement& element, const WindowPositionRecord& record,
+                               char16_t* buffer, std::size_t capacity);

@@ -57,8 +57,11 @@ TEST_F(MagnifyTest, EachLevelSizesThePictureAndLaysTheMainWindowOutAtHome) {
   const struct {
     unsigned id;
     uint32_t width, height;
-  } levels[] = {{MagnifyHalfId, 161, 121}, {MagnifyThreeQuarterId, 241, 181}, {MagnifyOneAndHalfId, 483, 363},
-                {MagnifyDoubleId, 644, 484}, {MagnifyNoneId, 322, 242}};
+  } levels[] = {{MagnifyHalfId, 161, 121},
+                {MagnifyThreeQuarterId, 241, 181},
+                {MagnifyOneAndHalfId, 483, 363},
+                {MagnifyDoubleId, 644, 484},
+                {MagnifyNoneId, 322, 242}};
   for (const auto& level : levels) {
     Choose(level.id);
     EXPECT_EQ(level.width, TheApp->Shared->DisplayWidth) << level.id;

@@ -65,11 +65,11 @@ TEST_F(StartupTest, MenusStartInTheNoFileState) {
   HMENU menu = GetMenu(TheApp->MainWindow);
   ASSERT_NE(nullptr, menu);
   ASSERT_EQ(4, GetMenuItemCount(menu));
-  EXPECT_TRUE(GetMenuState(menu, 1, MF_BYPOSITION) & MF_GRAYED);  // Display
-  EXPECT_TRUE(GetMenuState(TheApp->FileMenu, 32796, MF_BYCOMMAND) & MF_GRAYED);  // Close
-  EXPECT_TRUE(GetMenuState(TheApp->FileMenu, 32797, MF_BYCOMMAND) & MF_GRAYED);  // Information
+  EXPECT_TRUE(GetMenuState(menu, 1, MF_BYPOSITION) & MF_GRAYED);                  // Display
+  EXPECT_TRUE(GetMenuState(TheApp->FileMenu, 32796, MF_BYCOMMAND) & MF_GRAYED);   // Close
+  EXPECT_TRUE(GetMenuState(TheApp->FileMenu, 32797, MF_BYCOMMAND) & MF_GRAYED);   // Information
   EXPECT_FALSE(GetMenuState(TheApp->FileMenu, 32795, MF_BYCOMMAND) & MF_GRAYED);  // Open
-  EXPECT_EQ(1, GetMenuItemCount(TheApp->OptionsMenu));  // no Dropped Frames Control yet
+  EXPECT_EQ(1, GetMenuItemCount(TheApp->OptionsMenu));                            // no Dropped Frames Control yet
 
   HMENU messagesMenu = GetMenu(TheApp->MessagesWindow);
   ASSERT_NE(nullptr, messagesMenu);
@@ -84,8 +84,8 @@ TEST_F(StartupTest, MenusStartInTheNoFileState) {
 TEST_F(StartupTest, WithoutIconFolderNoIconIsLoaded) {
   ASSERT_EQ(0, StartResult());
   const SharedState* s = TheApp->Shared;
-  for (HICON icon : {s->LogoLargeIcon, s->LogoSmallIcon, s->StartIcon, s->PauseIcon, s->BeginFileIcon,
-                     s->EndFileIcon, s->BackOneFrameIcon, s->ForwardOneFrameIcon}) {
+  for (HICON icon : {s->LogoLargeIcon, s->LogoSmallIcon, s->StartIcon, s->PauseIcon, s->BeginFileIcon, s->EndFileIcon,
+                     s->BackOneFrameIcon, s->ForwardOneFrameIcon}) {
     EXPECT_EQ(nullptr, icon);
   }
   EXPECT_EQ(0, SendMessageW(TheApp->MainWindow, WM_GETICON, ICON_BIG, 0));
@@ -98,8 +98,8 @@ class StartupWithIconsTest : public AppTest {
 TEST_F(StartupWithIconsTest, IconsAreLoadedAndGivenToTheWindows) {
   ASSERT_EQ(0, StartResult());
   const SharedState* s = TheApp->Shared;
-  for (HICON icon : {s->LogoLargeIcon, s->LogoSmallIcon, s->StartIcon, s->PauseIcon, s->BeginFileIcon,
-                     s->EndFileIcon, s->BackOneFrameIcon, s->ForwardOneFrameIcon}) {
+  for (HICON icon : {s->LogoLargeIcon, s->LogoSmallIcon, s->StartIcon, s->PauseIcon, s->BeginFileIcon, s->EndFileIcon,
+                     s->BackOneFrameIcon, s->ForwardOneFrameIcon}) {
     EXPECT_NE(nullptr, icon);
   }
   EXPECT_EQ(reinterpret_cast<LRESULT>(s->LogoLargeIcon), SendMessageW(TheApp->MainWindow, WM_GETICON, ICON_BIG, 0));
@@ -134,9 +134,7 @@ struct BadOptions {
 };
 
 class StartupWithBadOptionsTest : public AppTest, public testing::WithParamInterface<BadOptions> {
-  void BeforeStart() override {
-    WriteFileBytes(WorkDir() + L"\\ORVO_options_playback.xml", GetParam().bytes);
-  }
+  void BeforeStart() override { WriteFileBytes(WorkDir() + L"\\ORVO_options_playback.xml", GetParam().bytes); }
 };
 
 TEST_P(StartupWithBadOptionsTest, DefaultsStayAndTheNoticeIsShown) {
@@ -163,9 +161,7 @@ INSTANTIATE_TEST_SUITE_P(Files, StartupWithBadOptionsTest,
                          [](const testing::TestParamInfo<BadOptions>& info) { return info.param.name; });
 
 class StartupWithOptionsFolderTest : public AppTest {
-  void BeforeStart() override {
-    CreateDirectoryW((WorkDir() + L"\\ORVO_options_playback.xml").c_str(), nullptr);
-  }
+  void BeforeStart() override { CreateDirectoryW((WorkDir() + L"\\ORVO_options_playback.xml").c_str(), nullptr); }
 };
 
 TEST_F(StartupWithOptionsFolderTest, AFolderNamedLikeTheOptionsFileIsUnreadable) {
@@ -296,8 +292,8 @@ TEST(ProgramProcessTest, StartsShowsItsWindowsAndExitsWithZeroWhenClosed) {
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process = {};
-  ASSERT_TRUE(CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &startup,
-                             &process));
+  ASSERT_TRUE(
+      CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &startup, &process));
 
   HWND main = nullptr, messages = nullptr;
   for (int i = 0; i < 400 && (main == nullptr || messages == nullptr); ++i) {

@@ -81,9 +81,9 @@ void PutU32(std::vector<uint8_t>& b, uint32_t at, uint32_t v) {
 std::vector<uint8_t> Mutate(const std::vector<uint8_t>& seed, const std::vector<uint32_t>& hot, Random& random) {
   std::vector<uint8_t> b = seed;
   const uint32_t size = static_cast<uint32_t>(b.size());
-  const uint32_t interesting[] = {0,          1,          7,          8,          12,         31,
-                                  32,         0xFF,       0xFFFF,     0x10000,    0x7FFFFFFF, 0x80000000u,
-                                  0xFFFFFFFF, size,       size - 1,   size + 1,   size - 32,  8192 - 172};
+  const uint32_t interesting[] = {0,          1,    7,        8,        12,         31,
+                                  32,         0xFF, 0xFFFF,   0x10000,  0x7FFFFFFF, 0x80000000u,
+                                  0xFFFFFFFF, size, size - 1, size + 1, size - 32,  8192 - 172};
   const uint32_t changes = 1 + random.Below(4);
   for (uint32_t c = 0; c < changes && !b.empty(); ++c) {
     switch (random.Below(7)) {
@@ -108,8 +108,8 @@ std::vector<uint8_t> Mutate(const std::vector<uint8_t>& seed, const std::vector<
         // Copy a block over another place.
         uint32_t from = random.Below(static_cast<uint32_t>(b.size()));
         uint32_t to = random.Below(static_cast<uint32_t>(b.size()));
-        uint32_t n = std::min<uint32_t>({random.Below(64) + 1, static_cast<uint32_t>(b.size()) - from,
-                                         static_cast<uint32_t>(b.size()) - to});
+        uint32_t n = std::min<uint32_t>(
+            {random.Below(64) + 1, static_cast<uint32_t>(b.size()) - from, static_cast<uint32_t>(b.size()) - to});
         std::memmove(&b[to], &b[from], n);
         break;
       }

@@ -25,8 +25,8 @@ std::string Fourcc(const std::vector<uint8_t>& b, uint64_t at) {
 }
 
 // Nearest-neighbour scaling of a grey picture, with a brightness/contrast change.
-std::vector<uint8_t> Transform(const std::vector<uint8_t>& luma, uint32_t w, uint32_t h, uint32_t w2,
-                               uint32_t h2, int offset, int percent) {
+std::vector<uint8_t> Transform(const std::vector<uint8_t>& luma, uint32_t w, uint32_t h, uint32_t w2, uint32_t h2,
+                               int offset, int percent) {
   std::vector<uint8_t> out(static_cast<std::size_t>(w2) * h2);
   for (uint32_t y = 0; y < h2; ++y)
     for (uint32_t x = 0; x < w2; ++x) {
@@ -40,9 +40,8 @@ std::vector<uint8_t> Transform(const std::vector<uint8_t>& luma, uint32_t w, uin
 // frames it reads no packet for stay 0. Empty when ffprobe failed.
 std::vector<uint32_t> FfprobeKeyFlags(const std::string& path, uint32_t frames) {
   int status = 0;
-  std::string out = RunCommand("ffprobe -v error -select_streams v:0 -show_entries packet=pts,flags -of csv=p=0 '" +
-                                   path + "'",
-                               &status);
+  std::string out = RunCommand(
+      "ffprobe -v error -select_streams v:0 -show_entries packet=pts,flags -of csv=p=0 '" + path + "'", &status);
   if (status != 0) return {};
   std::vector<uint32_t> flags(frames, 0);
   std::istringstream lines(out);
@@ -75,7 +74,7 @@ void ExpectSameAsFfprobe(const std::string& path) {
   EXPECT_EQ(ours, theirs) << path;
 }
 
-#define SKIP_WITHOUT(program)                                         \
+#define SKIP_WITHOUT(program) \
   if (!HaveProgram(program)) GTEST_SKIP() << program " is not installed"
 
 }  // namespace
@@ -170,7 +169,7 @@ TEST(AviGenerator, SegmentsIndexesAndHeaderCountsHoldTogether) {
   EXPECT_EQ(chunks, (std::vector<std::string>{"hdrl", "INFO", "movi", "idx1"}));
   ASSERT_NE(idx1, 0u);
   EXPECT_EQ(U32(b, idx1 + 4), 16 * firstSegmentFrames);
-  EXPECT_EQ(U32(b, idx1 + 8 + 4), 0u);       // frame 0 dropped: no key flag
+  EXPECT_EQ(U32(b, idx1 + 8 + 4), 0u);          // frame 0 dropped: no key flag
   EXPECT_EQ(U32(b, idx1 + 8 + 32 + 4), 0x10u);  // frame 2 key
 
   // The super index lists every standard index; their durations add up.
@@ -210,10 +209,10 @@ TEST(AviGenerator, CommandLine) {
   AviGenOptions o;
   std::string path, error;
   bool help = false;
-  ASSERT_TRUE(ParseAviGenArguments({"--format", "yuy2", "--size", "64x32", "--frames", "50", "--rate", "30000/1001",
-                                    "--artist", "none", "--drop", "3,7-9", "--drop-style", "repeat",
-                                    "--segment-size", "4096", "--chunk-offset", "0x100000000", "out.avi"},
-                                   &o, &path, &help, &error))
+  ASSERT_TRUE(ParseAviGenArguments(
+      {"--format", "yuy2", "--size", "64x32", "--frames", "50", "--rate", "30000/1001", "--artist", "none", "--drop",
+       "3,7-9", "--drop-style", "repeat", "--segment-size", "4096", "--chunk-offset", "0x100000000", "out.avi"},
+      &o, &path, &help, &error))
       << error;
   EXPECT_EQ(path, "out.avi");
   EXPECT_EQ(o.Format, AviGenFormat::Yuy2);
@@ -236,9 +235,14 @@ TEST(AviGenerator, CommandLine) {
   ASSERT_TRUE(ParseAviGenArguments({"--frames", "100000", "--drop-percent", "1", "x.avi"}, &q, &path, &help, &error));
   EXPECT_EQ(p.DroppedFrames, q.DroppedFrames);
 
-  for (std::vector<std::string> bad : std::vector<std::vector<std::string>>{
-           {"--size", "64", "x.avi"}, {"--frames", "-1", "x.avi"}, {"--bogus", "x.avi"}, {"a.avi", "b.avi"}, {},
-           {"--drop", "9-3", "x.avi"}, {"--frames", "5", "--drop", "5", "x.avi"}}) {
+  for (std::vector<std::string> bad :
+       std::vector<std::vector<std::string>>{{"--size", "64", "x.avi"},
+                                             {"--frames", "-1", "x.avi"},
+                                             {"--bogus", "x.avi"},
+                                             {"a.avi", "b.avi"},
+                                             {},
+                                             {"--drop", "9-3", "x.avi"},
+                                             {"--frames", "5", "--drop", "5", "x.avi"}}) {
     AviGenOptions r;
     EXPECT_FALSE(ParseAviGenArguments(bad, &r, &path, &help, &error)) << (bad.empty() ? "" : bad[0]);
   }
@@ -263,9 +267,8 @@ TEST(AviGenerator, FfmpegDecodesEveryFrameWithItsCode) {
       std::string error;
       ASSERT_TRUE(GenerateAviFile(o, file.Path(), &error)) << error;
       int status = 0;
-      std::string raw = RunCommand("ffmpeg -v error -i '" + file.Path() +
-                                       "' -fps_mode passthrough -f rawvideo -pix_fmt gray -",
-                                   &status);
+      std::string raw = RunCommand(
+          "ffmpeg -v error -i '" + file.Path() + "' -fps_mode passthrough -f rawvideo -pix_fmt gray -", &status);
       ASSERT_EQ(status, 0);
       const std::size_t frameBytes = 96 * 48;
       ASSERT_EQ(raw.size() % frameBytes, 0u);
@@ -273,8 +276,10 @@ TEST(AviGenerator, FfmpegDecodesEveryFrameWithItsCode) {
       for (std::size_t at = 0; at < raw.size(); at += frameBytes) {
         uint32_t n = 0;
         const uint8_t* p = reinterpret_cast<const uint8_t*>(raw.data() + at);
-        if (ReadFrameCode(p, 96, 48, 96, 1, &n)) shown.push_back(n);
-        else shown.push_back(0xFFFFFFFFu);  // the blank picture of a dropped first frame
+        if (ReadFrameCode(p, 96, 48, 96, 1, &n))
+          shown.push_back(n);
+        else
+          shown.push_back(0xFFFFFFFFu);  // the blank picture of a dropped first frame
       }
       std::vector<uint32_t> expected;
       std::set<uint32_t> dropped(o.DroppedFrames.begin(), o.DroppedFrames.end());
@@ -376,9 +381,9 @@ TEST(OtherMuxers, FfmpegRecordingsWithAndWithoutTheCaptureTag) {
   // One RIFF: ffmpeg writes no super index, only a JUNK chunk in its place.
   TempFile small("ffmpeg-small.avi");
   int status = 0;
-  RunCommand("ffmpeg -v error -y -f lavfi -i testsrc=size=64x48:rate=25 -frames:v 30 -c:v mpeg4 -g 7 '" +
-                 small.Path() + "'",
-             &status);
+  RunCommand(
+      "ffmpeg -v error -y -f lavfi -i testsrc=size=64x48:rate=25 -frames:v 30 -c:v mpeg4 -g 7 '" + small.Path() + "'",
+      &status);
   ASSERT_EQ(status, 0);
   AviStdioByteSource source;
   ASSERT_TRUE(source.Open(small.Path().c_str()));
@@ -389,16 +394,18 @@ TEST(OtherMuxers, FfmpegRecordingsWithAndWithoutTheCaptureTag) {
   EXPECT_EQ(U8(r.Info.FrameRateText), "25.00");
   EXPECT_EQ(U8(r.Info.CodecName), "Decompressor fourcc code: TBD");
 
-  RunCommand("ffmpeg -v error -y -f lavfi -i testsrc=size=64x48:rate=25 -frames:v 30 -c:v mpeg4 -g 7 "
-             "-metadata artist='ORVO Video Capture' '" + small.Path() + "'",
-             &status);
+  RunCommand(
+      "ffmpeg -v error -y -f lavfi -i testsrc=size=64x48:rate=25 -frames:v 30 -c:v mpeg4 -g 7 "
+      "-metadata artist='ORVO Video Capture' '" +
+          small.Path() + "'",
+      &status);
   ASSERT_EQ(status, 0);
   AviStdioByteSource tagged;
   ASSERT_TRUE(tagged.Open(small.Path().c_str()));
   r = ParseWith(tagged);
   EXPECT_EQ(r.Code, AviParseReadFailed);
-  EXPECT_EQ(r.Messages,
-            std::vector<std::u16string>{u"SEVERE: problem reading FOURCC value in file created by ORVO Video Capture\r\n"});
+  EXPECT_EQ(r.Messages, std::vector<std::u16string>{
+                            u"SEVERE: problem reading FOURCC value in file created by ORVO Video Capture\r\n"});
 }
 
 TEST(OtherMuxers, FfmpegOpenDmlRecordingMatchesFfprobe) {
@@ -412,10 +419,11 @@ TEST(OtherMuxers, FfmpegOpenDmlRecordingMatchesFfprobe) {
   // delta frames, which a capture-tagged file counts as dropped.
   TempFile big("ffmpeg-odml.avi");
   int status = 0;
-  RunCommand("ffmpeg -v error -y -f lavfi -i 'testsrc2=size=1280x720:rate=25,noise=alls=100:allf=t' "
-             "-frames:v 800 -c:v mpeg4 -q:v 1 -g 12 -bf 0 -metadata artist='ORVO Video Capture' '" +
-                 big.Path() + "'",
-             &status);
+  RunCommand(
+      "ffmpeg -v error -y -f lavfi -i 'testsrc2=size=1280x720:rate=25,noise=alls=100:allf=t' "
+      "-frames:v 800 -c:v mpeg4 -q:v 1 -g 12 -bf 0 -metadata artist='ORVO Video Capture' '" +
+          big.Path() + "'",
+      &status);
   ASSERT_EQ(status, 0);
   ExpectSameAsFfprobe(big.Path());
 }

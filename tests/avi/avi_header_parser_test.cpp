@@ -219,8 +219,8 @@ TEST(AviHeaderParser, UnknownOrZeroSizeSkipsTheCaptureDetection) {
   failing.SizeFails = true;
   ParseOutcome r = ParseWith(failing);
   ASSERT_EQ(r.Code, AviParseSucceeded);
-  EXPECT_EQ(r.Messages, (std::vector<std::u16string>{u"WARNING: unable to obtain the opened file size\r\n",
-                                                     SizeUnknownInfo}));
+  EXPECT_EQ(r.Messages,
+            (std::vector<std::u16string>{u"WARNING: unable to obtain the opened file size\r\n", SizeUnknownInfo}));
   EXPECT_FALSE(r.FromCapture);
   EXPECT_EQ(r.Info.FileSizeText[0], 0);
   EXPECT_EQ(U8(r.Info.DroppedFramesText), "unknown");
@@ -265,8 +265,7 @@ TEST(AviHeaderParser, EveryIndexReadFailureIsReported) {
       source.Failure = failure;
       ParseOutcome r = ParseWith(source);
       EXPECT_EQ(r.Code, AviParseReadFailed) << n;
-      EXPECT_EQ(r.Messages, Only(failure == AviReadStatus::SeekFailed ? CaptureSeekFailed : CaptureReadFailed))
-          << n;
+      EXPECT_EQ(r.Messages, Only(failure == AviReadStatus::SeekFailed ? CaptureSeekFailed : CaptureReadFailed)) << n;
     }
   }
 }
@@ -304,19 +303,58 @@ TEST(AviHeaderParser, IndexCountsAndSizesBeyondTheFileAreRefused) {
     const char* Name;
     void (*Damage)(AviGenOptions&);
   } cases[] = {
-      {"super count", [](AviGenOptions& o) { o.SuperIndexCount = {true, 0xFFFFFFFFu}; }},
-      {"super count just past", [](AviGenOptions& o) { o.SuperIndexCount = {true, 100000}; }},
-      {"super entry 8 bytes", [](AviGenOptions& o) { o.SuperIndexEntryWords = {true, 2}; }},
-      {"super entry 0 bytes", [](AviGenOptions& o) { o.SuperIndexEntryWords = {true, 0}; }},
-      {"super entry wraps to 0", [](AviGenOptions& o) { o.SuperIndexEntryWords = {true, 0x4000}; }},
-      {"chunk offset", [](AviGenOptions& o) { o.FirstChunkOffsetLow = {true, 0x7FFFFFF0}; }},
-      {"chunk offset 64-bit", [](AviGenOptions& o) { o.FirstChunkOffsetHigh = {true, 0xFFFFFFFF}; }},
-      {"chunk size", [](AviGenOptions& o) { o.FirstChunkSize = {true, 0xFFFFFFFFu}; }},
-      {"std count", [](AviGenOptions& o) { o.FirstStdIndexCount = {true, 0x7FFFFFFF}; }},
-      {"std count overflow", [](AviGenOptions& o) { o.FirstStdIndexCount = {true, 0xFFFFFFFFu}; }},
-      {"std entry 4 bytes", [](AviGenOptions& o) { o.FirstStdIndexEntryWords = {true, 1}; }},
-      {"std entry 0 bytes", [](AviGenOptions& o) { o.FirstStdIndexEntryWords = {true, 0}; }},
-      {"std entry huge", [](AviGenOptions& o) { o.FirstStdIndexEntryWords = {true, 0x3FFF}; }},
+      {"super count",
+       [](AviGenOptions& o) {
+         o.SuperIndexCount = {true, 0xFFFFFFFFu};
+       }},
+      {"super count just past",
+       [](AviGenOptions& o) {
+         o.SuperIndexCount = {true, 100000};
+       }},
+      {"super entry 8 bytes",
+       [](AviGenOptions& o) {
+         o.SuperIndexEntryWords = {true, 2};
+       }},
+      {"super entry 0 bytes",
+       [](AviGenOptions& o) {
+         o.SuperIndexEntryWords = {true, 0};
+       }},
+      {"super entry wraps to 0",
+       [](AviGenOptions& o) {
+         o.SuperIndexEntryWords = {true, 0x4000};
+       }},
+      {"chunk offset",
+       [](AviGenOptions& o) {
+         o.FirstChunkOffsetLow = {true, 0x7FFFFFF0};
+       }},
+      {"chunk offset 64-bit",
+       [](AviGenOptions& o) {
+         o.FirstChunkOffsetHigh = {true, 0xFFFFFFFF};
+       }},
+      {"chunk size",
+       [](AviGenOptions& o) {
+         o.FirstChunkSize = {true, 0xFFFFFFFFu};
+       }},
+      {"std count",
+       [](AviGenOptions& o) {
+         o.FirstStdIndexCount = {true, 0x7FFFFFFF};
+       }},
+      {"std count overflow",
+       [](AviGenOptions& o) {
+         o.FirstStdIndexCount = {true, 0xFFFFFFFFu};
+       }},
+      {"std entry 4 bytes",
+       [](AviGenOptions& o) {
+         o.FirstStdIndexEntryWords = {true, 1};
+       }},
+      {"std entry 0 bytes",
+       [](AviGenOptions& o) {
+         o.FirstStdIndexEntryWords = {true, 0};
+       }},
+      {"std entry huge",
+       [](AviGenOptions& o) {
+         o.FirstStdIndexEntryWords = {true, 0x3FFF};
+       }},
   };
   for (const Case& c : cases) {
     AviGenOptions o = SmallCaptureOptions();

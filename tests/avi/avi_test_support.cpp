@@ -31,8 +31,7 @@ MessageRecorder::~MessageRecorder() {
   CurrentRecorder = nullptr;
 }
 
-AviReadStatus FaultyByteSource::ReadAt(uint64_t offset, void* buffer, uint32_t count,
-                                       uint32_t* bytesRead) {
+AviReadStatus FaultyByteSource::ReadAt(uint64_t offset, void* buffer, uint32_t count, uint32_t* bytesRead) {
   Offsets.push_back(offset);
   if (Reads++ == FailReadNumber) {
     *bytesRead = 0;

@@ -26,7 +26,7 @@ class FaultyByteSource final : public AviByteSource {
   AviReadStatus ReadAt(uint64_t offset, void* buffer, uint32_t count, uint32_t* bytesRead) override;
   bool GetSize(uint64_t* size) override;
 
-  int FailReadNumber = -1;   // the read with this number (from 0) fails ...
+  int FailReadNumber = -1;                            // the read with this number (from 0) fails ...
   AviReadStatus Failure = AviReadStatus::ReadFailed;  // ... this way
   bool SizeFails = false;
   bool SizeIsZero = false;

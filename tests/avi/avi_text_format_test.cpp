@@ -81,9 +81,7 @@ TEST(GroupedFileSize, CommaGroupsOfThree) {
   EXPECT_EQ(Grouped(12345, u"\u00a0"), "12?345");
 }
 
-TEST(GroupedFileSize, OnlyTheFirstUnitOfTheSeparatorIsUsed) {
-  EXPECT_EQ(Grouped(1234567, u"'x"), "1'234'567");
-}
+TEST(GroupedFileSize, OnlyTheFirstUnitOfTheSeparatorIsUsed) { EXPECT_EQ(Grouped(1234567, u"'x"), "1'234'567"); }
 
 TEST(GroupedFileSize, EmptySeparatorGroupsNothing) {
   EXPECT_EQ(Grouped(1234567, u""), "1234567");

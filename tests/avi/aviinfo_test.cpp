@@ -70,7 +70,8 @@ TEST(AviInfoReport, OtherAndRefusedAndUnreadableFiles) {
   AviInfoResult missing;
   InspectAviFile("gone.avi", nullptr, "No such file", missing);
   EXPECT_EQ(missing.Status, AviInfoStatus::Unreadable);
-  EXPECT_EQ(JsonReport(missing, false), "{\"file\": \"gone.avi\", \"status\": \"unreadable\", \"error\": \"No such file\"}");
+  EXPECT_EQ(JsonReport(missing, false),
+            "{\"file\": \"gone.avi\", \"status\": \"unreadable\", \"error\": \"No such file\"}");
 
   EXPECT_EQ(CombineExitStatus(0, AviInfoStatus::Parsed), 0);
   EXPECT_EQ(CombineExitStatus(0, AviInfoStatus::Refused), 1);

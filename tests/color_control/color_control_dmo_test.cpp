@@ -24,10 +24,10 @@ const HRESULT NotAccepting = static_cast<HRESULT>(DMO_E_NOTACCEPTING);
 const HRESULT TypeNotAccepted = static_cast<HRESULT>(DMO_E_TYPE_NOT_ACCEPTED);
 const HRESULT NoMoreItems = static_cast<HRESULT>(DMO_E_NO_MORE_ITEMS);
 
-const DWORD AllInputFlags = DMO_INPUT_DATA_BUFFERF_SYNCPOINT | DMO_INPUT_DATA_BUFFERF_TIME |
-                            DMO_INPUT_DATA_BUFFERF_TIMELENGTH;
-const DWORD AllOutputFlags = DMO_OUTPUT_DATA_BUFFERF_SYNCPOINT | DMO_OUTPUT_DATA_BUFFERF_TIME |
-                             DMO_OUTPUT_DATA_BUFFERF_TIMELENGTH;
+const DWORD AllInputFlags =
+    DMO_INPUT_DATA_BUFFERF_SYNCPOINT | DMO_INPUT_DATA_BUFFERF_TIME | DMO_INPUT_DATA_BUFFERF_TIMELENGTH;
+const DWORD AllOutputFlags =
+    DMO_OUTPUT_DATA_BUFFERF_SYNCPOINT | DMO_OUTPUT_DATA_BUFFERF_TIME | DMO_OUTPUT_DATA_BUFFERF_TIMELENGTH;
 
 class ColorControlTest : public ::testing::Test {
  protected:
@@ -75,8 +75,7 @@ class Aggregator final : public IUnknown {
   Aggregator() {
     ComPtr<IClassFactory> factory = ColorControlFactory();
     if (factory) {
-      created_ = factory->CreateInstance(this, IID_IUnknown,
-                                         reinterpret_cast<void**>(inner_.GetAddressOf()));
+      created_ = factory->CreateInstance(this, IID_IUnknown, reinterpret_cast<void**>(inner_.GetAddressOf()));
     }
   }
   STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
@@ -111,8 +110,7 @@ class Aggregator final : public IUnknown {
 
 TEST_F(ColorControlTest, FactoryServesOnlyItsClassAndAggregatesByTheRules) {
   void* object = reinterpret_cast<void*>(1);
-  EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE, Dll().GetClassObject(CLSID_FilterGraph,
-                                                            IID_IClassFactory, &object));
+  EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE, Dll().GetClassObject(CLSID_FilterGraph, IID_IClassFactory, &object));
   EXPECT_EQ(nullptr, object);
 
   ComPtr<IClassFactory> factory = ColorControlFactory();
@@ -185,8 +183,8 @@ TEST_F(ColorControlTest, AggregatedObjectDelegatesToItsOuterObject) {
 TEST_F(ColorControlTest, FilterInterfacesAreLeftToTheWrapper) {
   Aggregator outer;
   ASSERT_EQ(S_OK, outer.Created());
-  const IID* refused[] = {&IID_IBaseFilter,        &IID_IMediaFilter, &IID_IPersist,
-                          &IID_IMediaSeeking,      &IID_IMediaPosition, &IID_IPersistStream,
+  const IID* refused[] = {&IID_IBaseFilter,         &IID_IMediaFilter,   &IID_IPersist,
+                          &IID_IMediaSeeking,       &IID_IMediaPosition, &IID_IPersistStream,
                           &IID_IMediaObjectInPlace, &IID_IDispatch};
   for (const IID* iid : refused) {
     void* object = reinterpret_cast<void*>(1);
@@ -275,10 +273,10 @@ TEST_F(ColorControlTest, RefusesTypesItCannotProcessSafely) {
   ComPtr<IMediaObject> dmo = CreateColorControl();
   std::vector<MediaTypePtr> refused;
   refused.push_back(VideoType(MEDIASUBTYPE_RGB565, 16, 16, 16, BI_RGB));
-  refused.push_back(VideoType(MEDIASUBTYPE_RGB32, 16, 16, 24, BI_RGB));   // bit count
+  refused.push_back(VideoType(MEDIASUBTYPE_RGB32, 16, 16, 24, BI_RGB));  // bit count
   refused.push_back(VideoType(MEDIASUBTYPE_RGB24, 16, 16, 24, BI_BITFIELDS));
-  refused.push_back(VideoType(MEDIASUBTYPE_YUY2, 16, 16, 16, BI_RGB));    // compression
-  refused.push_back(Yuy2Type(15, 16));                                    // odd width
+  refused.push_back(VideoType(MEDIASUBTYPE_YUY2, 16, 16, 16, BI_RGB));  // compression
+  refused.push_back(Yuy2Type(15, 16));                                  // odd width
   refused.push_back(Rgb32Type(0, 16));
   refused.push_back(Rgb32Type(-16, 16));
   refused.push_back(Rgb32Type(16, 0));
@@ -310,8 +308,7 @@ TEST_F(ColorControlTest, RefusesTypesItCannotProcessSafely) {
     refused.push_back(std::move(partial));
   }
   for (std::size_t i = 0; i < refused.size(); ++i) {
-    EXPECT_EQ(TypeNotAccepted, dmo->SetInputType(0, refused[i].get(), DMO_SET_TYPEF_TEST_ONLY))
-        << "type " << i;
+    EXPECT_EQ(TypeNotAccepted, dmo->SetInputType(0, refused[i].get(), DMO_SET_TYPEF_TEST_ONLY)) << "type " << i;
     EXPECT_EQ(TypeNotAccepted, dmo->SetInputType(0, refused[i].get(), 0)) << "type " << i;
     EXPECT_EQ(TypeNotAccepted, dmo->SetOutputType(0, refused[i].get(), 0)) << "type " << i;
   }

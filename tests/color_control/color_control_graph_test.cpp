@@ -77,16 +77,14 @@ class ColorControlSystemTest : public ::testing::Test {
   void ServeClassInProcess() {
     ComPtr<IClassFactory> factory = ColorControlFactory();
     ASSERT_TRUE(factory);
-    ASSERT_EQ(S_OK, CoRegisterClassObject(CLSID_OrvoColorControl, factory.Get(),
-                                          CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE,
-                                          &classCookie_));
+    ASSERT_EQ(S_OK, CoRegisterClassObject(CLSID_OrvoColorControl, factory.Get(), CLSCTX_INPROC_SERVER,
+                                          REGCLS_MULTIPLEUSE, &classCookie_));
   }
 
   // A DMO Wrapper filter hosting the DMO, as the program makes it.
   ComPtr<IBaseFilter> WrappedColorControl() {
     ComPtr<IBaseFilter> filter;
-    EXPECT_EQ(S_OK, CoCreateInstance(CLSID_DMOWrapperFilter, nullptr, CLSCTX_INPROC_SERVER,
-                                     IID_PPV_ARGS(&filter)));
+    EXPECT_EQ(S_OK, CoCreateInstance(CLSID_DMOWrapperFilter, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&filter)));
     if (!filter) return filter;
     ComPtr<IDMOWrapperFilter> wrapper;
     EXPECT_EQ(S_OK, filter.As(&wrapper));
@@ -104,8 +102,8 @@ class PrivateClassesRoot {
  public:
   PrivateClassesRoot() {
     path_ = L"Software\\OrvoColorControlTest\\" + std::to_wstring(GetCurrentProcessId());
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, path_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                        &key_, nullptr) == ERROR_SUCCESS) {
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, path_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_, nullptr) ==
+        ERROR_SUCCESS) {
       overridden_ = RegOverridePredefKey(HKEY_CLASSES_ROOT, key_) == ERROR_SUCCESS;
     }
   }
@@ -152,8 +150,7 @@ ComPtr<IPin> FindPin(IBaseFilter* filter, PIN_DIRECTION direction) {
 std::string TempAviPath(const char* name) {
   char folder[MAX_PATH] = {};
   GetTempPathA(MAX_PATH, folder);
-  return std::string(folder) + "orvo-colorcontrol-" + std::to_string(GetCurrentProcessId()) +
-         "-" + name + ".avi";
+  return std::string(folder) + "orvo-colorcontrol-" + std::to_string(GetCurrentProcessId()) + "-" + name + ".avi";
 }
 
 // Where a test's video window goes: each test case that runs a graph has a
@@ -175,9 +172,9 @@ HWND MakeVideoWindow(int width, int height, Corner corner) {
   }();
   const int x = corner == Corner::BottomLeft ? 20 : GetSystemMetrics(SM_CXSCREEN) - width - 20;
   const int y = GetSystemMetrics(SM_CYSCREEN) - height - 20;
-  return CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, className,
-                         L"Color Control test", WS_POPUP | WS_VISIBLE, x, y, width, height,
-                         nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+  return CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, className, L"Color Control test",
+                         WS_POPUP | WS_VISIBLE, x, y, width, height, nullptr, nullptr, GetModuleHandleW(nullptr),
+                         nullptr);
 }
 
 // Grey level (mean of red, green and blue) of a point of the window as the
@@ -216,8 +213,7 @@ struct PlaybackGraph {
   void ShowFirstFrame() {
     Control->Stop();
     LONGLONG start = 0;
-    Seeking->SetPositions(&start, AM_SEEKING_AbsolutePositioning, nullptr,
-                          AM_SEEKING_NoPositioning);
+    Seeking->SetPositions(&start, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning);
     Control->Pause();
     OAFilterState state;
     Control->GetState(5000, &state);
@@ -323,8 +319,7 @@ TEST_F(ColorControlSystemTest, WrapperHostsItAndReachesItsPropertyStore) {
 
 // --- a real playback graph ---------------------------------------------------------------
 
-class ColorControlGraphTest : public ColorControlSystemTest,
-                              public ::testing::WithParamInterface<AviGenFormat> {
+class ColorControlGraphTest : public ColorControlSystemTest, public ::testing::WithParamInterface<AviGenFormat> {
  protected:
   // Recording -> (splitter, chosen by the graph) -> wrapper -> VMR-9.
   void Build(PlaybackGraph* g, Corner corner) {
@@ -338,15 +333,14 @@ class ColorControlGraphTest : public ColorControlSystemTest,
     ASSERT_TRUE(GenerateAviFile(options, path_, &error)) << error;
 
     ServeClassInProcess();
-    ASSERT_EQ(S_OK, CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER,
-                                     IID_PPV_ARGS(&g->Graph)));
+    ASSERT_EQ(S_OK, CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&g->Graph)));
     ASSERT_EQ(S_OK, g->Graph.As(&g->Control));
     ASSERT_EQ(S_OK, g->Graph.As(&g->Seeking));
 
     g->Window = MakeVideoWindow(160, 120, corner);
     ASSERT_NE(nullptr, g->Window);
-    ASSERT_EQ(S_OK, CoCreateInstance(CLSID_VideoMixingRenderer9, nullptr, CLSCTX_INPROC_SERVER,
-                                     IID_PPV_ARGS(&g->Renderer)));
+    ASSERT_EQ(S_OK,
+              CoCreateInstance(CLSID_VideoMixingRenderer9, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&g->Renderer)));
     ComPtr<IVMRFilterConfig9> config;
     ASSERT_EQ(S_OK, g->Renderer.As(&config));
     ASSERT_EQ(S_OK, config->SetRenderingMode(VMR9Mode_Windowless));
@@ -437,8 +431,7 @@ TEST_P(ColorControlGraphTest, PlaysToTheEnd) {
   EXPECT_EQ(EC_COMPLETE, code);
 }
 
-INSTANTIATE_TEST_SUITE_P(Recordings, ColorControlGraphTest,
-                         ::testing::Values(AviGenFormat::Yuy2, AviGenFormat::Dib24),
+INSTANTIATE_TEST_SUITE_P(Recordings, ColorControlGraphTest, ::testing::Values(AviGenFormat::Yuy2, AviGenFormat::Dib24),
                          [](const ::testing::TestParamInfo<AviGenFormat>& info) {
                            return std::string(info.param == AviGenFormat::Yuy2 ? "Yuy2" : "Dib24");
                          });

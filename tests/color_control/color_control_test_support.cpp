@@ -29,14 +29,11 @@ const ColorControlDll& Dll() {
     ColorControlDll d;
     d.Module = LoadLibraryW(DllPath().c_str());
     if (d.Module != nullptr) {
-      d.GetClassObject = reinterpret_cast<decltype(d.GetClassObject)>(
-          GetProcAddress(d.Module, "DllGetClassObject"));
-      d.CanUnloadNow =
-          reinterpret_cast<decltype(d.CanUnloadNow)>(GetProcAddress(d.Module, "DllCanUnloadNow"));
-      d.RegisterServer = reinterpret_cast<decltype(d.RegisterServer)>(
-          GetProcAddress(d.Module, "DllRegisterServer"));
-      d.UnregisterServer = reinterpret_cast<decltype(d.UnregisterServer)>(
-          GetProcAddress(d.Module, "DllUnregisterServer"));
+      d.GetClassObject = reinterpret_cast<decltype(d.GetClassObject)>(GetProcAddress(d.Module, "DllGetClassObject"));
+      d.CanUnloadNow = reinterpret_cast<decltype(d.CanUnloadNow)>(GetProcAddress(d.Module, "DllCanUnloadNow"));
+      d.RegisterServer = reinterpret_cast<decltype(d.RegisterServer)>(GetProcAddress(d.Module, "DllRegisterServer"));
+      d.UnregisterServer =
+          reinterpret_cast<decltype(d.UnregisterServer)>(GetProcAddress(d.Module, "DllUnregisterServer"));
     }
     return d;
   }();
@@ -59,8 +56,7 @@ ComPtr<IMediaObject> CreateColorControl() {
   ComPtr<IMediaObject> dmo;
   ComPtr<IClassFactory> factory = ColorControlFactory();
   if (factory) {
-    EXPECT_EQ(S_OK, factory->CreateInstance(nullptr, IID_IMediaObject,
-                                            reinterpret_cast<void**>(dmo.GetAddressOf())));
+    EXPECT_EQ(S_OK, factory->CreateInstance(nullptr, IID_IMediaObject, reinterpret_cast<void**>(dmo.GetAddressOf())));
   }
   return dmo;
 }
@@ -73,8 +69,8 @@ MediaTypePtr EmptyMediaType() {
   return MediaTypePtr(mt);
 }
 
-MediaTypePtr VideoType(const GUID& subtype, LONG width, LONG height, WORD bitCount,
-                       DWORD compression, bool videoInfo2) {
+MediaTypePtr VideoType(const GUID& subtype, LONG width, LONG height, WORD bitCount, DWORD compression,
+                       bool videoInfo2) {
   const DWORD formatBytes = videoInfo2 ? sizeof(VIDEOINFOHEADER2) : sizeof(VIDEOINFOHEADER);
   DMO_MEDIA_TYPE* mt = nullptr;
   EXPECT_EQ(S_OK, MoCreateMediaType(&mt, formatBytes));
@@ -92,8 +88,7 @@ MediaTypePtr VideoType(const GUID& subtype, LONG width, LONG height, WORD bitCou
   header->biBitCount = bitCount;
   header->biCompression = compression;
   const int64_t rows = height < 0 ? -static_cast<int64_t>(height) : height;
-  header->biSizeImage =
-      static_cast<DWORD>((static_cast<int64_t>(width) * bitCount / 8 + 3) / 4 * 4 * rows);
+  header->biSizeImage = static_cast<DWORD>((static_cast<int64_t>(width) * bitCount / 8 + 3) / 4 * 4 * rows);
   mt->lSampleSize = header->biSizeImage;
   return MediaTypePtr(mt);
 }
@@ -105,13 +100,9 @@ BITMAPINFOHEADER* Header(DMO_MEDIA_TYPE* mt) {
   return &reinterpret_cast<VIDEOINFOHEADER*>(mt->pbFormat)->bmiHeader;
 }
 
-MediaTypePtr Rgb32Type(LONG width, LONG height) {
-  return VideoType(MEDIASUBTYPE_RGB32, width, height, 32, BI_RGB);
-}
+MediaTypePtr Rgb32Type(LONG width, LONG height) { return VideoType(MEDIASUBTYPE_RGB32, width, height, 32, BI_RGB); }
 
-MediaTypePtr Rgb24Type(LONG width, LONG height) {
-  return VideoType(MEDIASUBTYPE_RGB24, width, height, 24, BI_RGB);
-}
+MediaTypePtr Rgb24Type(LONG width, LONG height) { return VideoType(MEDIASUBTYPE_RGB24, width, height, 24, BI_RGB); }
 
 MediaTypePtr Yuy2Type(LONG width, LONG height) {
   return VideoType(MEDIASUBTYPE_YUY2, width, height, 16, MAKEFOURCC('Y', 'U', 'Y', '2'));
@@ -129,13 +120,9 @@ STDMETHODIMP TestBuffer::QueryInterface(REFIID iid, void** out) {
   return E_NOINTERFACE;
 }
 
-STDMETHODIMP_(ULONG) TestBuffer::AddRef() {
-  return static_cast<ULONG>(InterlockedIncrement(&references_));
-}
+STDMETHODIMP_(ULONG) TestBuffer::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&references_)); }
 
-STDMETHODIMP_(ULONG) TestBuffer::Release() {
-  return static_cast<ULONG>(InterlockedDecrement(&references_));
-}
+STDMETHODIMP_(ULONG) TestBuffer::Release() { return static_cast<ULONG>(InterlockedDecrement(&references_)); }
 
 STDMETHODIMP TestBuffer::SetLength(DWORD length) {
   ++setLengthCalls_;

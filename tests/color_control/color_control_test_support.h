@@ -40,8 +40,8 @@ using MediaTypePtr = std::unique_ptr<DMO_MEDIA_TYPE, MediaTypeDeleter>;
 // An empty type to be filled by GetInputType and friends.
 MediaTypePtr EmptyMediaType();
 // A complete video type with a VIDEOINFOHEADER (or VIDEOINFOHEADER2) block.
-MediaTypePtr VideoType(const GUID& subtype, LONG width, LONG height, WORD bitCount,
-                       DWORD compression, bool videoInfo2 = false);
+MediaTypePtr VideoType(const GUID& subtype, LONG width, LONG height, WORD bitCount, DWORD compression,
+                       bool videoInfo2 = false);
 MediaTypePtr Rgb32Type(LONG width, LONG height);
 MediaTypePtr Rgb24Type(LONG width, LONG height);
 MediaTypePtr Yuy2Type(LONG width, LONG height);

@@ -30,8 +30,7 @@ int Tone(int brightness, int contrast, int value) {
   return table.Map[value];
 }
 
-const ColorPixelFormat AllFormats[] = {ColorPixelFormat::Rgb32, ColorPixelFormat::Rgb24,
-                                       ColorPixelFormat::Yuy2};
+const ColorPixelFormat AllFormats[] = {ColorPixelFormat::Rgb32, ColorPixelFormat::Rgb24, ColorPixelFormat::Yuy2};
 
 }  // namespace
 
@@ -67,8 +66,7 @@ TEST(ColorFrameLayout, RefusesImpossibleAndOversizedFrames) {
   EXPECT_FALSE(DescribeColorFrame(ColorPixelFormat::Rgb32, 1, INT32_MIN, &layout));
   EXPECT_FALSE(DescribeColorFrame(ColorPixelFormat::Rgb32, ColorMaxDimension + 1, 1, &layout));
   // Each side within the limit, the whole frame not (16384 x 16384 x 4 bytes).
-  EXPECT_FALSE(DescribeColorFrame(ColorPixelFormat::Rgb32, ColorMaxDimension,
-                                  ColorMaxDimension, &layout));
+  EXPECT_FALSE(DescribeColorFrame(ColorPixelFormat::Rgb32, ColorMaxDimension, ColorMaxDimension, &layout));
   EXPECT_FALSE(DescribeColorFrame(ColorPixelFormat::Rgb32, 4, 4, nullptr));
   EXPECT_EQ(77u, layout.Width);  // untouched by the refusals
   EXPECT_TRUE(DescribeColorFrame(ColorPixelFormat::Rgb32, 7680, -4320, &layout));
@@ -90,9 +88,9 @@ TEST(ColorToneCurve, KnownValues) {
   EXPECT_EQ(0, Tone(0, 127, 0));       // 128 - 128 x 255/128, clamped
   EXPECT_EQ(129, Tone(0, -127, 255));  // 127 x 1/128 rounds to one step
   EXPECT_EQ(127, Tone(0, -127, 0));
-  EXPECT_EQ(255, Tone(127, -127, 96)); // the sliders at 100 and 0: flat and light
-  EXPECT_EQ(2, Tone(-127, -127, 200)); // ... and at 0 and 0: flat and dark
-  EXPECT_EQ(178, Tone(50, 0, 128));    // contrast does not move the middle grey
+  EXPECT_EQ(255, Tone(127, -127, 96));  // the sliders at 100 and 0: flat and light
+  EXPECT_EQ(2, Tone(-127, -127, 200));  // ... and at 0 and 0: flat and dark
+  EXPECT_EQ(178, Tone(50, 0, 128));     // contrast does not move the middle grey
 }
 
 TEST(ColorToneCurve, MiddleGreyStaysUnderAnyContrast) {
@@ -141,8 +139,7 @@ TEST(ColorFrame, NeutralSettingsCopyEveryByte) {
     const ColorFrameLayout layout = Layout(format, 34, 7);  // RGB24 rows padded
     const std::vector<uint8_t> src = NoiseFrame(layout.FrameBytes, 7);
     std::vector<uint8_t> dst(layout.FrameBytes, 0xEE);
-    ASSERT_TRUE(ApplyColorControl(layout, ColorSettings{}, src.data(), src.size(), dst.data(),
-                                  dst.size()));
+    ASSERT_TRUE(ApplyColorControl(layout, ColorSettings{}, src.data(), src.size(), dst.data(), dst.size()));
     EXPECT_EQ(src, dst);
   }
 }
@@ -156,8 +153,7 @@ TEST(ColorFrame, RgbColourBytesGoThroughTheCurve) {
     const uint32_t pixelBytes = format == ColorPixelFormat::Rgb32 ? 4 : 3;
     const std::vector<uint8_t> src = NoiseFrame(layout.FrameBytes, 11);
     std::vector<uint8_t> dst(layout.FrameBytes);
-    ASSERT_TRUE(ApplyColorControl(layout, settings, src.data(), src.size(), dst.data(),
-                                  dst.size()));
+    ASSERT_TRUE(ApplyColorControl(layout, settings, src.data(), src.size(), dst.data(), dst.size()));
     for (uint32_t row = 0; row < layout.Height; ++row) {
       for (uint32_t i = 0; i < layout.Stride; ++i) {
         const std::size_t at = static_cast<std::size_t>(row) * layout.Stride + i;
@@ -180,8 +176,7 @@ TEST(ColorFrame, YuyChangesLumaOnly) {
   const ColorFrameLayout layout = Layout(ColorPixelFormat::Yuy2, 10, 4);
   const std::vector<uint8_t> src = NoiseFrame(layout.FrameBytes, 3);
   std::vector<uint8_t> dst(layout.FrameBytes);
-  ASSERT_TRUE(ApplyColorControl(layout, settings, src.data(), src.size(), dst.data(),
-                                dst.size()));
+  ASSERT_TRUE(ApplyColorControl(layout, settings, src.data(), src.size(), dst.data(), dst.size()));
   for (std::size_t i = 0; i < src.size(); ++i) {
     if (i % 2 == 0) {
       ASSERT_EQ(table.Map[src[i]], dst[i]) << i;
@@ -197,10 +192,8 @@ TEST(ColorFrame, InPlaceGivesTheSameResult) {
     const ColorFrameLayout layout = Layout(format, 6, 3);
     std::vector<uint8_t> frame = NoiseFrame(layout.FrameBytes, 5);
     std::vector<uint8_t> copied(layout.FrameBytes);
-    ASSERT_TRUE(ApplyColorControl(layout, settings, frame.data(), frame.size(), copied.data(),
-                                  copied.size()));
-    ASSERT_TRUE(ApplyColorControl(layout, settings, frame.data(), frame.size(), frame.data(),
-                                  frame.size()));
+    ASSERT_TRUE(ApplyColorControl(layout, settings, frame.data(), frame.size(), copied.data(), copied.size()));
+    ASSERT_TRUE(ApplyColorControl(layout, settings, frame.data(), frame.size(), frame.data(), frame.size()));
     EXPECT_EQ(copied, frame);
   }
 }
@@ -211,26 +204,21 @@ TEST(ColorFrame, ShortBuffersAndBadLayoutsAreRefusedUntouched) {
   std::vector<uint8_t> dst(layout.FrameBytes, 0x5A);
   const std::vector<uint8_t> untouched = dst;
   const ColorSettings settings{10, 10};
-  EXPECT_FALSE(ApplyColorControl(layout, settings, src.data(), src.size() - 1, dst.data(),
-                                 dst.size()));
-  EXPECT_FALSE(ApplyColorControl(layout, settings, src.data(), src.size(), dst.data(),
-                                 dst.size() - 1));
+  EXPECT_FALSE(ApplyColorControl(layout, settings, src.data(), src.size() - 1, dst.data(), dst.size()));
+  EXPECT_FALSE(ApplyColorControl(layout, settings, src.data(), src.size(), dst.data(), dst.size() - 1));
   EXPECT_FALSE(ApplyColorControl(layout, settings, nullptr, src.size(), dst.data(), dst.size()));
   EXPECT_FALSE(ApplyColorControl(layout, settings, src.data(), src.size(), nullptr, dst.size()));
   // A layout whose byte counts do not follow from its size, e.g. a forged
   // stride that would walk past the buffer.
   ColorFrameLayout forged = layout;
   forged.Stride = layout.Stride * 2;
-  EXPECT_FALSE(ApplyColorControl(forged, settings, src.data(), src.size(), dst.data(),
-                                 dst.size()));
+  EXPECT_FALSE(ApplyColorControl(forged, settings, src.data(), src.size(), dst.data(), dst.size()));
   ColorFrameLayout empty;
-  EXPECT_FALSE(ApplyColorControl(empty, settings, src.data(), src.size(), dst.data(),
-                                 dst.size()));
+  EXPECT_FALSE(ApplyColorControl(empty, settings, src.data(), src.size(), dst.data(), dst.size()));
   EXPECT_EQ(untouched, dst);
 
   // A longer output buffer: only one frame of it is written.
   std::vector<uint8_t> longer(layout.FrameBytes + 16, 0x33);
-  ASSERT_TRUE(ApplyColorControl(layout, settings, src.data(), src.size(), longer.data(),
-                                longer.size()));
+  ASSERT_TRUE(ApplyColorControl(layout, settings, src.data(), src.size(), longer.data(), longer.size()));
   for (std::size_t i = layout.FrameBytes; i < longer.size(); ++i) EXPECT_EQ(0x33, longer[i]);
 }

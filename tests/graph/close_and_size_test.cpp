@@ -100,8 +100,8 @@ TEST_F(PlaybackGraphTest, CloseReleasesTheGraphAndKeepsTheTexts) {
   EXPECT_EQ(std::vector<std::wstring>{}, NewMessages());
 
   // Nothing holds the file any more.
-  HANDLE exclusive =
-      CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE exclusive = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
   EXPECT_NE(INVALID_HANDLE_VALUE, exclusive);
   CloseHandle(exclusive);
 

@@ -37,22 +37,40 @@ class MediaTimeGraph final : public IMediaSeeking {
   }
   STDMETHODIMP_(ULONG) AddRef() override { return ++References; }
   STDMETHODIMP_(ULONG) Release() override { return --References; }  // lives on the test's stack
-  STDMETHODIMP GetCapabilities(DWORD* c) override { *c = AM_SEEKING_CanSeekAbsolute; return S_OK; }
+  STDMETHODIMP GetCapabilities(DWORD* c) override {
+    *c = AM_SEEKING_CanSeekAbsolute;
+    return S_OK;
+  }
   STDMETHODIMP CheckCapabilities(DWORD*) override { return S_OK; }
   STDMETHODIMP IsFormatSupported(const GUID* f) override {
     return IsEqualGUID(*f, TIME_FORMAT_MEDIA_TIME) ? S_OK : S_FALSE;
   }
-  STDMETHODIMP QueryPreferredFormat(GUID* f) override { *f = TIME_FORMAT_MEDIA_TIME; return S_OK; }
-  STDMETHODIMP GetTimeFormat(GUID* f) override { *f = TIME_FORMAT_MEDIA_TIME; return S_OK; }
+  STDMETHODIMP QueryPreferredFormat(GUID* f) override {
+    *f = TIME_FORMAT_MEDIA_TIME;
+    return S_OK;
+  }
+  STDMETHODIMP GetTimeFormat(GUID* f) override {
+    *f = TIME_FORMAT_MEDIA_TIME;
+    return S_OK;
+  }
   STDMETHODIMP IsUsingTimeFormat(const GUID* f) override {
     return IsEqualGUID(*f, TIME_FORMAT_MEDIA_TIME) ? S_OK : S_FALSE;
   }
   STDMETHODIMP SetTimeFormat(const GUID* f) override {
     return IsEqualGUID(*f, TIME_FORMAT_MEDIA_TIME) ? S_OK : E_NOTIMPL;
   }
-  STDMETHODIMP GetDuration(LONGLONG* d) override { *d = Duration; return S_OK; }
-  STDMETHODIMP GetStopPosition(LONGLONG* s) override { *s = Duration; return S_OK; }
-  STDMETHODIMP GetCurrentPosition(LONGLONG* c) override { *c = Current.load(); return S_OK; }
+  STDMETHODIMP GetDuration(LONGLONG* d) override {
+    *d = Duration;
+    return S_OK;
+  }
+  STDMETHODIMP GetStopPosition(LONGLONG* s) override {
+    *s = Duration;
+    return S_OK;
+  }
+  STDMETHODIMP GetCurrentPosition(LONGLONG* c) override {
+    *c = Current.load();
+    return S_OK;
+  }
   STDMETHODIMP ConvertTimeFormat(LONGLONG*, const GUID*, LONGLONG, const GUID*) override { return E_NOTIMPL; }
   STDMETHODIMP SetPositions(LONGLONG* current, DWORD currentFlags, LONGLONG* stop, DWORD stopFlags) override {
     ++SetCalls;
@@ -65,11 +83,25 @@ class MediaTimeGraph final : public IMediaSeeking {
     }
     return S_OK;
   }
-  STDMETHODIMP GetPositions(LONGLONG* c, LONGLONG* s) override { *c = Current; *s = Duration; return S_OK; }
-  STDMETHODIMP GetAvailable(LONGLONG* e, LONGLONG* l) override { *e = 0; *l = Duration; return S_OK; }
+  STDMETHODIMP GetPositions(LONGLONG* c, LONGLONG* s) override {
+    *c = Current;
+    *s = Duration;
+    return S_OK;
+  }
+  STDMETHODIMP GetAvailable(LONGLONG* e, LONGLONG* l) override {
+    *e = 0;
+    *l = Duration;
+    return S_OK;
+  }
   STDMETHODIMP SetRate(double) override { return S_OK; }
-  STDMETHODIMP GetRate(double* r) override { *r = 1.0; return S_OK; }
-  STDMETHODIMP GetPreroll(LONGLONG* p) override { *p = 0; return S_OK; }
+  STDMETHODIMP GetRate(double* r) override {
+    *r = 1.0;
+    return S_OK;
+  }
+  STDMETHODIMP GetPreroll(LONGLONG* p) override {
+    *p = 0;
+    return S_OK;
+  }
 };
 
 // 29.97 frames a second, 1000 frames.
@@ -194,7 +226,7 @@ TEST(FrameSeekingCreation, RefusesTimingsThatCannotRoundTrip) {
   EXPECT_EQ(E_INVALIDARG, CreateFrameSeeking(&graph, 0, 1, 10, &seeking));
   EXPECT_EQ(nullptr, seeking);
   EXPECT_EQ(E_INVALIDARG, CreateFrameSeeking(&graph, 30, 0, 10, &seeking));
-  EXPECT_EQ(E_INVALIDARG, CreateFrameSeeking(&graph, 10000000, 1, 10, &seeking));  // frames under 2 units
+  EXPECT_EQ(E_INVALIDARG, CreateFrameSeeking(&graph, 10000000, 1, 10, &seeking));       // frames under 2 units
   EXPECT_EQ(E_INVALIDARG, CreateFrameSeeking(&graph, 1, 0xFFFFFFFFu, 1000, &seeking));  // end time past 64 bits
   EXPECT_EQ(E_POINTER, CreateFrameSeeking(nullptr, 30, 1, 10, &seeking));
   EXPECT_EQ(1u, graph.References.load());

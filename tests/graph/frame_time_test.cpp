@@ -30,14 +30,14 @@ void ExpectRoundTrip(uint32_t rate, uint32_t scale, uint32_t totalFrames) {
 }
 
 TEST(FrameTime, RoundTripsEveryFrameAtCommonAndOddRates) {
-  ExpectRoundTrip(30000, 1001, 20000);      // 29.97
+  ExpectRoundTrip(30000, 1001, 20000);  // 29.97
   ExpectRoundTrip(30, 1, 20000);
   ExpectRoundTrip(25, 1, 1000);
   ExpectRoundTrip(10000000, 333333, 20000);  // 30.00003 as the capture program writes it
   ExpectRoundTrip(2997, 100, 5000);
-  ExpectRoundTrip(1, 1, 1000);               // one frame a second
+  ExpectRoundTrip(1, 1, 1000);  // one frame a second
   ExpectRoundTrip(24000, 1001, 5000);
-  ExpectRoundTrip(7, 3, 5000);               // intervals of 4285714.28... units
+  ExpectRoundTrip(7, 3, 5000);  // intervals of 4285714.28... units
 }
 
 TEST(FrameTime, RoundTripsWithHugeScalesUpToTheLargestFittingFrame) {
@@ -48,7 +48,7 @@ TEST(FrameTime, RoundTripsWithHugeScalesUpToTheLargestFittingFrame) {
   EXPECT_FALSE(FrameTimingUsable(1, scale, 215));
   int64_t time = 0;
   EXPECT_FALSE(FrameToMediaTime(1, scale, 215, &time));
-  ExpectRoundTrip(0xFFFFFFFFu, scale, 5000);     // huge rate and scale: 1 frame a second
+  ExpectRoundTrip(0xFFFFFFFFu, scale, 5000);        // huge rate and scale: 1 frame a second
   ExpectRoundTrip(0xFFFFFFFEu, 0xFFFFFFFFu, 5000);  // just above one a second
 }
 

@@ -37,8 +37,8 @@ void GraphTest::SetUp() {
   windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
   windowClass.lpszClassName = L"GraphTestClipWindow";
   RegisterClassExW(&windowClass);
-  Clip = CreateWindowExW(0, L"GraphTestClipWindow", L"", WS_CHILD | WS_VISIBLE, 0, 0, 640, 480,
-                         TheApp->MainWindow, nullptr, GetModuleHandleW(nullptr), nullptr);
+  Clip = CreateWindowExW(0, L"GraphTestClipWindow", L"", WS_CHILD | WS_VISIBLE, 0, 0, 640, 480, TheApp->MainWindow,
+                         nullptr, GetModuleHandleW(nullptr), nullptr);
   ASSERT_NE(nullptr, Clip);
   TheApp->ClipWindow = Clip;
   SetWindowPos(TheApp->MainWindow, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);

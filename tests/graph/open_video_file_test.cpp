@@ -153,9 +153,9 @@ TEST_F(OpenVideoFileTest, ItemWithoutFileSystemPathOrNoPathAtAllIsReported) {
   EXPECT_NE(nullptr, TheGraph->SourceFilter) << "no path was chosen: the open file stays";
 
   EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_NOT_FOUND), OpenWithChoice(S_OK, nullptr));
-  EXPECT_EQ(std::vector<std::wstring>{
-                L"SEVERE: internal logic error - should not get to this code with NULL file pathname"},
-            NewMessages());
+  EXPECT_EQ(
+      std::vector<std::wstring>{L"SEVERE: internal logic error - should not get to this code with NULL file pathname"},
+      NewMessages());
   EXPECT_NE(nullptr, TheGraph->SourceFilter);
   EXPECT_EQ(path, FilePath());
 }
@@ -217,9 +217,9 @@ TEST_F(OpenVideoFileTest, PathLongerThanFilePathHoldsIsRefusedWholeAndTheOpenFil
 
   const std::wstring tooLong = folder + L"\\rr.avi";
   EXPECT_EQ(E_ABORT, Open(tooLong));
-  EXPECT_EQ(std::vector<std::wstring>{
-                L"SEVERE: the selected file path is longer than 255 characters; file open aborted"},
-            NewMessages());
+  EXPECT_EQ(
+      std::vector<std::wstring>{L"SEVERE: the selected file path is longer than 255 characters; file open aborted"},
+      NewMessages());
   EXPECT_EQ(path, FilePath());
   EXPECT_NE(nullptr, TheGraph->SourceFilter);
   EXPECT_EQ(30u, OpenFrameCount);

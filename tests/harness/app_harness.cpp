@@ -13,8 +13,8 @@ std::wstring MakeTempFolder() {
   wchar_t base[MAX_PATH];
   GetTempPathW(MAX_PATH, base);
   for (unsigned attempt = 0;; ++attempt) {
-    const std::wstring name = std::wstring(base) + L"orvo-test-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                              std::to_wstring(attempt);
+    const std::wstring name =
+        std::wstring(base) + L"orvo-test-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(attempt);
     if (CreateDirectoryW(name.c_str(), nullptr)) return name;
     if (GetLastError() != ERROR_ALREADY_EXISTS) return L"";
   }

@@ -128,8 +128,7 @@ TEST(IcoFile, HandlesTheSizeLimits) {
 }
 
 TEST(Icongen, WritesEveryIconAsAValidIcoIntoANewFolder) {
-  const std::filesystem::path root =
-      std::filesystem::temp_directory_path() / "orvo_icongen_test";
+  const std::filesystem::path root = std::filesystem::temp_directory_path() / "orvo_icongen_test";
   std::filesystem::remove_all(root);
   const std::filesystem::path folder = root / "bin" / "OrvoVideoIcons";
 
@@ -141,9 +140,8 @@ TEST(Icongen, WritesEveryIconAsAValidIcoIntoANewFolder) {
     int Size;
   };
   const Expected expected[] = {
-      {"ORVO_logo_large.ico", 64},    {"ORVO_logo_small.ico", 32},
-      {"start64x.ico", 64},           {"pause64x.ico", 64},
-      {"beginFile64x.ico", 64},       {"endFile64x.ico", 64},
+      {"ORVO_logo_large.ico", 64},    {"ORVO_logo_small.ico", 32}, {"start64x.ico", 64},
+      {"pause64x.ico", 64},           {"beginFile64x.ico", 64},    {"endFile64x.ico", 64},
       {"forwardOneFrame64x.ico", 64}, {"backOneFrame64x.ico", 64},
   };
   std::set<std::vector<uint8_t>> pictures;

@@ -38,9 +38,10 @@ ULONGLONG Seconds(const SYSTEMTIME& t) {
 // The time in "log_MM_DD_YYYY_HH_MM_SS...", as seconds; 0 when the name has another form.
 ULONGLONG NameSeconds(const std::wstring& name) {
   int mo = 0, d = 0, y = 0, h = 0, mi = 0, s = 0;
-  if (name.size() < 27 || swscanf(name.c_str(), L"log_%2d_%2d_%4d_%2d_%2d_%2d", &mo, &d, &y, &h, &mi, &s) != 6) return 0;
-  SYSTEMTIME t = {static_cast<WORD>(y), static_cast<WORD>(mo), 0, static_cast<WORD>(d),
-                  static_cast<WORD>(h), static_cast<WORD>(mi), static_cast<WORD>(s), 0};
+  if (name.size() < 27 || swscanf(name.c_str(), L"log_%2d_%2d_%4d_%2d_%2d_%2d", &mo, &d, &y, &h, &mi, &s) != 6)
+    return 0;
+  SYSTEMTIME t = {static_cast<WORD>(y),  static_cast<WORD>(mo), 0, static_cast<WORD>(d), static_cast<WORD>(h),
+                  static_cast<WORD>(mi), static_cast<WORD>(s),  0};
   return Seconds(t);
 }
 
@@ -84,7 +85,8 @@ class LogFilesTest : public AppTest {
   std::vector<std::wstring> LastStampedMessage() const {
     const std::vector<std::wstring> lines = SplitLines(MessagesText());
     for (size_t i = lines.size(); i-- > 0;) {
-      if (IsTimeLine(lines[i])) return std::vector<std::wstring>(lines.begin() + static_cast<std::ptrdiff_t>(i) + 1, lines.end());
+      if (IsTimeLine(lines[i]))
+        return std::vector<std::wstring>(lines.begin() + static_cast<std::ptrdiff_t>(i) + 1, lines.end());
     }
     return {};
   }
@@ -196,8 +198,8 @@ TEST_F(LogFilesTest, CharactersBeyondLatin1BecomeQuestionMarksAndTheUserIsTold) 
   const std::string bytes = LogBytes(name);
   const size_t at = before.find(L"INFO: \"C:");
   EXPECT_EQ(bytes.substr(0, at), OneBytePerUnit(before.substr(0, at)));
-  EXPECT_EQ(bytes.substr(at), "INFO: \"C:\\?????\\?.avi\" ? caf\xe9\r\n" +
-                                  OneBytePerUnit(before.substr(before.find(L"\r\n", at) + 2)));
+  EXPECT_EQ(bytes.substr(at),
+            "INFO: \"C:\\?????\\?.avi\" ? caf\xe9\r\n" + OneBytePerUnit(before.substr(before.find(L"\r\n", at) + 2)));
   EXPECT_EQ(LastStampedMessage(),
             (std::vector<std::wstring>{Confirmation(name, false),
                                        L"INFO: 7 characters beyond Latin-1 were written to the file as \"?\"", L""}));

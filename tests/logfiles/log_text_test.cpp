@@ -85,14 +85,21 @@ TEST(LogFileBytes, OneBytePerCharacterAndQuestionMarksBeyondLatin1) {
   Post(&window, u"Computer local time is W. Europe Standard Time\r\n", true);
   Post(&window, u"Caf\u00e9 \u00ff\tend", false);
   std::size_t replaced = 9;
-  EXPECT_EQ(Bytes(window, &replaced), "\r\n09:41:07 (UTC)\r\nComputer local time is W. Europe Standard Time\r\n"
-                                      "\r\nCaf\xe9 \xff\tend");
+  EXPECT_EQ(Bytes(window, &replaced),
+            "\r\n09:41:07 (UTC)\r\nComputer local time is W. Europe Standard Time\r\n"
+            "\r\nCaf\xe9 \xff\tend");
   EXPECT_EQ(replaced, 0u);
   EXPECT_EQ(MakeLogFileBytes(nullptr, 5, nullptr), "");
 
   // A surrogate pair is one character; lone surrogates count one each.
   std::u16string text = u"C:\\\u0412\u4e2d \U0001F600 \u00e9\r\nrest";
-  text += {u'a', char16_t(0xD800), u'b', char16_t(0xDC00), char16_t(0xD801), char16_t(0xD802), char16_t(0xDC02),
+  text += {u'a',
+           char16_t(0xD800),
+           u'b',
+           char16_t(0xDC00),
+           char16_t(0xD801),
+           char16_t(0xD802),
+           char16_t(0xDC02),
            char16_t(0xDBFF)};
   EXPECT_EQ(Bytes(text, &replaced), "C:\\?? ? \xe9\r\nresta?b????");
   EXPECT_EQ(replaced, 8u);
@@ -115,7 +122,8 @@ TEST(LogFileBytes, ReportsGetSpaceAlignedLabelsWithoutTheirOneSpaceLine) {
   // Empty values keep the layout.
   window.clear();
   PostReport(&window, u"", u"");
-  EXPECT_EQ(Bytes(window), Heading + "    Codec                \r\n    Total Frames         \r\n" + RestOfReport + "\r\n");
+  EXPECT_EQ(Bytes(window),
+            Heading + "    Codec                \r\n    Total Frames         \r\n" + RestOfReport + "\r\n");
 
   // At the end of the text: without the space, and without the line end.
   window.clear();

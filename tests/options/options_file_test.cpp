@@ -31,29 +31,25 @@ const char DefaultFile[] =
     "</Root>\r\n";
 
 bool SameRecord(const WindowPositionRecord& a, const WindowPositionRecord& b) {
-  return a.MainX == b.MainX && a.MainY == b.MainY && a.MessagesX == b.MessagesX &&
-         a.MessagesY == b.MessagesY && a.MessagesWidth == b.MessagesWidth &&
-         a.MessagesHeight == b.MessagesHeight && a.PlaybackX == b.PlaybackX &&
+  return a.MainX == b.MainX && a.MainY == b.MainY && a.MessagesX == b.MessagesX && a.MessagesY == b.MessagesY &&
+         a.MessagesWidth == b.MessagesWidth && a.MessagesHeight == b.MessagesHeight && a.PlaybackX == b.PlaybackX &&
          a.PlaybackY == b.PlaybackY && a.BrightnessContrastX == b.BrightnessContrastX &&
-         a.BrightnessContrastY == b.BrightnessContrastY && a.MagnifyX == b.MagnifyX &&
-         a.MagnifyY == b.MagnifyY;
+         a.BrightnessContrastY == b.BrightnessContrastY && a.MagnifyX == b.MagnifyX && a.MagnifyY == b.MagnifyY;
 }
 
 bool WriteBytes(const std::wstring& name, const std::string& bytes) {
-  HANDLE file = CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file = CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   DWORD written = 0;
-  BOOL ok = bytes.empty() || WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()),
-                                       &written, nullptr);
+  BOOL ok = bytes.empty() || WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
   CloseHandle(file);
   return ok && written == bytes.size();
 }
 
 // The file's bytes, or "MISSING" when it cannot be opened.
 std::string ReadBytes(const std::wstring& name) {
-  HANDLE file = CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file =
+      CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return "MISSING";
   std::string bytes;
   char chunk[4096];
@@ -159,8 +155,7 @@ TEST_F(OptionsFile, WrittenFileRestoresAllTwelveValues) {
     ASSERT_EQ(1, ReadOptionsFile(&read));
     EXPECT_TRUE(SameRecord(sample, read));
   }
-  EXPECT_NE(std::string::npos,
-            ReadBytes(FileName).find("<MainWindowPosition Value=\"-2147483648, 2147483647\"/>"));
+  EXPECT_NE(std::string::npos, ReadBytes(FileName).find("<MainWindowPosition Value=\"-2147483648, 2147483647\"/>"));
 }
 
 TEST_F(OptionsFile, EmptyRootLoadsAndChangesNothing) {
@@ -206,16 +201,18 @@ TEST_F(OptionsFile, ValuesAreScannedLikeTheWrittenFormat) {
 
 TEST_F(OptionsFile, ElementsAreMatchedByExactNameAndSingleAttribute) {
   // Letter case counts.
-  WindowPositionRecord r = ReadBody("<mainWindowPosition Value=\"1, 2\"/>"
-                                    "<MAINWINDOWPOSITION Value=\"3, 4\"/>");
+  WindowPositionRecord r = ReadBody(
+      "<mainWindowPosition Value=\"1, 2\"/>"
+      "<MAINWINDOWPOSITION Value=\"3, 4\"/>");
   EXPECT_TRUE(SameRecord(DefaultWindowPositions, r));
 
   // The attribute's name is not looked at, only that it is the only one.
   r = ReadBody("<MainWindowPosition Position=\"1, 2\"/>");
   EXPECT_EQ(1, r.MainX);
   EXPECT_EQ(2, r.MainY);
-  r = ReadBody("<MainWindowPosition Value=\"1, 2\" Other=\"3, 4\"/>"
-               "<PlaybackControlsWindowPosition/>");
+  r = ReadBody(
+      "<MainWindowPosition Value=\"1, 2\" Other=\"3, 4\"/>"
+      "<PlaybackControlsWindowPosition/>");
   EXPECT_TRUE(SameRecord(DefaultWindowPositions, r));
 
   // Of two elements of one name the later wins.
@@ -289,8 +286,7 @@ TEST_F(OptionsFile, TenMegabyteFilesAreHandled) {
   body.reserve(size + 100);
   int count = 0;
   while (body.size() < size) {
-    body += "<MainWindowPosition Value=\"" + std::to_string(count) + ", -" + std::to_string(count) +
-            "\"/>\n";
+    body += "<MainWindowPosition Value=\"" + std::to_string(count) + ", -" + std::to_string(count) + "\"/>\n";
     ++count;
   }
   WindowPositionRecord r = ReadBody(body);
@@ -305,9 +301,7 @@ TEST_F(OptionsFile, TenMegabyteFilesAreHandled) {
   // Ten million digits pass the engine's limit for one text (MSXML on Wine
   // refuses the file); either way nothing breaks.
   WindowPositionRecord record;
-  int result = ReadContent(Document("<MainWindowPosition Value=\"" + std::string(size, '7') +
-                                    ", 3\"/>"),
-                           &record);
+  int result = ReadContent(Document("<MainWindowPosition Value=\"" + std::string(size, '7') + ", 3\"/>"), &record);
   WindowPositionRecord expected = DefaultWindowPositions;
   if (result == 1) {
     expected.MainX = INT32_MAX;
@@ -317,8 +311,7 @@ TEST_F(OptionsFile, TenMegabyteFilesAreHandled) {
 }
 
 TEST_F(OptionsFile, EntityExpansionDoesNotRunAway) {
-  std::string lol =
-      "<?xml version='1.0'?>\n<!DOCTYPE Root [\n<!ENTITY a \"aaaaaaaaaa\">\n";
+  std::string lol = "<?xml version='1.0'?>\n<!DOCTYPE Root [\n<!ENTITY a \"aaaaaaaaaa\">\n";
   std::string previous = "a";
   for (char name = 'b'; name <= 'k'; ++name) {
     lol += std::string("<!ENTITY ") + name + " \"";
@@ -344,8 +337,8 @@ TEST_F(OptionsFile, FailedWritesLeaveTheOldFile) {
   EXPECT_EQ(0, WriteOptionsText(nullptr));
   EXPECT_EQ(0, WriteOptionsText(L""));
   EXPECT_EQ(0, WriteOptionsText(L"<only one>"));
-  EXPECT_EQ(0, WriteOptionsText(L"<a>\x4E2D<b>"));  // no ANSI form
-  EXPECT_EQ(0, WriteOptionsText(L"<a>\x0100<b>"));  // only a look-alike in ANSI
+  EXPECT_EQ(0, WriteOptionsText(L"<a>\x4E2D<b>"));                                 // no ANSI form
+  EXPECT_EQ(0, WriteOptionsText(L"<a>\x0100<b>"));                                 // only a look-alike in ANSI
   EXPECT_EQ(0, WriteOptionsText((L"<a><b>" + std::wstring(4090, L'x')).c_str()));  // too long
   EXPECT_EQ("old", ReadBytes(FileName));
 }

@@ -31,10 +31,8 @@ const char DocumentBody[] =
 }  // namespace
 
 TEST(OptionsText, TopLevelNodesWrittenBackToBackGetALineEach) {
-  std::string serialised = std::string("<?xml version='1.0'?><!--ORVO Video Playback Version 1-->") +
-                           DocumentBody;
-  EXPECT_EQ(std::string("<?xml version='1.0'?>\n<!--ORVO Video Playback Version 1-->\n") +
-                DocumentBody,
+  std::string serialised = std::string("<?xml version='1.0'?><!--ORVO Video Playback Version 1-->") + DocumentBody;
+  EXPECT_EQ(std::string("<?xml version='1.0'?>\n<!--ORVO Video Playback Version 1-->\n") + DocumentBody,
             Reshape(serialised));
 }
 
@@ -43,8 +41,7 @@ TEST(OptionsText, SerialiserLineBreaksBecomeEmptyLinesWithoutCarriageReturns) {
                                "<?xml version='1.0'?>\r\n"
                                "<!--ORVO Video Playback Version 1-->\r\n") +
                            DocumentBody + "\r\n";
-  EXPECT_EQ(std::string("<?xml version='1.0'?>\n\n<!--ORVO Video Playback Version 1-->\n\n") +
-                DocumentBody + "\n",
+  EXPECT_EQ(std::string("<?xml version='1.0'?>\n\n<!--ORVO Video Playback Version 1-->\n\n") + DocumentBody + "\n",
             Reshape(serialised));
 }
 

@@ -9,17 +9,13 @@
 namespace {
 
 // Every field different, so that a field written by mistake shows.
-WindowPositionRecord Sentinels() {
-  return WindowPositionRecord{-1, -2, -3, -4, -5, -6, -7, -8, -9, -10, -11, -12};
-}
+WindowPositionRecord Sentinels() { return WindowPositionRecord{-1, -2, -3, -4, -5, -6, -7, -8, -9, -10, -11, -12}; }
 
 bool SameRecord(const WindowPositionRecord& a, const WindowPositionRecord& b) {
-  return a.MainX == b.MainX && a.MainY == b.MainY && a.MessagesX == b.MessagesX &&
-         a.MessagesY == b.MessagesY && a.MessagesWidth == b.MessagesWidth &&
-         a.MessagesHeight == b.MessagesHeight && a.PlaybackX == b.PlaybackX &&
+  return a.MainX == b.MainX && a.MainY == b.MainY && a.MessagesX == b.MessagesX && a.MessagesY == b.MessagesY &&
+         a.MessagesWidth == b.MessagesWidth && a.MessagesHeight == b.MessagesHeight && a.PlaybackX == b.PlaybackX &&
          a.PlaybackY == b.PlaybackY && a.BrightnessContrastX == b.BrightnessContrastX &&
-         a.BrightnessContrastY == b.BrightnessContrastY && a.MagnifyX == b.MagnifyX &&
-         a.MagnifyY == b.MagnifyY;
+         a.BrightnessContrastY == b.BrightnessContrastY && a.MagnifyX == b.MagnifyX && a.MagnifyY == b.MagnifyY;
 }
 
 // Parses value as MainWindowPosition into a record holding the defaults.
@@ -81,9 +77,14 @@ TEST(WindowPositions, EachElementFillsOnlyItsOwnFields) {
 }
 
 TEST(WindowPositions, UnknownNamesAndNullArgumentsChangeNothing) {
-  const char16_t* names[] = {u"mainwindowposition", u"MAINWINDOWPOSITION",
-                             u"MainWindowPositio", u"MainWindowPositionX",
-                             u" MainWindowPosition", u"MessagesWindowPosition", u"Root", u""};
+  const char16_t* names[] = {u"mainwindowposition",
+                             u"MAINWINDOWPOSITION",
+                             u"MainWindowPositio",
+                             u"MainWindowPositionX",
+                             u" MainWindowPosition",
+                             u"MessagesWindowPosition",
+                             u"Root",
+                             u""};
   for (const char16_t* name : names) {
     WindowPositionRecord record = Sentinels();
     ParseWindowPosition(name, &record, u"1, 2, 3, 4");
@@ -102,26 +103,17 @@ TEST(WindowPositions, ScanningFollowsTheFormatAndStopsAtTheFirstMisfit) {
     int32_t x, y;
   };
   const Case cases[] = {
-      {u"7, 8", 7, 8},
-      {u"7,8", 7, 8},                 // no blank after the comma
-      {u"7,   \t\r\n8", 7, 8},        // any amount of white space after it
-      {u"  \t7,8", 7, 8},             // leading white space
-      {u"+7, -8", 7, -8},             // signs
-      {u"-0, 0009", 0, 9},            // leading zeros
-      {u"7, 8xyz", 7, 8},             // trailing text is not looked at
-      {u"7, 8, 9", 7, 8},
-      {u"7 , 8", 7, 50},              // blank before the comma: only X
-      {u"7;8", 7, 50},
-      {u"7,, 8", 7, 50},
-      {u"7, - 8", 7, 50},             // a sign must touch its digits
-      {u"7, x", 7, 50},
-      {u"7", 7, 50},                  // one number only
-      {u"- 7, 8", 50, 50},
-      {u"+, 8", 50, 50},
-      {u"0x10, 8", 0, 50},            // decimal only: "0" is read, then "x" stops
-      {u"", 50, 50},
-      {u"   ", 50, 50},
-      {u"abc", 50, 50},
+      {u"7, 8", 7, 8},         {u"7,8", 7, 8},                          // no blank after the comma
+      {u"7,   \t\r\n8", 7, 8},                                          // any amount of white space after it
+      {u"  \t7,8", 7, 8},                                               // leading white space
+      {u"+7, -8", 7, -8},                                               // signs
+      {u"-0, 0009", 0, 9},                                              // leading zeros
+      {u"7, 8xyz", 7, 8},                                               // trailing text is not looked at
+      {u"7, 8, 9", 7, 8},      {u"7 , 8", 7, 50},                       // blank before the comma: only X
+      {u"7;8", 7, 50},         {u"7,, 8", 7, 50}, {u"7, - 8", 7, 50},   // a sign must touch its digits
+      {u"7, x", 7, 50},        {u"7", 7, 50},                           // one number only
+      {u"- 7, 8", 50, 50},     {u"+, 8", 50, 50}, {u"0x10, 8", 0, 50},  // decimal only: "0" is read, then "x" stops
+      {u"", 50, 50},           {u"   ", 50, 50},  {u"abc", 50, 50},
   };
   for (const Case& c : cases) {
     WindowPositionRecord record = ParseMain(c.value);

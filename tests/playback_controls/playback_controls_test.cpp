@@ -93,10 +93,10 @@ class PlaybackControlsWithIconsTest : public PlaybackTest {
 };
 
 TEST_F(PlaybackControlsWithIconsTest, TransportButtonsShowTheirIcons) {
-  const HWND buttons[] = {StartButton, PauseButton, BeginFileButton, BackOneFrameButton, ForwardOneFrameButton,
-                          EndFileButton};
-  const HICON icons[] = {TheApp->Shared->StartIcon,         TheApp->Shared->PauseIcon,
-                         TheApp->Shared->BeginFileIcon,     TheApp->Shared->BackOneFrameIcon,
+  const HWND buttons[] = {StartButton,        PauseButton,           BeginFileButton,
+                          BackOneFrameButton, ForwardOneFrameButton, EndFileButton};
+  const HICON icons[] = {TheApp->Shared->StartIcon,           TheApp->Shared->PauseIcon,
+                         TheApp->Shared->BeginFileIcon,       TheApp->Shared->BackOneFrameIcon,
                          TheApp->Shared->ForwardOneFrameIcon, TheApp->Shared->EndFileIcon};
   for (int i = 0; i < 6; ++i) {
     ASSERT_NE(nullptr, icons[i]) << i;

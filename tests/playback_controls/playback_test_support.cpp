@@ -23,9 +23,8 @@ bool ControlStates::operator==(const ControlStates& o) const {
 std::ostream& operator<<(std::ostream& out, const ControlStates& s) {
   auto bit = [](bool b) { return b ? "1" : "0"; };
   return out << "start " << bit(s.Start) << " pause " << bit(s.Pause) << " begin " << bit(s.Begin) << " back "
-             << bit(s.Back) << " forward " << bit(s.Forward) << " end " << bit(s.End) << " < "
-             << bit(s.Previous) << " > " << bit(s.Next) << " slider " << bit(s.Slider) << " clip "
-             << bit(s.Clip);
+             << bit(s.Back) << " forward " << bit(s.Forward) << " end " << bit(s.End) << " < " << bit(s.Previous)
+             << " > " << bit(s.Next) << " slider " << bit(s.Slider) << " clip " << bit(s.Clip);
 }
 
 ControlStates PausedInside(bool after, bool before) {
@@ -86,10 +85,11 @@ void PlaybackTest::Scroll(WORD code, uint32_t position) {
 
 ControlStates PlaybackTest::States() const {
   auto on = [](HWND control) { return IsWindowEnabled(control) != FALSE; };
-  return {on(StartButton),        on(PauseButton),       on(BeginFileButton),
-          on(BackOneFrameButton), on(ForwardOneFrameButton), on(EndFileButton),
-          on(PreviousDroppedButton), on(NextDroppedButton), on(PositionSlider),
-          IsWindowVisible(TheApp->ClipWindow) != FALSE};
+  return {on(StartButton),           on(PauseButton),
+          on(BeginFileButton),       on(BackOneFrameButton),
+          on(ForwardOneFrameButton), on(EndFileButton),
+          on(PreviousDroppedButton), on(NextDroppedButton),
+          on(PositionSlider),        IsWindowVisible(TheApp->ClipWindow) != FALSE};
 }
 
 uint32_t PlaybackTest::SliderPosition() const {

@@ -18,7 +18,6 @@
 
 namespace {
 
-
 bool DisplayMenuEnabled() {
   return (GetMenuState(TheApp->MainMenu, 1, MF_BYPOSITION) & (MF_GRAYED | MF_DISABLED)) == 0;
 }

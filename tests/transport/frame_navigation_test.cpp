@@ -15,9 +15,7 @@ struct Recording {
   explicit Recording(const std::string& pattern) {
     for (char c : pattern) flags.push_back(c == 'K' ? 1u : 0u);
   }
-  FrameFlags Frames() const {
-    return {flags.data(), flags.size(), static_cast<int64_t>(flags.size())};
-  }
+  FrameFlags Frames() const { return {flags.data(), flags.size(), static_cast<int64_t>(flags.size())}; }
   std::vector<uint32_t> flags;
 };
 

@@ -17,18 +17,29 @@ namespace {
 // Fixed places of the layout (the player reads them at these offsets).
 constexpr uint64_t SuperIndexPosition = 212;  // right after a 40-byte bitmap header
 constexpr uint32_t StdIndexHeaderBytes = 32;
-constexpr uint32_t KeyFrameIdx1Flag = 0x10;   // AVIIF_KEYFRAME
+constexpr uint32_t KeyFrameIdx1Flag = 0x10;  // AVIIF_KEYFRAME
 constexpr uint32_t DeltaFrameBit = 0x80000000u;
 constexpr uint32_t RiffLimit = 0xFFFFFFFFu;
 
 class Bytes {
  public:
   void U8(uint8_t v) { Data.push_back(v); }
-  void U16(uint16_t v) { U8(static_cast<uint8_t>(v)); U8(static_cast<uint8_t>(v >> 8)); }
-  void U32(uint32_t v) { U16(static_cast<uint16_t>(v)); U16(static_cast<uint16_t>(v >> 16)); }
-  void U64(uint64_t v) { U32(static_cast<uint32_t>(v)); U32(static_cast<uint32_t>(v >> 32)); }
+  void U16(uint16_t v) {
+    U8(static_cast<uint8_t>(v));
+    U8(static_cast<uint8_t>(v >> 8));
+  }
+  void U32(uint32_t v) {
+    U16(static_cast<uint16_t>(v));
+    U16(static_cast<uint16_t>(v >> 16));
+  }
+  void U64(uint64_t v) {
+    U32(static_cast<uint32_t>(v));
+    U32(static_cast<uint32_t>(v >> 32));
+  }
   void I16(int32_t v) { U16(static_cast<uint16_t>(v)); }
-  void Fourcc(const char* s) { for (int i = 0; i < 4; ++i) U8(static_cast<uint8_t>(s[i])); }
+  void Fourcc(const char* s) {
+    for (int i = 0; i < 4; ++i) U8(static_cast<uint8_t>(s[i]));
+  }
   void Zeros(std::size_t n) { Data.insert(Data.end(), n, 0); }
   std::vector<uint8_t> Data;
 };
@@ -82,9 +93,7 @@ bool FileSeek(std::FILE* file, uint64_t position) {
 
 class FileSink final : public AviGenSink {
  public:
-  explicit FileSink(std::FILE* file) : File(file) {
-    std::setvbuf(File, nullptr, _IOFBF, 1 << 20);
-  }
+  explicit FileSink(std::FILE* file) : File(file) { std::setvbuf(File, nullptr, _IOFBF, 1 << 20); }
   bool Write(const void* data, std::size_t size) override {
     if (size > 0 && std::fwrite(data, 1, size, File) != size) return false;
     Pos += size;
@@ -97,8 +106,7 @@ class FileSink final : public AviGenSink {
     return FileSeek(File, Pos);
   }
   bool WriteAt(uint64_t position, const void* data, std::size_t size) override {
-    return FileSeek(File, position) && std::fwrite(data, 1, size, File) == size &&
-           FileSeek(File, Pos);
+    return FileSeek(File, position) && std::fwrite(data, 1, size, File) == size && FileSeek(File, Pos);
   }
   uint64_t Position() const override { return Pos; }
   bool Truncate(uint64_t size) override {
@@ -172,7 +180,7 @@ class Writer {
   AviGenSink& Sink;
   std::vector<bool> Dropped;
   std::vector<uint8_t> Picture, Previous;
-  uint64_t MoviList = 0;   // position of the current segment's "LIST" of "movi"
+  uint64_t MoviList = 0;  // position of the current segment's "LIST" of "movi"
   std::vector<StdEntry> Pending;
   std::vector<SuperEntry> Supers;
   std::vector<uint8_t> Idx1;
@@ -198,59 +206,91 @@ std::vector<Segment> Writer::PlanSegments() const {
 bool Writer::WriteHeader(uint32_t superSlots, std::string* error) {
   const uint32_t picture = PictureBytes(O);
   Bytes b;
-  b.Fourcc("RIFF"); b.U32(0); b.Fourcc("AVI ");
-  b.Fourcc("LIST"); b.U32(0); b.Fourcc("hdrl");
+  b.Fourcc("RIFF");
+  b.U32(0);
+  b.Fourcc("AVI ");
+  b.Fourcc("LIST");
+  b.U32(0);
+  b.Fourcc("hdrl");
   // Main header.
-  b.Fourcc("avih"); b.U32(56);
+  b.Fourcc("avih");
+  b.U32(56);
   b.U32(O.Rate != 0 ? static_cast<uint32_t>(1000000ull * O.Scale / O.Rate) : 0);
   b.U32(O.Scale != 0 ? static_cast<uint32_t>(std::min<uint64_t>(RiffLimit, 1ull * picture * O.Rate / O.Scale)) : 0);
-  b.U32(0);                                   // padding granularity
-  b.U32(O.WriteIdx1 ? 0x10u : 0u);            // AVIF_HASINDEX
-  b.U32(0);                                   // total frames of the first segment (later)
-  b.U32(0);                                   // initial frames
-  b.U32(1);                                   // streams
-  b.U32(picture + 8);                         // suggested buffer size
-  b.U32(O.Width); b.U32(O.Height);
+  b.U32(0);                         // padding granularity
+  b.U32(O.WriteIdx1 ? 0x10u : 0u);  // AVIF_HASINDEX
+  b.U32(0);                         // total frames of the first segment (later)
+  b.U32(0);                         // initial frames
+  b.U32(1);                         // streams
+  b.U32(picture + 8);               // suggested buffer size
+  b.U32(O.Width);
+  b.U32(O.Height);
   b.Zeros(16);
   // Stream list: header and format.
-  b.Fourcc("LIST"); b.U32(0); b.Fourcc("strl");
-  b.Fourcc("strh"); b.U32(56);
+  b.Fourcc("LIST");
+  b.U32(0);
+  b.Fourcc("strl");
+  b.Fourcc("strh");
+  b.U32(56);
   b.Fourcc("vids");
   b.Fourcc(O.Format == AviGenFormat::Dib24 ? "DIB " : "YUY2");
-  b.U32(0); b.U16(0); b.U16(0); b.U32(0);     // flags, priority, language, initial frames
-  b.U32(O.Scale); b.U32(O.Rate);
-  b.U32(0);                                   // start
-  b.U32(O.FrameCount);                        // length
+  b.U32(0);
+  b.U16(0);
+  b.U16(0);
+  b.U32(0);  // flags, priority, language, initial frames
+  b.U32(O.Scale);
+  b.U32(O.Rate);
+  b.U32(0);             // start
+  b.U32(O.FrameCount);  // length
   b.U32(picture + 8);
-  b.U32(0xFFFFFFFFu);                         // quality
-  b.U32(0);                                   // sample size
-  b.I16(0); b.I16(0); b.I16(static_cast<int32_t>(O.Width)); b.I16(static_cast<int32_t>(O.Height));
-  b.Fourcc("strf"); b.U32(40);
-  b.U32(40); b.U32(O.Width); b.U32(O.Height);
-  b.U16(1); b.U16(O.Format == AviGenFormat::Dib24 ? 24 : 16);
-  if (O.Format == AviGenFormat::Dib24) b.U32(0); else b.Fourcc("YUY2");
-  b.U32(picture); b.Zeros(16);
+  b.U32(0xFFFFFFFFu);  // quality
+  b.U32(0);            // sample size
+  b.I16(0);
+  b.I16(0);
+  b.I16(static_cast<int32_t>(O.Width));
+  b.I16(static_cast<int32_t>(O.Height));
+  b.Fourcc("strf");
+  b.U32(40);
+  b.U32(40);
+  b.U32(O.Width);
+  b.U32(O.Height);
+  b.U16(1);
+  b.U16(O.Format == AviGenFormat::Dib24 ? 24 : 16);
+  if (O.Format == AviGenFormat::Dib24)
+    b.U32(0);
+  else
+    b.Fourcc("YUY2");
+  b.U32(picture);
+  b.Zeros(16);
   if (b.Data.size() != SuperIndexPosition) return Fail(error, "internal: header layout");
   // The super index, or a JUNK chunk of the same size in its place.
   const uint32_t superBytes = 24 + 16 * superSlots;
-  b.Fourcc(O.NoIndx ? "JUNK" : "indx"); b.U32(superBytes);
-  b.U16(4);                                   // longs per entry
-  b.U8(0);                                    // sub type
-  b.U8(0);                                    // AVI_INDEX_OF_INDEXES
-  b.U32(0);                                   // entries in use (later)
+  b.Fourcc(O.NoIndx ? "JUNK" : "indx");
+  b.U32(superBytes);
+  b.U16(4);  // longs per entry
+  b.U8(0);   // sub type
+  b.U8(0);   // AVI_INDEX_OF_INDEXES
+  b.U32(0);  // entries in use (later)
   b.Fourcc("00dc");
   b.Zeros(12 + 16 * static_cast<std::size_t>(superSlots));
   const std::size_t strlEnd = b.Data.size();
   LittleEndian32(&b.Data[92], static_cast<uint32_t>(strlEnd - 96));
   if (!O.NoIndx) {
-    b.Fourcc("LIST"); b.U32(4 + 8 + 248); b.Fourcc("odml");
-    b.Fourcc("dmlh"); b.U32(248); b.U32(O.FrameCount); b.Zeros(244);
+    b.Fourcc("LIST");
+    b.U32(4 + 8 + 248);
+    b.Fourcc("odml");
+    b.Fourcc("dmlh");
+    b.U32(248);
+    b.U32(O.FrameCount);
+    b.Zeros(244);
   }
   LittleEndian32(&b.Data[16], static_cast<uint32_t>(b.Data.size() - 20));
   if (O.HasArtist) {
     const std::size_t textBytes = O.ArtistText.size() + 1;
     const std::size_t padded = (textBytes + 1) & ~static_cast<std::size_t>(1);
-    b.Fourcc("LIST"); b.U32(static_cast<uint32_t>(4 + 8 + padded)); b.Fourcc("INFO");
+    b.Fourcc("LIST");
+    b.U32(static_cast<uint32_t>(4 + 8 + padded));
+    b.Fourcc("INFO");
     b.Fourcc("IART");
     b.U32(O.ArtistLength.Set ? O.ArtistLength.Value : static_cast<uint32_t>(textBytes));
     for (char c : O.ArtistText) b.U8(static_cast<uint8_t>(c));
@@ -264,11 +304,19 @@ bool Writer::FlushStdIndex() {
   const uint32_t k = static_cast<uint32_t>(Pending.size());
   const uint64_t position = Sink.Position();
   Bytes b;
-  b.Fourcc("ix00"); b.U32(24 + 8 * k);
-  b.U16(2); b.U8(0); b.U8(1);                 // 2 longs per entry, AVI_INDEX_OF_CHUNKS
-  b.U32(k); b.Fourcc("00dc");
-  b.U64(MoviList); b.U32(0);
-  for (const StdEntry& e : Pending) { b.U32(e.Offset); b.U32(e.Size); }
+  b.Fourcc("ix00");
+  b.U32(24 + 8 * k);
+  b.U16(2);
+  b.U8(0);
+  b.U8(1);  // 2 longs per entry, AVI_INDEX_OF_CHUNKS
+  b.U32(k);
+  b.Fourcc("00dc");
+  b.U64(MoviList);
+  b.U32(0);
+  for (const StdEntry& e : Pending) {
+    b.U32(e.Offset);
+    b.U32(e.Size);
+  }
   if (!HaveStdIndex) {
     FirstStdIndex = position;
     HaveStdIndex = true;
@@ -283,7 +331,8 @@ bool Writer::WriteFrame(uint32_t frame, bool firstSegment) {
   const uint32_t size = FrameDataBytes(frame);
   const uint64_t chunk = Sink.Position();
   Bytes head;
-  head.Fourcc("00dc"); head.U32(size);
+  head.Fourcc("00dc");
+  head.U32(size);
   if (!Put(head)) return false;
   if (size > 0) {
     if (O.Sparse) {
@@ -303,8 +352,7 @@ bool Writer::WriteFrame(uint32_t frame, bool firstSegment) {
     }
   }
   if (WriteIndexes()) {
-    Pending.push_back(StdEntry{static_cast<uint32_t>(chunk + 8 - MoviList),
-                               size | (dropped ? DeltaFrameBit : 0)});
+    Pending.push_back(StdEntry{static_cast<uint32_t>(chunk + 8 - MoviList), size | (dropped ? DeltaFrameBit : 0)});
     if (Pending.size() >= O.IndexEntriesPerChunk && !FlushStdIndex()) return false;
   }
   if (firstSegment && O.WriteIdx1) {
@@ -330,8 +378,7 @@ bool Writer::ApplyDefects(std::string* error) {
   if (O.FirstStdIndexCount.Set || O.FirstStdIndexEntryWords.Set) {
     if (!HaveStdIndex) return Fail(error, "the file has no standard index to change");
     if (O.FirstStdIndexCount.Set) ok &= PatchU32(Sink, FirstStdIndex + 12, O.FirstStdIndexCount.Value);
-    if (O.FirstStdIndexEntryWords.Set)
-      ok &= PatchU16(Sink, FirstStdIndex + 8, O.FirstStdIndexEntryWords.Value);
+    if (O.FirstStdIndexEntryWords.Set) ok &= PatchU16(Sink, FirstStdIndex + 8, O.FirstStdIndexEntryWords.Value);
   }
   if (O.BadFourccOffset >= 0) ok &= Sink.WriteAt(static_cast<uint64_t>(O.BadFourccOffset), "BAD!", 4);
   if (!ok) return Fail(error, "cannot write the defects");
@@ -348,31 +395,36 @@ bool Writer::Run(std::string* error) {
   const std::vector<Segment> segments = PlanSegments();
   uint32_t superSlots = 0;
   if (!O.EmptyIndx)
-    for (const Segment& s : segments)
-      superSlots += (s.Frames + O.IndexEntriesPerChunk - 1) / O.IndexEntriesPerChunk;
+    for (const Segment& s : segments) superSlots += (s.Frames + O.IndexEntriesPerChunk - 1) / O.IndexEntriesPerChunk;
   if (!WriteHeader(superSlots, error)) return false;
 
   for (std::size_t si = 0; si < segments.size(); ++si) {
     const uint64_t riff = si == 0 ? 0 : Sink.Position();
     Bytes b;
-    if (si > 0) { b.Fourcc("RIFF"); b.U32(0); b.Fourcc("AVIX"); }
+    if (si > 0) {
+      b.Fourcc("RIFF");
+      b.U32(0);
+      b.Fourcc("AVIX");
+    }
     MoviList = Sink.Position() + b.Data.size();
-    b.Fourcc("LIST"); b.U32(0); b.Fourcc("movi");
+    b.Fourcc("LIST");
+    b.U32(0);
+    b.Fourcc("movi");
     if (!Put(b)) return Fail(error, "cannot write the movie list");
     const Segment& s = segments[si];
     for (uint32_t f = s.FirstFrame; f < s.FirstFrame + s.Frames; ++f)
       if (!WriteFrame(f, si == 0)) return Fail(error, "cannot write a frame");
     if (!FlushStdIndex()) return Fail(error, "cannot write a standard index");
     const uint64_t moviEnd = Sink.Position();
-    if (moviEnd - MoviList - 8 > RiffLimit)
-      return Fail(error, "a segment is larger than 4 GB: give a segment size");
+    if (moviEnd - MoviList - 8 > RiffLimit) return Fail(error, "a segment is larger than 4 GB: give a segment size");
     if (!PatchU32(Sink, MoviList + 4, static_cast<uint32_t>(moviEnd - MoviList - 8)))
       return Fail(error, "cannot write a list size");
     if (si == 0) {
       if (!PatchU32(Sink, 48, s.Frames)) return Fail(error, "cannot write the main header");
       if (O.WriteIdx1) {
         Bytes h;
-        h.Fourcc("idx1"); h.U32(static_cast<uint32_t>(Idx1.size()));
+        h.Fourcc("idx1");
+        h.U32(static_cast<uint32_t>(Idx1.size()));
         if (!Put(h) || !Sink.Write(Idx1.data(), Idx1.size())) return Fail(error, "cannot write idx1");
         std::vector<uint8_t>().swap(Idx1);
       }
@@ -385,7 +437,11 @@ bool Writer::Run(std::string* error) {
 
   if (WriteIndexes()) {
     Bytes e;
-    for (const SuperEntry& s : Supers) { e.U64(s.Offset); e.U32(s.Size); e.U32(s.Duration); }
+    for (const SuperEntry& s : Supers) {
+      e.U64(s.Offset);
+      e.U32(s.Size);
+      e.U32(s.Duration);
+    }
     if (!Sink.WriteAt(SuperIndexPosition + 32, e.Data.data(), e.Data.size()) ||
         !PatchU32(Sink, SuperIndexPosition + 12, static_cast<uint32_t>(Supers.size())))
       return Fail(error, "cannot write the super index");
@@ -398,15 +454,13 @@ bool Writer::Run(std::string* error) {
 bool CheckAviGenOptions(const AviGenOptions& o, std::string* error) {
   if (o.Width == 0 || o.Height == 0 || o.Width > 16384 || o.Height > 16384)
     return Fail(error, "the frame size must be between 1x1 and 16384x16384");
-  if (o.Format == AviGenFormat::Yuy2 && o.Width % 2 != 0)
-    return Fail(error, "YUY2 needs an even width");
+  if (o.Format == AviGenFormat::Yuy2 && o.Width % 2 != 0) return Fail(error, "YUY2 needs an even width");
   if (o.IndexEntriesPerChunk == 0) return Fail(error, "a standard index needs at least one entry");
   for (uint32_t f : o.DroppedFrames)
     if (f >= o.FrameCount) return Fail(error, "a dropped frame lies past the last frame");
   static const int32_t fourccOffsets[] = {0, 8, 12, 20, 88, 96, 100, 164};
   if (o.BadFourccOffset >= 0 &&
-      std::find(std::begin(fourccOffsets), std::end(fourccOffsets), o.BadFourccOffset) ==
-          std::end(fourccOffsets))
+      std::find(std::begin(fourccOffsets), std::end(fourccOffsets), o.BadFourccOffset) == std::end(fourccOffsets))
     return Fail(error, "a wrong FOURCC goes at 0, 8, 12, 20, 88, 96, 100 or 164");
   if (o.NoIndx && o.EmptyIndx) return Fail(error, "choose either no indx or an empty indx");
   return true;
@@ -441,8 +495,7 @@ std::vector<uint8_t> GenerateAviBytes(const AviGenOptions& options, std::string*
   return std::move(sink.Data);
 }
 
-void GenerateFramePicture(const AviGenOptions& options, uint32_t frameNumber,
-                          std::vector<uint8_t>& picture) {
+void GenerateFramePicture(const AviGenOptions& options, uint32_t frameNumber, std::vector<uint8_t>& picture) {
   std::vector<uint8_t> luma;
   DrawFramePicture(frameNumber, options.Width, options.Height, luma);
   if (options.Format == AviGenFormat::Dib24)

@@ -53,12 +53,12 @@ struct AviGenOptions {
   bool Sparse = false;
 
   // Defects.
-  int32_t BadFourccOffset = -1;   // 0, 8, 12, 20, 88, 96, 100 or 164
+  int32_t BadFourccOffset = -1;  // 0, 8, 12, 20, 88, 96, 100 or 164
   bool Truncate = false;
   uint64_t TruncateSize = 0;
-  bool NoIndx = false;            // a JUNK chunk where the super index would be
-  bool EmptyIndx = false;         // a super index with no entries in use
-  AviGenOverride StreamLength;    // stream header length
+  bool NoIndx = false;          // a JUNK chunk where the super index would be
+  bool EmptyIndx = false;       // a super index with no entries in use
+  AviGenOverride StreamLength;  // stream header length
   AviGenOverride BitmapHeaderSize;
   AviGenOverride SuperIndexCount;       // entries in use
   AviGenOverride SuperIndexEntryWords;  // entry size in 32-bit words
@@ -92,11 +92,10 @@ bool GenerateAviFile(const AviGenOptions& options, const std::string& path, std:
 std::vector<uint8_t> GenerateAviBytes(const AviGenOptions& options, std::string* error = nullptr);
 
 // The picture bytes of frame frameNumber as the generator stores them.
-void GenerateFramePicture(const AviGenOptions& options, uint32_t frameNumber,
-                          std::vector<uint8_t>& picture);
+void GenerateFramePicture(const AviGenOptions& options, uint32_t frameNumber, std::vector<uint8_t>& picture);
 
 // Command line of orvo-avigen (without the program name): options and one
 // output path. false with a reason on a bad command line; *help set for --help.
-bool ParseAviGenArguments(const std::vector<std::string>& arguments, AviGenOptions* options,
-                          std::string* outputPath, bool* help, std::string* error);
+bool ParseAviGenArguments(const std::vector<std::string>& arguments, AviGenOptions* options, std::string* outputPath,
+                          bool* help, std::string* error);
 extern const char AviGenUsage[];

@@ -76,8 +76,7 @@ bool ParseDropList(const std::string& text, std::vector<uint32_t>* frames) {
     if (dash == std::string::npos) {
       if (!ParseU32(item, &first)) return false;
       last = first;
-    } else if (!ParseU32(item.substr(0, dash), &first) || !ParseU32(item.substr(dash + 1), &last) ||
-               last < first) {
+    } else if (!ParseU32(item.substr(0, dash), &first) || !ParseU32(item.substr(dash + 1), &last) || last < first) {
       return false;
     }
     if (static_cast<uint64_t>(last) - first > 100000000ull) return false;
@@ -89,8 +88,8 @@ bool ParseDropList(const std::string& text, std::vector<uint32_t>* frames) {
 
 }  // namespace
 
-bool ParseAviGenArguments(const std::vector<std::string>& args, AviGenOptions* o,
-                          std::string* outputPath, bool* help, std::string* error) {
+bool ParseAviGenArguments(const std::vector<std::string>& args, AviGenOptions* o, std::string* outputPath, bool* help,
+                          std::string* error) {
   *help = false;
   outputPath->clear();
   bool dropPercent = false;
@@ -121,13 +120,16 @@ bool ParseAviGenArguments(const std::vector<std::string>& args, AviGenOptions* o
       return true;
     } else if (a == "--format") {
       if (!value(&v)) return fail("--format needs dib or yuy2");
-      if (v == "dib") o->Format = AviGenFormat::Dib24;
-      else if (v == "yuy2") o->Format = AviGenFormat::Yuy2;
-      else return fail("--format needs dib or yuy2");
+      if (v == "dib")
+        o->Format = AviGenFormat::Dib24;
+      else if (v == "yuy2")
+        o->Format = AviGenFormat::Yuy2;
+      else
+        return fail("--format needs dib or yuy2");
     } else if (a == "--size") {
       std::size_t x = 0;
-      if (!value(&v) || (x = v.find('x')) == std::string::npos ||
-          !ParseU32(v.substr(0, x), &o->Width) || !ParseU32(v.substr(x + 1), &o->Height))
+      if (!value(&v) || (x = v.find('x')) == std::string::npos || !ParseU32(v.substr(0, x), &o->Width) ||
+          !ParseU32(v.substr(x + 1), &o->Height))
         return fail("--size needs WxH");
     } else if (a == "--frames") {
       if (!u32(&o->FrameCount)) return fail("--frames needs a number");
@@ -143,9 +145,15 @@ bool ParseAviGenArguments(const std::vector<std::string>& args, AviGenOptions* o
       }
     } else if (a == "--artist") {
       if (!value(&v)) return fail("--artist needs capture, none or a text");
-      if (v == "capture") { o->HasArtist = true; o->ArtistText = "ORVO Video Capture"; }
-      else if (v == "none") o->HasArtist = false;
-      else { o->HasArtist = true; o->ArtistText = v; }
+      if (v == "capture") {
+        o->HasArtist = true;
+        o->ArtistText = "ORVO Video Capture";
+      } else if (v == "none")
+        o->HasArtist = false;
+      else {
+        o->HasArtist = true;
+        o->ArtistText = v;
+      }
     } else if (a == "--artist-length") {
       if (!field(&o->ArtistLength)) return fail("--artist-length needs a number");
     } else if (a == "--index-entries") {
@@ -164,9 +172,12 @@ bool ParseAviGenArguments(const std::vector<std::string>& args, AviGenOptions* o
       if (!value(&v) || !ParseU64(v, &seed)) return fail("--seed needs a number");
     } else if (a == "--drop-style") {
       if (!value(&v)) return fail("--drop-style needs zero or repeat");
-      if (v == "zero") o->DropStyle = AviGenDropStyle::ZeroLength;
-      else if (v == "repeat") o->DropStyle = AviGenDropStyle::Repeat;
-      else return fail("--drop-style needs zero or repeat");
+      if (v == "zero")
+        o->DropStyle = AviGenDropStyle::ZeroLength;
+      else if (v == "repeat")
+        o->DropStyle = AviGenDropStyle::Repeat;
+      else
+        return fail("--drop-style needs zero or repeat");
     } else if (a == "--odml") {
       o->SegmentLimit = 1ull << 30;
     } else if (a == "--segment-size") {

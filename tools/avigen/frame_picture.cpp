@@ -10,8 +10,8 @@ const uint8_t DigitSegments[10] = {
     0x3F, 0x06, 0x5B, 0x4F, 0x66, 0x6D, 0x7D, 0x07, 0x7F, 0x6F,
 };
 
-void FillRect(std::vector<uint8_t>& luma, uint32_t width, uint32_t x0, uint32_t y0, uint32_t x1,
-              uint32_t y1, uint8_t level) {
+void FillRect(std::vector<uint8_t>& luma, uint32_t width, uint32_t x0, uint32_t y0, uint32_t x1, uint32_t y1,
+              uint8_t level) {
   for (uint32_t y = y0; y < y1; ++y)
     std::fill(luma.begin() + static_cast<std::size_t>(y) * width + x0,
               luma.begin() + static_cast<std::size_t>(y) * width + x1, level);
@@ -43,8 +43,7 @@ void DrawCode(uint32_t frameNumber, uint32_t width, uint32_t height, std::vector
   }
 }
 
-void DrawDigits(uint32_t frameNumber, uint32_t width, uint32_t height, uint32_t top,
-                std::vector<uint8_t>& luma) {
+void DrawDigits(uint32_t frameNumber, uint32_t width, uint32_t height, uint32_t top, std::vector<uint8_t>& luma) {
   char text[12];
   int n = 0;
   do {
@@ -85,8 +84,7 @@ void DrawDigits(uint32_t frameNumber, uint32_t width, uint32_t height, uint32_t 
 
 }  // namespace
 
-void DrawFramePicture(uint32_t frameNumber, uint32_t width, uint32_t height,
-                      std::vector<uint8_t>& luma) {
+void DrawFramePicture(uint32_t frameNumber, uint32_t width, uint32_t height, std::vector<uint8_t>& luma) {
   luma.assign(static_cast<std::size_t>(width) * height, FrameBackgroundLevel);
   if (width == 0 || height == 0) return;
   uint32_t top = 0;
@@ -99,8 +97,7 @@ void DrawFramePicture(uint32_t frameNumber, uint32_t width, uint32_t height,
 
 uint32_t Dib24RowBytes(uint32_t width) { return (width * 3 + 3) & ~3u; }
 
-void LumaToDib24(const std::vector<uint8_t>& luma, uint32_t width, uint32_t height,
-                 std::vector<uint8_t>& dib) {
+void LumaToDib24(const std::vector<uint8_t>& luma, uint32_t width, uint32_t height, std::vector<uint8_t>& dib) {
   const uint32_t rowBytes = Dib24RowBytes(width);
   dib.assign(static_cast<std::size_t>(rowBytes) * height, 0);
   for (uint32_t y = 0; y < height; ++y) {
@@ -110,17 +107,14 @@ void LumaToDib24(const std::vector<uint8_t>& luma, uint32_t width, uint32_t heig
   }
 }
 
-void LumaToYuy2(const std::vector<uint8_t>& luma, uint32_t width, uint32_t height,
-                std::vector<uint8_t>& yuy2) {
+void LumaToYuy2(const std::vector<uint8_t>& luma, uint32_t width, uint32_t height, std::vector<uint8_t>& yuy2) {
   yuy2.assign(static_cast<std::size_t>(width) * 2 * height, 128);
-  for (std::size_t i = 0; i < luma.size(); ++i)
-    yuy2[2 * i] = static_cast<uint8_t>(16 + luma[i] * 219 / 255);
+  for (std::size_t i = 0; i < luma.size(); ++i) yuy2[2 * i] = static_cast<uint8_t>(16 + luma[i] * 219 / 255);
 }
 
-bool ReadFrameCode(const uint8_t* topRow, uint32_t width, uint32_t height,
-                   std::ptrdiff_t rowStride, uint32_t bytesPerPixel, uint32_t* frameNumber) {
-  if (width < FrameCodeCells || height == 0 || bytesPerPixel == 0 || bytesPerPixel > 4)
-    return false;
+bool ReadFrameCode(const uint8_t* topRow, uint32_t width, uint32_t height, std::ptrdiff_t rowStride,
+                   uint32_t bytesPerPixel, uint32_t* frameNumber) {
+  if (width < FrameCodeCells || height == 0 || bytesPerPixel == 0 || bytesPerPixel > 4) return false;
   const uint32_t row = CodeBandHeight(height) / 2;
   const uint8_t* line = topRow + rowStride * static_cast<std::ptrdiff_t>(row);
   uint32_t levels[FrameCodeCells];
@@ -151,14 +145,12 @@ bool ReadFrameCode(const uint8_t* topRow, uint32_t width, uint32_t height,
   return true;
 }
 
-bool ReadFrameCodeFromDib24(const uint8_t* dib, uint32_t width, uint32_t height,
-                            uint32_t* frameNumber) {
+bool ReadFrameCodeFromDib24(const uint8_t* dib, uint32_t width, uint32_t height, uint32_t* frameNumber) {
   if (height == 0) return false;
   const std::ptrdiff_t rowBytes = Dib24RowBytes(width);
   return ReadFrameCode(dib + rowBytes * (height - 1), width, height, -rowBytes, 3, frameNumber);
 }
 
-bool ReadFrameCodeFromYuy2(const uint8_t* yuy2, uint32_t width, uint32_t height,
-                           uint32_t* frameNumber) {
+bool ReadFrameCodeFromYuy2(const uint8_t* yuy2, uint32_t width, uint32_t height, uint32_t* frameNumber) {
   return ReadFrameCode(yuy2, width, height, static_cast<std::ptrdiff_t>(width) * 2, 2, frameNumber);
 }

@@ -25,16 +25,13 @@ constexpr uint8_t FrameBackgroundLevel = 96;
 constexpr uint8_t FrameDigitLevel = 255;
 
 // Draws frame frameNumber into luma (width × height grey levels, top row first).
-void DrawFramePicture(uint32_t frameNumber, uint32_t width, uint32_t height,
-                      std::vector<uint8_t>& luma);
+void DrawFramePicture(uint32_t frameNumber, uint32_t width, uint32_t height, std::vector<uint8_t>& luma);
 
 // The same picture as stored in the file: 24-bit DIB (rows bottom-up, each
 // padded to 4 bytes, blue-green-red) or YUY2 (width even; Y from 16 to 235).
 uint32_t Dib24RowBytes(uint32_t width);
-void LumaToDib24(const std::vector<uint8_t>& luma, uint32_t width, uint32_t height,
-                 std::vector<uint8_t>& dib);
-void LumaToYuy2(const std::vector<uint8_t>& luma, uint32_t width, uint32_t height,
-                std::vector<uint8_t>& yuy2);
+void LumaToDib24(const std::vector<uint8_t>& luma, uint32_t width, uint32_t height, std::vector<uint8_t>& dib);
+void LumaToYuy2(const std::vector<uint8_t>& luma, uint32_t width, uint32_t height, std::vector<uint8_t>& yuy2);
 
 // Reads the code back from any picture that shows the whole frame, scaled or
 // not: topRow points at the first pixel of the top row, rowStride is the
@@ -43,11 +40,9 @@ void LumaToYuy2(const std::vector<uint8_t>& luma, uint32_t width, uint32_t heigh
 // first) or 3/4 (the mean of the first three bytes). The threshold between
 // black and white is taken from the code itself, so brightness and contrast
 // changes do not matter. false when no valid code is found.
-bool ReadFrameCode(const uint8_t* topRow, uint32_t width, uint32_t height,
-                   std::ptrdiff_t rowStride, uint32_t bytesPerPixel, uint32_t* frameNumber);
+bool ReadFrameCode(const uint8_t* topRow, uint32_t width, uint32_t height, std::ptrdiff_t rowStride,
+                   uint32_t bytesPerPixel, uint32_t* frameNumber);
 
 // Shorthands for a frame as stored by the generator.
-bool ReadFrameCodeFromDib24(const uint8_t* dib, uint32_t width, uint32_t height,
-                            uint32_t* frameNumber);
-bool ReadFrameCodeFromYuy2(const uint8_t* yuy2, uint32_t width, uint32_t height,
-                           uint32_t* frameNumber);
+bool ReadFrameCodeFromDib24(const uint8_t* dib, uint32_t width, uint32_t height, uint32_t* frameNumber);
+bool ReadFrameCodeFromYuy2(const uint8_t* yuy2, uint32_t width, uint32_t height, uint32_t* frameNumber);

@@ -22,11 +22,10 @@ std::string WideToUtf8(const wchar_t* text) {
 }
 
 void InspectPath(const wchar_t* path, AviInfoResult& result) {
-  HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file =
+      CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
-    InspectAviFile(WideToUtf8(path), nullptr,
-                   "Windows error " + std::to_string(GetLastError()), result);
+    InspectAviFile(WideToUtf8(path), nullptr, "Windows error " + std::to_string(GetLastError()), result);
     return;
   }
   HandleByteSource source(file);

@@ -56,9 +56,12 @@ std::string HandlerText(uint32_t fourcc) {
 
 const char* StatusName(AviInfoStatus status) {
   switch (status) {
-    case AviInfoStatus::Parsed: return "parsed";
-    case AviInfoStatus::Refused: return "refused";
-    default: return "unreadable";
+    case AviInfoStatus::Parsed:
+      return "parsed";
+    case AviInfoStatus::Refused:
+      return "refused";
+    default:
+      return "unreadable";
   }
 }
 
@@ -116,14 +119,15 @@ void InspectAviFile(const std::string& path, AviByteSource* source, const std::s
   for (const std::u16string& m : messages) result.Messages.push_back(WithoutLineEnd(Utf16ToUtf8(m.c_str())));
 }
 
-std::vector<std::pair<uint32_t, uint32_t>> DroppedFrameRuns(const std::vector<uint32_t>& flags,
-                                                            uint32_t totalFrames) {
+std::vector<std::pair<uint32_t, uint32_t>> DroppedFrameRuns(const std::vector<uint32_t>& flags, uint32_t totalFrames) {
   std::vector<std::pair<uint32_t, uint32_t>> runs;
   const uint32_t end = static_cast<uint32_t>(std::min<uint64_t>(totalFrames, flags.size()));
   for (uint32_t f = 0; f < end; ++f) {
     if (flags[f] != 0) continue;
-    if (!runs.empty() && runs.back().second + 1 == f) runs.back().second = f;
-    else runs.emplace_back(f, f);
+    if (!runs.empty() && runs.back().second + 1 == f)
+      runs.back().second = f;
+    else
+      runs.emplace_back(f, f);
   }
   return runs;
 }

@@ -14,7 +14,7 @@
 enum class AviInfoStatus { Parsed, Refused, Unreadable };
 
 struct AviInfoResult {
-  std::string Path;                   // as given, UTF-8
+  std::string Path;  // as given, UTF-8
   AviInfoStatus Status = AviInfoStatus::Unreadable;
   int32_t Code = 0;                   // the parser's result
   std::string OpenError;              // why the file could not be opened

@@ -15,9 +15,7 @@ bool HasValidSize(const IconImage& image) {
   return image.Bgra.size() == static_cast<size_t>(image.Width) * image.Height * 4;
 }
 
-void PutU8(std::vector<uint8_t>& out, uint32_t value) {
-  out.push_back(static_cast<uint8_t>(value & 0xFF));
-}
+void PutU8(std::vector<uint8_t>& out, uint32_t value) { out.push_back(static_cast<uint8_t>(value & 0xFF)); }
 
 void PutU16(std::vector<uint8_t>& out, uint32_t value) {
   PutU8(out, value);
@@ -30,9 +28,7 @@ void PutU32(std::vector<uint8_t>& out, uint32_t value) {
 }
 
 // Each AND-mask row is one bit a pixel, padded to a whole number of 32-bit words.
-uint32_t MaskRowBytes(int width) {
-  return ((static_cast<uint32_t>(width) + 31) / 32) * 4;
-}
+uint32_t MaskRowBytes(int width) { return ((static_cast<uint32_t>(width) + 31) / 32) * 4; }
 
 }  // namespace
 
@@ -65,10 +61,10 @@ std::vector<uint8_t> EncodeIco(const IconImage& image) {
   // ICONDIRENTRY: a side of 256 is stored as 0.
   PutU8(out, width == 256 ? 0 : width);
   PutU8(out, height == 256 ? 0 : height);
-  PutU8(out, 0);   // colour count: none, this is not a palette image
-  PutU8(out, 0);   // reserved
-  PutU16(out, 1);  // planes
-  PutU16(out, 32); // bits per pixel
+  PutU8(out, 0);    // colour count: none, this is not a palette image
+  PutU8(out, 0);    // reserved
+  PutU16(out, 1);   // planes
+  PutU16(out, 32);  // bits per pixel
   PutU32(out, imageBytes);
   PutU32(out, IconDirSize + IconDirEntrySize);
 
@@ -80,10 +76,10 @@ std::vector<uint8_t> EncodeIco(const IconImage& image) {
   PutU16(out, 32);  // bits per pixel
   PutU32(out, 0);   // BI_RGB
   PutU32(out, pixelBytes + maskBytes);
-  PutU32(out, 0);   // horizontal resolution
-  PutU32(out, 0);   // vertical resolution
-  PutU32(out, 0);   // colours used
-  PutU32(out, 0);   // important colours
+  PutU32(out, 0);  // horizontal resolution
+  PutU32(out, 0);  // vertical resolution
+  PutU32(out, 0);  // colours used
+  PutU32(out, 0);  // important colours
 
   // Pixels, bottom row first.
   for (uint32_t row = 0; row < height; ++row) {
