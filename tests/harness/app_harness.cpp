@@ -1,46 +1,85 @@
 #include "app_harness.h"
 
+#include <commctrl.h>
 #include <richedit.h>
 
+#include <memory>
+
 #include "app/app_context.h"
-#include "avi_generator.h"
+#include "app/main_window.h"
+#include "controls/playback_controls.h"
 #include "frame_picture.h"
+#include "graph/color_control.h"
 #include "graph/playback_graph.h"
 
 namespace {
+
+// The process's one start-up: its result, and the folder it ran in.
+bool Started = false;
+int StartupResult = -1;
+std::wstring OriginalDir;
 
 std::wstring MakeTempFolder() {
   wchar_t base[MAX_PATH];
   GetTempPathW(MAX_PATH, base);
   for (unsigned attempt = 0;; ++attempt) {
-    const std::wstring name =
-        std::wstring(base) + L"orvo-test-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(attempt);
+    const std::wstring name = std::wstring(base) + L"orvo-test-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                              std::to_wstring(attempt);
     if (CreateDirectoryW(name.c_str(), nullptr)) return name;
     if (GetLastError() != ERROR_ALREADY_EXISTS) return L"";
   }
 }
 
+bool ProgramRunning() { return TheApp != nullptr && IsWindow(TheApp->MainWindow); }
+
+// What File > Close leaves behind, and the test seams back at the program's own values.
+void ReturnToNoFileState() {
+  if (TheApp->FileInfo.FilePath[0] != u'\0' || OpenFrameCount != 0) CloseFileAndReset();
+  ForcedGraphFailure = GraphStep::None;
+  ForcedColorControlFailure = ColorControlStep::None;
+  FrameTickMilliseconds = 1000;
+  ArrangeFileChoice(E_ABORT, nullptr);
+  SetWindowTextW(TheApp->MessagesEdit, L"");
+}
+
 }  // namespace
 
 void AppTest::SetUp() {
-  wchar_t current[MAX_PATH];
-  GetCurrentDirectoryW(MAX_PATH, current);
-  previousDir_ = current;
+  if (OriginalDir.empty()) {
+    wchar_t current[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, current);
+    OriginalDir = current;
+  }
   workDir_ = MakeTempFolder();
   ASSERT_FALSE(workDir_.empty());
   ASSERT_TRUE(SetCurrentDirectoryW(workDir_.c_str()));
-  BeforeStart();
-  startResult_ = StartProgram(GetModuleHandleW(nullptr));
-  if (startResult_ == 0) Pump(100);
+  if (!Started) {
+    Started = true;
+    BeforeStart();
+    StartupResult = StartProgram(GetModuleHandleW(nullptr));
+    if (StartupResult == 0) ArrangeFileChoice(E_ABORT, nullptr);
+  } else {
+    ASSERT_TRUE(ProgramRunning()) << "an earlier test in this process ended the program";
+    ReturnToNoFileState();
+  }
+  if (ProgramRunning()) Pump(50);
+  seenMessages_ = MessagesText().size();
 }
 
 void AppTest::TearDown() {
-  // Release the open file's graph before the process ends, as closing the
-  // program does: its streaming threads must not outlive the test.
-  if (TheApp != nullptr && TheApp->Graph != nullptr) TheApp->Graph->CloseVideoFile();
-  SetCurrentDirectoryW(previousDir_.c_str());
+  // The open file's streaming threads and the playback tick must not outlive
+  // the test: closing releases them as File > Close does.
+  if (ProgramRunning()) {
+    if (OpenFrameCount != 0) CloseFileAndReset();
+  } else if (TheApp != nullptr && TheApp->Graph != nullptr) {
+    StopFrameTimer();
+    TheApp->Graph->CloseVideoFile();
+  }
+  SetCurrentDirectoryW(OriginalDir.c_str());
   if (!workDir_.empty()) RemoveTree(workDir_);
 }
+
+int AppTest::StartResult() { return StartupResult; }
 
 void AppTest::Pump(int milliseconds) {
   const ULONGLONG until = GetTickCount64() + static_cast<ULONGLONG>(milliseconds);
@@ -54,7 +93,7 @@ void AppTest::Pump(int milliseconds) {
   } while (GetTickCount64() < until);
 }
 
-std::wstring AppTest::MessagesText() const {
+std::wstring AppTest::MessagesText() {
   HWND edit = TheApp != nullptr ? TheApp->MessagesEdit : nullptr;
   if (edit == nullptr) return L"";
   GETTEXTLENGTHEX lengthQuery = {GTL_USECRLF | GTL_NUMCHARS, 1200};
@@ -70,9 +109,162 @@ std::wstring AppTest::MessagesText() const {
   return text;
 }
 
-void AppTest::Command(HWND window, unsigned id) {
-  PostMessageW(window, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+std::vector<std::wstring> AppTest::NewLines() {
+  const std::wstring text = MessagesText();
+  std::vector<std::wstring> lines = SplitLines(text.substr(std::min(seenMessages_, text.size())));
+  seenMessages_ = text.size();
+  return lines;
+}
+
+void AppTest::Command(unsigned id, HWND window) {
+  PostMessageW(window != nullptr ? window : TheApp->MainWindow, WM_COMMAND, MAKEWPARAM(id, 0), 0);
   Pump(50);
+}
+
+std::wstring AppTest::MakeRecording(const std::wstring& name, const AviGenOptions& options) {
+  return WriteRecording(workDir_, name, options);
+}
+
+std::wstring AppTest::MakeCaptureRecording(uint32_t frames, const std::vector<uint32_t>& dropped,
+                                           const std::wstring& name) {
+  AviGenOptions options;
+  options.FrameCount = frames;
+  options.DroppedFrames = dropped;
+  options.DropStyle = AviGenDropStyle::Repeat;
+  return MakeRecording(name, options);
+}
+
+void AppTest::Open(const std::wstring& path) {
+  ArrangeFileChoice(S_OK, path);
+  Command(OpenId);
+  ASSERT_NE(0u, OpenFrameCount) << "the file did not open";
+  ASSERT_EQ(2, PlaybackState);
+  Pump(20);
+}
+
+void AppTest::Click(HWND button) {
+  EXPECT_TRUE(IsWindowEnabled(button)) << "a user cannot press a disabled button";
+  SendMessageW(button, BM_CLICK, 0, 0);
+  Pump(5);
+}
+
+void AppTest::Scroll(WORD code, uint32_t position) {
+  SendMessageW(PositionSlider, TBM_SETPOS, TRUE, position);
+  SendMessageW(TheApp->PlaybackWindow, WM_HSCROLL, MAKEWPARAM(code, 0), reinterpret_cast<LPARAM>(PositionSlider));
+  Pump(5);
+}
+
+bool AppTest::ControlStates::operator==(const ControlStates& o) const {
+  return Start == o.Start && Pause == o.Pause && Begin == o.Begin && Back == o.Back && Forward == o.Forward &&
+         End == o.End && Previous == o.Previous && Next == o.Next && Slider == o.Slider && Clip == o.Clip;
+}
+
+std::ostream& operator<<(std::ostream& out, const AppTest::ControlStates& s) {
+  auto bit = [](bool b) { return b ? "1" : "0"; };
+  return out << "start " << bit(s.Start) << " pause " << bit(s.Pause) << " begin " << bit(s.Begin) << " back "
+             << bit(s.Back) << " forward " << bit(s.Forward) << " end " << bit(s.End) << " < " << bit(s.Previous)
+             << " > " << bit(s.Next) << " slider " << bit(s.Slider) << " clip " << bit(s.Clip);
+}
+
+AppTest::ControlStates AppTest::States() {
+  auto on = [](HWND control) { return IsWindowEnabled(control) != FALSE; };
+  return {on(StartButton),           on(PauseButton),
+          on(BeginFileButton),       on(BackOneFrameButton),
+          on(ForwardOneFrameButton), on(EndFileButton),
+          on(PreviousDroppedButton), on(NextDroppedButton),
+          on(PositionSlider),        IsWindowVisible(TheApp->ClipWindow) != FALSE};
+}
+
+AppTest::ControlStates AppTest::PausedInside(bool after, bool before) {
+  return {true, false, true, true, true, true, before, after, true, true};
+}
+AppTest::ControlStates AppTest::AtFirstFrame(bool after) {
+  return {true, false, false, false, true, true, false, after, true, true};
+}
+AppTest::ControlStates AppTest::AtEnd() { return {false, false, true, true, false, false, true, false, true, false}; }
+AppTest::ControlStates AppTest::Playing() {
+  return {false, true, false, false, false, false, false, false, false, true};
+}
+AppTest::ControlStates AppTest::NoFile() { return {}; }
+
+uint32_t AppTest::SliderPosition() { return static_cast<uint32_t>(SendMessageW(PositionSlider, TBM_GETPOS, 0, 0)); }
+
+std::wstring AppTest::StatusText() { return WindowTextOf(StatusLine); }
+
+std::wstring AppTest::KeyLine(uint32_t frame) {
+  return std::wstring(49, L' ') + L"Key Frame Number:  " + std::to_wstring(frame);
+}
+std::wstring AppTest::DroppedLine(uint32_t frame) {
+  return std::wstring(49, L' ') + L"Dropped Frame Number:  " + std::to_wstring(frame);
+}
+std::wstring AppTest::PlainLine(uint32_t frame) {
+  return std::wstring(35, L' ') + L"Frame Number:  " + std::to_wstring(frame);
+}
+
+namespace {
+
+// The frame number in the top-left width x height pixels of window's client
+// area, read from the screen (the generator draws a machine-readable code
+// into every frame).
+bool ReadFrameOnScreen(HWND window, int width, int height, uint32_t* frame) {
+  if (width <= 0 || height <= 0) return false;
+  POINT origin = {0, 0};
+  ClientToScreen(window, &origin);
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;  // top-down
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ previous = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY);
+  GdiFlush();
+  const bool found = ReadFrameCode(static_cast<const uint8_t*>(bits), static_cast<uint32_t>(width),
+                                   static_cast<uint32_t>(height), static_cast<std::ptrdiff_t>(width) * 4, 4, frame);
+  SelectObject(memory, previous);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return found;
+}
+
+}  // namespace
+
+bool AppTest::ShownFrame(uint32_t* frame) {
+  // Nothing may cover the picture: the main window goes above the others.
+  SetWindowPos(TheApp->MainWindow, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  return ReadFrameOnScreen(TheApp->ClipWindow, static_cast<int>(TheApp->Shared->DisplayWidth),
+                           static_cast<int>(TheApp->Shared->DisplayHeight), frame);
+}
+
+bool AppTest::WaitForShownFrame(uint32_t frame) {
+  uint32_t shown = 0xFFFFFFFFu;
+  for (int attempt = 0; attempt < 200; ++attempt) {
+    if (ShownFrame(&shown) && shown == frame) return true;
+    Pump(10);
+  }
+  ADD_FAILURE() << "the screen shows " << (ShownFrame(&shown) ? std::to_string(shown) : "no frame code")
+                << ", expected frame " << frame;
+  return false;
+}
+
+bool AppTest::WaitForState(int state, int attempts) {
+  for (int attempt = 0; attempt < attempts && PlaybackState != state; ++attempt) Pump(25);
+  return PlaybackState == state;
+}
+
+bool Grayed(HMENU menu, UINT item, UINT by) { return (GetMenuState(menu, item, by) & MF_GRAYED) != 0; }
+bool Checked(HMENU menu, UINT item) { return (GetMenuState(menu, item, MF_BYCOMMAND) & MF_CHECKED) != 0; }
+
+RECT WindowRectOf(HWND window) {
+  RECT r = {};
+  GetWindowRect(window, &r);
+  return r;
 }
 
 std::wstring ProgramFolder() {
@@ -198,32 +390,4 @@ void ArrangeFileChoice(HRESULT result, const wchar_t* path) {
   ArrangedHasPath = path != nullptr;
   ArrangedPath = path != nullptr ? path : L"";
   ChooseVideoFile = ChooseArranged;
-}
-
-bool ReadFrameOnScreen(HWND window, int width, int height, uint32_t* frame) {
-  if (width <= 0 || height <= 0) return false;
-  POINT origin = {0, 0};
-  ClientToScreen(window, &origin);
-
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;  // top-down
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ previous = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY);
-  GdiFlush();
-  const bool found = ReadFrameCode(static_cast<const uint8_t*>(bits), static_cast<uint32_t>(width),
-                                   static_cast<uint32_t>(height), static_cast<std::ptrdiff_t>(width) * 4, 4, frame);
-  SelectObject(memory, previous);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
-  return found;
 }

@@ -1,7 +1,14 @@
-// A test fixture that runs the program's start-up in this process, in a fresh
-// temporary working directory, and reads back what a user would see.
-// Each test case runs in its own process (see orvo_win_test), because start-up
-// leaves process-wide state behind.
+// The one harness of the Windows tests: the program's own start-up run in this
+// process, driven as a user drives it (menu commands, button clicks, slider
+// steps, the file dialog answered by a stand-in) and read back as a user sees
+// it (the User Messages text, which controls are enabled, the status line, the
+// frame number drawn into the picture).
+//
+// The program starts once per test process, on the first test. Every later
+// test starts where a user would after File > Close: no file open, the User
+// Messages window empty, a fresh working directory. A test program whose cases
+// each need a start-up of their own (start-up variants, ending the program) is
+// registered with orvo_win_test_isolated, which gives every case a process.
 #pragma once
 
 #include <windows.h>
@@ -9,48 +16,97 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <vector>
+
+#include "avi_generator.h"
 
 class AppTest : public ::testing::Test {
  protected:
   void SetUp() override;
   void TearDown() override;
 
-  // Runs before start-up, in the working directory: write an options file,
-  // copy the icons, force a start-up failure, ...
+  // Runs before the process's one start-up, in the working directory: write
+  // an options file, copy the icons, force a start-up failure, ...
   virtual void BeforeStart() {}
   // Start-up's result (0 when the message loop may run).
-  int StartResult() const { return startResult_; }
+  static int StartResult();
 
   // Dispatches window messages for about this long.
-  void Pump(int milliseconds = 50);
+  static void Pump(int milliseconds = 50);
   // The User Messages text as the rich edit control holds it, CR LF line ends.
-  std::wstring MessagesText() const;
-  // Posts a menu command to a window and pumps until it has been handled.
-  void Command(HWND window, unsigned id);
+  static std::wstring MessagesText();
+  // The lines added to the User Messages window since the last call (or since
+  // the test began).
+  std::vector<std::wstring> NewLines();
+  // Posts a menu command to a window (the main window by default) and pumps
+  // until it has been handled.
+  static void Command(unsigned id, HWND window = nullptr);
   const std::wstring& WorkDir() const { return workDir_; }
+
+  // Recordings made by the project's generator in the working directory.
+  std::wstring MakeRecording(const std::wstring& name, const AviGenOptions& options);
+  // A capture-program recording (160 x 120 unless told) with these frames dropped.
+  std::wstring MakeCaptureRecording(uint32_t frames, const std::vector<uint32_t>& dropped,
+                                    const std::wstring& name = L"capture.avi");
+
+  // File > Open answered with path; asserts that the file opened at frame 0.
+  void Open(const std::wstring& path);
+
+  // A click on an enabled button, as the user's mouse would give it.
+  void Click(HWND button);
+  // A slider action: the slider at position, then WM_HSCROLL with code.
+  void Scroll(WORD code, uint32_t position);
+
+  // What the user sees of the playback controls.
+  struct ControlStates {
+    bool Start, Pause, Begin, Back, Forward, End, Previous, Next, Slider, Clip;
+    bool operator==(const ControlStates& o) const;
+  };
+  static ControlStates States();
+  static uint32_t SliderPosition();
+  static std::wstring StatusText();
+  // The rows of the state table: paused inside the file, at the first frame,
+  // at the end, playing, no file; after / before: dropped frames on that side.
+  static ControlStates PausedInside(bool after, bool before);
+  static ControlStates AtFirstFrame(bool after);
+  static ControlStates AtEnd();
+  static ControlStates Playing();
+  static ControlStates NoFile();
+  // The status line for a frame: with Dropped Frames Control on (key or
+  // dropped), and for a file without drops.
+  static std::wstring KeyLine(uint32_t frame);
+  static std::wstring DroppedLine(uint32_t frame);
+  static std::wstring PlainLine(uint32_t frame);
+
+  // The frame number drawn into the picture on the screen; false when no valid
+  // code is visible.
+  bool ShownFrame(uint32_t* frame);
+  // Pumps until the screen shows frame (bounded by attempts, not by time).
+  bool WaitForShownFrame(uint32_t frame);
+  // Pumps until PlaybackState is state or the attempts run out.
+  static bool WaitForState(int state, int attempts = 400);
 
  private:
   std::wstring workDir_;
-  std::wstring previousDir_;
-  int startResult_ = -1;
+  size_t seenMessages_ = 0;
 };
 
-// Writes a recording made by the project's generator into dir; returns its
-// full path.
-struct AviGenOptions;
-std::wstring WriteRecording(const std::wstring& dir, const std::wstring& name, const AviGenOptions& options);
+std::ostream& operator<<(std::ostream& out, const AppTest::ControlStates& s);
 
 // The next File > Open's dialog answers with result and path (a copy is
 // kept) instead of showing itself; a null path answers with no path at all.
 void ArrangeFileChoice(HRESULT result, const wchar_t* path);
 inline void ArrangeFileChoice(HRESULT result, const std::wstring& path) { ArrangeFileChoice(result, path.c_str()); }
 
-// The frame number shown in the top-left width x height pixels of window's
-// client area, read from the screen (the generator draws a machine-readable
-// code into every frame). false when no valid code is visible.
-bool ReadFrameOnScreen(HWND window, int width, int height, uint32_t* frame);
+// Writes a generated recording into dir; returns its full path.
+std::wstring WriteRecording(const std::wstring& dir, const std::wstring& name, const AviGenOptions& options);
+
+// Whether a menu item is greyed or checked.
+bool Grayed(HMENU menu, UINT item, UINT by = MF_BYCOMMAND);
+bool Checked(HMENU menu, UINT item);
+RECT WindowRectOf(HWND window);
 
 // Folder of the running test program (the build's bin folder).
 std::wstring ProgramFolder();
