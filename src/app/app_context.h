@@ -50,8 +50,6 @@ struct AppContext {
   bool CreateMainWindow();
   bool CreateMessagesWindow();
   void CreateFonts();
-  void EnterNoFileState();
-  void DisableTransportControls();
   void SetWindowIcons();
   void ShowStartupWindows();
   void Fatal(const wchar_t* text);
@@ -84,7 +82,7 @@ extern HBRUSH StaticBackgroundBrush;
 //   result (the COM failure, E_OUTOFMEMORY or E_ABORT).
 //   RunMessageLoop: until the main window is closed; returns the last wParam.
 //   FinishProgram: COM uninitialised, then a short pause.
-int StartProgram(HINSTANCE instance);
+[[nodiscard]] int StartProgram(HINSTANCE instance);
 int RunMessageLoop();
 void FinishProgram();
 

@@ -101,8 +101,7 @@ void RebuildPositionSlider(int wide) {
   if (TheApp->PlaybackWindow == nullptr) return;
   if (PositionSlider != nullptr) DestroyWindow(PositionSlider);
   PositionSlider = nullptr;
-  CreatePositionSlider(wide);
-  if (PositionSlider == nullptr || OpenFrameCount == 0) return;
+  if (CreatePositionSlider(wide) == 0 || OpenFrameCount == 0) return;
   SendMessageW(PositionSlider, TBM_SETRANGEMIN, FALSE, 0);
   SendMessageW(PositionSlider, TBM_SETRANGEMAX, FALSE, static_cast<LPARAM>(OpenFrameCount));
   SendMessageW(PositionSlider, TBM_SETPOS, TRUE, static_cast<LPARAM>(CurrentFramePosition()));

@@ -19,7 +19,7 @@ wchar_t MessageText[MessageTextUnits];
 int OpeningFile = 0;
 int DroppedFramesControlOn = 0;
 int ClipHidden = 0;
-int PlaybackState = 0;
+TransportCommand PlaybackState = TransportRun;
 
 uint32_t SetWindowPositionsId = 0;
 uint32_t DroppedFramesControlId = 0;
@@ -163,22 +163,9 @@ void CloseFileAndReset() {
   }
   OpenFrameCount = 0;
   DroppedFramesControlOn = 0;
-  if (app->MainMenu != nullptr) EnableMenuItem(app->MainMenu, DisplayMenuPosition, MF_BYPOSITION | MF_GRAYED);
+  EnableDisplayMenu(0);
 
-  uint32_t after = 0, before = 0;
-  Transport(TransportNone, &after, &before);
-  StopFrameTimer();
-  if (PositionSlider != nullptr) SendMessageW(PositionSlider, TBM_SETPOS, TRUE, 0);
-  PlaybackState = 10;
-  EnablePlaybackControls(10, after, before);
-
-  SetPlaybackControls({FALSE, FALSE, FALSE, FALSE, FALSE, FALSE, FALSE, FALSE, FALSE});
-  if (app->PlaybackWindow != nullptr) {
-    SetWindowPos(app->PlaybackWindow, HWND_NOTOPMOST, 0, 0, 636, 230, SWP_NOMOVE);
-    ShowWindow(app->PlaybackWindow, SW_SHOW);
-    UpdateWindow(app->PlaybackWindow);
-    UpdateWindow(app->PlaybackWindow);
-  }
+  EnterNoFileState();  // every control off, the window at its narrow size
 
   if (app->ClipWindow != nullptr) ShowWindow(app->ClipWindow, SW_HIDE);
   if (app->ScrollWindow != nullptr) ShowWindow(app->ScrollWindow, SW_HIDE);
@@ -195,7 +182,7 @@ HRESULT OpenFileFromMenu() {
   if (SUCCEEDED(result)) {
     EnableMenuItem(app->FileMenu, CloseId, MF_BYCOMMAND | MF_ENABLED);
     EnableMenuItem(app->FileMenu, InformationId, MF_BYCOMMAND | MF_ENABLED);
-    EnableMenuItem(app->MainMenu, DisplayMenuPosition, MF_BYPOSITION | MF_ENABLED);
+    EnableDisplayMenu(1);
 
     if (graph->DroppedFrameCount != 0) {
       AppendMenuW(app->OptionsMenu, MF_STRING, DroppedFramesControlId, L"Dropped Frames Control");
@@ -217,8 +204,8 @@ HRESULT OpenFileFromMenu() {
     StopFrameTimer();
     if (PositionSlider != nullptr) SendMessageW(PositionSlider, TBM_SETPOS, TRUE, 0);
     ShowFrameNumber(0, 1);
-    PlaybackState = 2;
-    EnablePlaybackControls(2, after, before);
+    PlaybackState = TransportSeekStart;
+    EnablePlaybackControls(TransportSeekStart, after, before);
 
     const BOOL dropped = graph->DroppedFrameCount != 0 ? TRUE : FALSE;
     SetPlaybackControls({TRUE, FALSE, FALSE, FALSE, TRUE, TRUE, FALSE, dropped, TRUE});
@@ -321,15 +308,15 @@ void OnDroppedFramesControl() {
   ResizeStatusLine(DroppedFramesControlOn);
 
   const uint32_t p = CurrentFramePosition();
-  if (DroppedFramesControlOn == 0 && !IsKeyFrame(p) && PlaybackState != 3) {
+  if (DroppedFramesControlOn == 0 && !IsKeyFrame(p) && PlaybackState != TransportSeekEnd) {
     // Switched off on a dropped frame: move on to the next key frame.
     uint32_t after = 0, before = 0;
     const uint32_t q = static_cast<uint32_t>(Transport(TransportStepForward, &after, &before));
     if (PositionSlider != nullptr) SendMessageW(PositionSlider, TBM_SETPOS, TRUE, static_cast<LPARAM>(q));
     ShowFrameNumber(q, 1);
     if (q != OpenFrameCount) {
-      PlaybackState = 4;
-      EnablePlaybackControls(4, after, before);
+      PlaybackState = TransportStepForward;
+      EnablePlaybackControls(TransportStepForward, after, before);
       return;
     }
     // That was the end: only the backward controls stay.
@@ -339,7 +326,7 @@ void OnDroppedFramesControl() {
     if (app->PlaybackWindow != nullptr) UpdateWindow(app->PlaybackWindow);
     return;
   }
-  if (DroppedFramesControlOn == 0 && PlaybackState != 3) return;  // switched off on a key frame
+  if (DroppedFramesControlOn == 0 && PlaybackState != TransportSeekEnd) return;  // switched off on a key frame
   // The label follows the frame: switched on over a dropped frame, the line
   // says so rather than calling it a key frame.
   ShowFrameNumber(p, IsKeyFrame(p) ? 1 : 0);

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "graph/transport.h"
+
 // Shared buffer in which a message is composed before it is posted.
 constexpr size_t MessageTextUnits = 1024;
 extern wchar_t MessageText[MessageTextUnits];
@@ -13,7 +15,7 @@ extern wchar_t MessageText[MessageTextUnits];
 extern int OpeningFile;
 extern int DroppedFramesControlOn;
 extern int ClipHidden;
-extern int PlaybackState;
+extern TransportCommand PlaybackState;  // the playback controls' state code
 
 // Menu command identifiers; fixed by AssignCommandIds at start-up.
 extern uint32_t SetWindowPositionsId;    // 32793
@@ -33,7 +35,7 @@ void BuildMenus();
 
 // File > Open: the dialog, the open and the switch to the file-open state.
 // 0 when a file was opened, else the open's failure code.
-HRESULT OpenFileFromMenu();
+[[nodiscard]] HRESULT OpenFileFromMenu();
 
 // Tears the open file down and returns the interface to the no-file state.
 void CloseFileAndReset();

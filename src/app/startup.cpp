@@ -161,22 +161,6 @@ void AppContext::CreateFonts() {
   }
 }
 
-void AppContext::EnterNoFileState() {
-  uint32_t after = 0, before = 0;
-  Transport(TransportNone, &after, &before);
-  StopFrameTimer();
-  if (PositionSlider != nullptr) SendMessageW(PositionSlider, TBM_SETPOS, TRUE, 0);
-  PlaybackState = 10;
-  EnablePlaybackControls(10, after, before);
-}
-
-void AppContext::DisableTransportControls() {
-  for (HWND control : {StartButton, PauseButton, BeginFileButton, BackOneFrameButton, ForwardOneFrameButton,
-                       EndFileButton, PreviousDroppedButton, NextDroppedButton, PositionSlider}) {
-    if (control != nullptr) EnableWindow(control, FALSE);
-  }
-}
-
 void AppContext::SetWindowIcons() {
   const HWND windows[] = {MainWindow, MessagesWindow, BrightnessContrastWindow, MagnifyWindow};
   if (Shared->LogoLargeIcon != nullptr) {
@@ -279,7 +263,6 @@ AppContext::AppContext(HINSTANCE instance, SharedState* shared) {
   SetWindowIcons();
   AssignCommandIds();
   BuildMenus();
-  DisableTransportControls();
   ShowStartupWindows();
   FlushPendingMessages();
   StartingUp = 0;

@@ -17,8 +17,6 @@ namespace {
 
 const wchar_t WindowClassName[] = L"BrightnessContrast";
 
-// The "Display" pop-up is item 1 of the main menu bar.
-constexpr UINT DisplayMenuPosition = 1;
 
 struct ControlPlace {
   int x, y, width, height;
@@ -67,22 +65,8 @@ bool CreateLabel(AppContext* app, const ControlPlace& place, const char16_t* tex
   return true;
 }
 
-// Pauses on the current frame as the Pause button does. With no file open
-// there is nothing to pause and the controls stay in the no-file state.
-void PauseOnCurrentFrame() {
-  if (OpenFrameCount == 0) return;
-  uint32_t after = 0, before = 0;
-  const uint32_t frame = static_cast<uint32_t>(Transport(TransportPause, &after, &before));
-  StopFrameTimer();
-  EnableMenuItem(TheApp->MainMenu, DisplayMenuPosition, MF_BYPOSITION | MF_ENABLED);
-  if (frame != 0) SetSliderPosition(frame);
-  ShowFrameNumber(frame, 1);
-  PlaybackState = 1;
-  EnablePlaybackControls(1, after, before);
-}
-
 void SwitchOn(AppContext* app) {
-  const bool wasPlaying = PlaybackState == 0;
+  const bool wasPlaying = PlaybackState == TransportRun;
   if (InsertColorControl() == 0) {
     app->Shared->BrightnessContrastOn = 0;
     Report(L"Brightness/contrast cannot start; the avi file must be reopened\r\n");

@@ -14,7 +14,7 @@ struct AppContext;
 // "Brightness and Contrast" at its saved position with its sliders and
 // labels. 0 only when the window itself could not be made, 1 otherwise (a
 // control that cannot be made is reported and left out).
-int CreateBrightnessContrastWindow(AppContext* app);
+[[nodiscard]] int CreateBrightnessContrastWindow(AppContext* app);
 
 // The two sliders (32778 brightness, 32779 contrast) and their labels, the
 // sliders at 50. Stops, with its warning, at the first control that cannot be

@@ -109,16 +109,7 @@ void ApplyMagnifyToGraph() {
 }  // namespace
 
 void ApplyMagnifySelection() {
-  // Pause as the Pause button does.
-  uint32_t after = 0, before = 0;
-  const uint32_t frame = static_cast<uint32_t>(Transport(TransportPause, &after, &before));
-  StopFrameTimer();
-  EnableMenuItem(TheApp->MainMenu, 1, MF_BYPOSITION | MF_ENABLED);
-  if (frame != 0 && PositionSlider != nullptr) SendMessageW(PositionSlider, TBM_SETPOS, TRUE, frame);
-  ShowFrameNumber(frame, 1);
-  PlaybackState = 1;
-  EnablePlaybackControls(1, after, before);
-
+  PauseOnCurrentFrame();
   ApplyMagnifyToGraph();
   LayoutAroundPicture();
 }

@@ -21,9 +21,9 @@ constexpr UINT MagnifyOneAndHalfId = 32791;
 constexpr UINT MagnifyDoubleId = 32792;
 
 // Each returns non-zero on success.
-int CreateClipWindow(AppContext* app);
-int CreateScrollWindow(AppContext* app);
-int CreateMagnifyWindow(AppContext* app);
+[[nodiscard]] int CreateClipWindow(AppContext* app);
+[[nodiscard]] int CreateScrollWindow(AppContext* app);
+[[nodiscard]] int CreateMagnifyWindow(AppContext* app);
 
 // After MagnifyLevel was chosen: pause, resize the picture, lay the main
 // window out around it at its home position.

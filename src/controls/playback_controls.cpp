@@ -101,8 +101,8 @@ constexpr ControlsRow EndRow{false, false, true, true, false, false, Switch::On,
 constexpr ControlsRow NoFileRow{false, false, false, false, false, false, Switch::Off, Switch::Off, false, Clip::Keep};
 
 // The row of a state code, or null for the codes that change nothing.
-const ControlsRow* RowOf(int state) {
-  switch (state) {
+const ControlsRow* RowOf(TransportCommand state) {
+  switch (static_cast<int>(state)) {
     case 0:
       return &PlayingRow;
     case 1:
@@ -174,7 +174,7 @@ struct Neighbours {
   uint32_t Before = 0;
 };
 
-void EnterState(int state, const Neighbours& n) {
+void EnterState(TransportCommand state, const Neighbours& n) {
   PlaybackState = state;
   EnablePlaybackControls(state, n.After, n.Before);
 }
@@ -184,17 +184,7 @@ void OnStart() {
   Transport(TransportRun, &n.After, &n.Before);
   StartFrameTimer();
   EnableDisplayMenu(0);
-  EnterState(0, n);
-}
-
-void OnPause() {
-  Neighbours n;
-  const uint32_t f = static_cast<uint32_t>(Transport(TransportPause, &n.After, &n.Before));
-  StopFrameTimer();
-  EnableDisplayMenu(1);
-  if (f != 0) SetSliderPosition(f);
-  ShowFrameNumber(f, 1);
-  EnterState(1, n);
+  EnterState(TransportRun, n);
 }
 
 void OnBeginFile() {
@@ -203,22 +193,13 @@ void OnBeginFile() {
   StopFrameTimer();
   SetSliderPosition(0);
   ShowFrameNumber(0, 1);
-  EnterState(2, n);
-}
-
-void OnEndFile() {
-  Neighbours n;
-  Transport(TransportSeekEnd, &n.After, &n.Before);
-  StopFrameTimer();
-  SetSliderPosition(OpenFrameCount);
-  ShowFrameNumber(OpenFrameCount, 1);
-  EnterState(3, n);
+  EnterState(TransportSeekStart, n);
 }
 
 // The steps: the state of the step inside the file, the first-frame set at
 // frame 0 and the end set at the end position, these two without a change of
 // PlaybackState.
-void OnStep(int command, int isKeyFrame) {
+void OnStep(TransportCommand command, int isKeyFrame) {
   Neighbours n;
   const uint32_t f = static_cast<uint32_t>(Transport(command, &n.After, &n.Before));
   SetSliderPosition(f);
@@ -239,11 +220,11 @@ LRESULT OnCommand(WPARAM wParam, LPARAM lParam) {
   if (control == StartButton) {
     OnStart();
   } else if (control == PauseButton) {
-    OnPause();
+    PauseOnCurrentFrame();
   } else if (control == BeginFileButton) {
     OnBeginFile();
   } else if (control == EndFileButton) {
-    OnEndFile();
+    GoToEndOfFile();
   } else if (control == BackOneFrameButton) {
     OnStep(TransportStepBack, 1);
   } else if (control == ForwardOneFrameButton) {
@@ -369,16 +350,45 @@ int CreatePositionSlider(int wide) {
   return 1;
 }
 
-void EnablePlaybackControls(int state, uint32_t nonKeyAfter, uint32_t nonKeyBefore) {
+void EnablePlaybackControls(TransportCommand state, uint32_t nonKeyAfter, uint32_t nonKeyBefore) {
   const ControlsRow* row = RowOf(state);
   if (row != nullptr) ApplyRow(*row, nonKeyAfter, nonKeyBefore);
   HWND window = PlaybackWindow();
   if (window == nullptr) return;
-  if (state == 10) {
+  if (state == TransportNone) {
     SetWindowPos(window, HWND_NOTOPMOST, 0, 0, NarrowWindowWidth, WindowHeight, SWP_NOMOVE);
     ShowWindow(window, SW_SHOW);
   }
   UpdateWindow(window);
+}
+
+void PauseOnCurrentFrame() {
+  if (OpenFrameCount == 0) return;
+  Neighbours n;
+  const uint32_t f = static_cast<uint32_t>(Transport(TransportPause, &n.After, &n.Before));
+  StopFrameTimer();
+  EnableDisplayMenu(1);
+  if (f != 0) SetSliderPosition(f);
+  ShowFrameNumber(f, 1);
+  EnterState(TransportPause, n);
+}
+
+void GoToEndOfFile() {
+  Neighbours n;
+  Transport(TransportSeekEnd, &n.After, &n.Before);  // also makes a later end of stream count for nothing
+  StopFrameTimer();
+  EnableDisplayMenu(1);  // greyed only while playing
+  SetSliderPosition(OpenFrameCount);
+  ShowFrameNumber(OpenFrameCount, 1);
+  EnterState(TransportSeekEnd, n);
+}
+
+void EnterNoFileState() {
+  Neighbours n;
+  Transport(TransportNone, &n.After, &n.Before);
+  StopFrameTimer();
+  SetSliderPosition(0);
+  EnterState(TransportNone, n);
 }
 
 void ShowFrameNumber(uint32_t frame, int isKeyFrame) {

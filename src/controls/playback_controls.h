@@ -13,6 +13,7 @@
 #include <cstdint>
 
 #include "controls/frame_number_text.h"
+#include "graph/transport.h"
 
 struct AppContext;
 
@@ -35,18 +36,29 @@ extern wchar_t FrameNumberText[FrameNumberTextUnits];
 // Registers "PlaybackControlsWindow" and creates the window "Playback" at its
 // saved position with its ten controls; the status line starts empty. 1 on
 // success, 0 when a window could not be made.
-int CreatePlaybackControls(AppContext* app);
+[[nodiscard]] int CreatePlaybackControls(AppContext* app);
 
 // (Re)creates PositionSlider in the playback window, 820 wide when wide is
 // non-zero, else 614: position 0, page size 1, shown. Non-zero on success.
-int CreatePositionSlider(int wide);
+[[nodiscard]] int CreatePositionSlider(int wide);
 
 // Enables the controls for a state code (the transport command codes: 0
 // playing, 1/4/5/8/9 paused inside the file, 2/6 at the first frame, 3 at the
 // end, 10 no file; 7 and codes above 10 change nothing), shows or hides the
 // clip window and redraws the window. after / before: a non-key frame lies
 // after / before the position (they decide ">" and "<").
-void EnablePlaybackControls(int state, uint32_t nonKeyAfter, uint32_t nonKeyBefore);
+void EnablePlaybackControls(TransportCommand state, uint32_t nonKeyAfter, uint32_t nonKeyBefore);
+
+// The moves that several commands share, each ending with the slider, the
+// frame-number line, PlaybackState and the controls in line with the video:
+//   PauseOnCurrentFrame: as the Pause button does (also a magnify choice and
+//   brightness/contrast switched on while playing or off); nothing happens
+//   while no file is open.
+//   GoToEndOfFile: as the End of File button does (also the end of the stream).
+//   EnterNoFileState: the controls with no file open (start-up, File > Close).
+void PauseOnCurrentFrame();
+void GoToEndOfFile();
+void EnterNoFileState();
 
 // Writes the frame number into the status line (empty while no file is open).
 void ShowFrameNumber(uint32_t frame, int isKeyFrame);

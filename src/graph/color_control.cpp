@@ -6,6 +6,7 @@
 
 #include <cwchar>
 
+#include "base/win_handles.h"
 #include "controls/brightness_contrast_values.h"
 #include "graph/playback_graph.h"
 #include "graph/transport.h"
@@ -37,13 +38,6 @@ HRESULT Attempt(ColorControlStep step, Call call) {
   return Forced(step) ? E_FAIL : call();
 }
 
-void ReleaseUpstreamPin() {
-  if (EvrUpstreamPin != nullptr) {
-    EvrUpstreamPin->Release();
-    EvrUpstreamPin = nullptr;
-  }
-}
-
 // The class identifier of the first video effect named "Color Control", or
 // GUID_NULL when there is none (or the effects cannot be listed).
 CLSID FindColorControlClass() {
@@ -53,12 +47,9 @@ CLSID FindColorControlClass() {
     return found;
   }
   CLSID clsid;
-  wchar_t* name = nullptr;
-  while (effects->Next(1, &clsid, &name, nullptr) == S_OK) {
-    const bool match = name != nullptr && wcscmp(name, ColorControlDmoName) == 0;
-    CoTaskMemFree(name);
-    name = nullptr;
-    if (match) {
+  CoTaskString name;
+  while (effects->Next(1, &clsid, name.Receive(), nullptr) == S_OK) {
+    if (name.Get() != nullptr && wcscmp(name.Get(), ColorControlDmoName) == 0) {
       found = clsid;
       break;
     }
@@ -85,11 +76,10 @@ int FindColorPins(PlaybackGraph& graph) {
   }
   ComPtr<IPin> pin;
   while (pins->Next(1, pin.ReleaseAndGetAddressOf(), nullptr) == S_OK) {
-    PIN_INFO info = {};
-    if (FAILED(pin->QueryPinInfo(&info))) continue;
-    if (info.pFilter != nullptr) info.pFilter->Release();
-    if (info.dir == PINDIR_INPUT) graph.ColorInputPin = pin;
-    if (info.dir == PINDIR_OUTPUT) graph.ColorOutputPin = pin;
+    PinInfo info;
+    if (FAILED(pin->QueryPinInfo(&info.Info))) continue;
+    if (info.Info.dir == PINDIR_INPUT) graph.ColorInputPin = pin;
+    if (info.Info.dir == PINDIR_OUTPUT) graph.ColorOutputPin = pin;
     if (graph.ColorInputPin != nullptr && graph.ColorOutputPin != nullptr) break;
   }
   if (Forced(ColorControlStep::FindPins)) graph.ColorOutputPin.Reset();
@@ -102,10 +92,10 @@ int FindColorPins(PlaybackGraph& graph) {
 // the way: stopped straight from running, Wine's graph forgets how far it had
 // played and the refresh afterwards would show the frame where it started.
 void StopGraph(PlaybackGraph& graph) {
-  if (GraphRunState == 1) graph.MediaControl->Pause();
-  if (GraphRunState != 2) {
+  if (GraphRunState == GraphRun::Running) graph.MediaControl->Pause();
+  if (GraphRunState != GraphRun::Stopped) {
     graph.MediaControl->Stop();
-    GraphRunState = 2;
+    GraphRunState = GraphRun::Stopped;
   }
 }
 
@@ -138,14 +128,14 @@ bool ConnectDirect(PlaybackGraph& graph, IPin* from, IPin* to, ColorControlStep 
 
 // Draws the current frame again, paused, unless the video is playing.
 void RefreshUnlessPlaying() {
-  if (GraphRunState != 1) Transport(TransportRefresh, nullptr, nullptr);
+  if (GraphRunState != GraphRun::Running) Transport(TransportRefresh, nullptr, nullptr);
 }
 
 // Writes value into the setting under key: the value is read first and its
 // 32-bit payload replaced, keeping the type the store answered with.
 bool WriteSetting(IPropertyStore* store, const PROPERTYKEY& key, int32_t value) {
-  PROPVARIANT setting;
-  PropVariantInit(&setting);
+  UniquePropVariant held;
+  PROPVARIANT& setting = held.Value;
   HRESULT hr = Attempt(ColorControlStep::GetSetting, [&] { return store->GetValue(key, &setting); });
   if (SUCCEEDED(hr)) {
     VARTYPE type = setting.vt;
@@ -159,7 +149,6 @@ bool WriteSetting(IPropertyStore* store, const PROPERTYKEY& key, int32_t value) 
     setting.lVal = value;
     hr = Attempt(ColorControlStep::SetSetting, [&] { return store->SetValue(key, setting); });
   }
-  PropVariantClear(&setting);
   return SUCCEEDED(hr);
 }
 
@@ -224,9 +213,9 @@ int InsertColorControl() {
     Report(L"WARNING: cannot find input pin on the EVR filter - brightness/contrast not enabled\r\n");
     return 0;
   }
-  ReleaseUpstreamPin();
+  ReleaseEvrUpstreamPin();
   graph->EvrInputPin->ConnectedTo(&EvrUpstreamPin);
-  if (Forced(ColorControlStep::FindUpstreamPin)) ReleaseUpstreamPin();
+  if (Forced(ColorControlStep::FindUpstreamPin)) ReleaseEvrUpstreamPin();
   if (EvrUpstreamPin == nullptr) {
     Report(L"WARNING: cannot find EVR filter connected to pin\r\n");
     return 0;
@@ -259,7 +248,7 @@ void RemoveColorControl() {
     return;
   }
   graph->EvrInputPin.Reset();
-  ReleaseUpstreamPin();
+  ReleaseEvrUpstreamPin();
   Transport(TransportRefresh, nullptr, nullptr);
 }
 

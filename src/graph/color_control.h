@@ -27,13 +27,13 @@ const PROPERTYKEY ContrastPropertyKey = {{0x174fb0ec, 0x2695, 0x476c, {0x88, 0xa
 // and its input and output pins in graph. 1 when all of it is there, 0 when
 // brightness/contrast is not available (one message says why). Called once,
 // while the PlaybackGraph is being made.
-int FindColorControlFilter(PlaybackGraph& graph);
+[[nodiscard]] int FindColorControlFilter(PlaybackGraph& graph);
 
 // Splices the colour-control filter in before the renderer of the open
 // file's graph and shows the current frame paused through it. 1 when done or
 // when there is nothing to do (no file open, no filter); 0 when a step failed:
 // its warning has been reported and the graph is left stopped.
-int InsertColorControl();
+[[nodiscard]] int InsertColorControl();
 
 // Connects the renderer to the pin that fed the colour-control filter again
 // and shows the current frame paused. Nothing happens unless the filter is

@@ -18,5 +18,5 @@
 // stream of rate / scale frames a second and totalFrames frames. It starts in
 // TIME_FORMAT_MEDIA_TIME, like a filter graph. E_INVALIDARG when the timing
 // cannot be converted exactly (FrameTimingUsable).
-HRESULT CreateFrameSeeking(IMediaSeeking* graphSeeking, uint32_t rate, uint32_t scale, uint32_t totalFrames,
+[[nodiscard]] HRESULT CreateFrameSeeking(IMediaSeeking* graphSeeking, uint32_t rate, uint32_t scale, uint32_t totalFrames,
                            IMediaSeeking** result);

@@ -9,24 +9,13 @@
 
 namespace {
 
-void OnEndOfStream() {
-  uint32_t after = 0, before = 0;
-  Transport(TransportSeekEnd, &after, &before);  // also makes a second completion count for nothing
-  StopFrameTimer();
-  EnableDisplayMenu(1);  // greyed only while playing
-  SetSliderPosition(OpenFrameCount);
-  ShowFrameNumber(OpenFrameCount, 1);
-  PlaybackState = TransportSeekEnd;
-  EnablePlaybackControls(TransportSeekEnd, after, before);
-}
-
 // Takes every waiting event off the queue, freeing what each one carries.
 void DrainEvents() {
   long code = 0;
   LONG_PTR first = 0, second = 0;
   while (TheGraph->MediaEvents != nullptr && SUCCEEDED(TheGraph->MediaEvents->GetEvent(&code, &first, &second, 0))) {
     TheGraph->MediaEvents->FreeEventParams(code, first, second);
-    if (code == EC_COMPLETE && LastTransportCommand == TransportRun) OnEndOfStream();
+    if (code == EC_COMPLETE && LastTransportCommand == TransportRun) GoToEndOfFile();
   }
 }
 

@@ -8,6 +8,7 @@
 #include "app/main_window.h"
 #include "avi/handle_byte_source.h"
 #include "base/bounded_text.h"
+#include "base/win_handles.h"
 #include "graph/frame_seeking.h"
 #include "graph/video_size.h"
 #include "messages/user_messages.h"
@@ -16,10 +17,17 @@ using Microsoft::WRL::ComPtr;
 
 PlaybackGraph* TheGraph = nullptr;
 uint32_t OpenFrameCount = 0;
-int GraphRunState = 0;
-int LastTransportCommand = 10;
+GraphRun GraphRunState = GraphRun::NotStarted;
+TransportCommand LastTransportCommand = TransportNone;
 IPin* EvrUpstreamPin = nullptr;
 GraphStep ForcedGraphFailure = GraphStep::None;
+
+void ReleaseEvrUpstreamPin() {
+  if (EvrUpstreamPin != nullptr) {
+    EvrUpstreamPin->Release();
+    EvrUpstreamPin = nullptr;
+  }
+}
 
 namespace {
 
@@ -27,21 +35,6 @@ void Report(const wchar_t* text) { RouteUserMessage(text, 1); }
 
 // The result of a step, or a failure when the test seam forces one there.
 HRESULT Checked(GraphStep step, HRESULT hr) { return ForcedGraphFailure == step ? E_FAIL : hr; }
-
-void ReleaseUpstreamPin() {
-  if (EvrUpstreamPin != nullptr) {
-    EvrUpstreamPin->Release();
-    EvrUpstreamPin = nullptr;
-  }
-}
-
-void FreeMediaTypeFields(AM_MEDIA_TYPE& type) {
-  if (type.pbFormat != nullptr) CoTaskMemFree(type.pbFormat);
-  if (type.pUnk != nullptr) type.pUnk->Release();
-  type.pbFormat = nullptr;
-  type.cbFormat = 0;
-  type.pUnk = nullptr;
-}
 
 RECT VideoRectangle(uint32_t width, uint32_t height) {
   RECT r = {0, 0, static_cast<LONG>(width > LargestDisplayedSide ? LargestDisplayedSide : width),
@@ -121,17 +114,17 @@ HRESULT PlaybackGraph::OpenVideoFile() {
   CloseVideoFile();
   OpenFrameCount = 0;
 
-  HANDLE file = CreateFileW(SelectedPath.get(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
+  UniqueHandle file(CreateFileW(SelectedPath.get(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) {
     Report(L"SEVERE: cannot create a HANDLE for the selected file\r\n");
     return E_INVALIDARG;
   }
-  HandleByteSource source(file);
+  HandleByteSource source(file.Get());
   AviFrameFacts facts;
   AviHeaderFacts header;
   const int32_t parsed = ParseAviHeader(source, IndexConstants, FileInfo, facts, header);
-  CloseHandle(file);
+  file.Close();
   if (parsed < 0) {
     ClearFrameFacts();
     Report(L"SEVERE: parsing the selected file header failed\r\n");
@@ -213,7 +206,7 @@ HRESULT PlaybackGraph::BuildGraph() {
   }
   if (MediaControl != nullptr) {
     MediaControl->Pause();
-    GraphRunState = 3;
+    GraphRunState = GraphRun::Paused;
   }
   return S_OK;
 }
@@ -221,7 +214,7 @@ HRESULT PlaybackGraph::BuildGraph() {
 // The frame size when the header gave none: from the media type on which the
 // renderer's input connected.
 HRESULT PlaybackGraph::LearnFrameSizeFromRenderer() {
-  ReleaseUpstreamPin();
+  ReleaseEvrUpstreamPin();
   FindEvrInputPin();
   if (EvrInputPin == nullptr) {
     Report(L"WARNING: cannot find input pin for EVR filter, thus frame size is unknown\r\n");
@@ -230,14 +223,15 @@ HRESULT PlaybackGraph::LearnFrameSizeFromRenderer() {
     return S_OK;
   }
   EvrInputPin->ConnectedTo(&EvrUpstreamPin);
-  if (ForcedGraphFailure == GraphStep::RendererPinUnconnected) ReleaseUpstreamPin();
+  if (ForcedGraphFailure == GraphStep::RendererPinUnconnected) ReleaseEvrUpstreamPin();
   if (EvrUpstreamPin == nullptr) {
     // A renderer that nothing feeds cannot show the file: the open is abandoned.
     Report(L"WARNING: cannot find EVR filter connected to pin\r\n");
     return E_ABORT;
   }
-  AM_MEDIA_TYPE type = {};
-  if (SUCCEEDED(EvrUpstreamPin->ConnectionMediaType(&type))) {
+  MediaTypeFields connection;
+  const AM_MEDIA_TYPE& type = connection.Type;
+  if (SUCCEEDED(EvrUpstreamPin->ConnectionMediaType(&connection.Type))) {
     if (IsEqualGUID(type.formattype, FORMAT_VideoInfo2) && type.pbFormat != nullptr &&
         type.cbFormat >= sizeof(VIDEOINFOHEADER2)) {
       const VIDEOINFOHEADER2* info = reinterpret_cast<const VIDEOINFOHEADER2*>(type.pbFormat);
@@ -250,7 +244,6 @@ HRESULT PlaybackGraph::LearnFrameSizeFromRenderer() {
         Shared->VideoHeight = Shared->DisplayHeight = rows;
       }
     }
-    FreeMediaTypeFields(type);
   }
   return S_OK;
 }
@@ -288,10 +281,9 @@ void PlaybackGraph::FindEvrInputPin() {
   }
   ComPtr<IPin> pin;
   while (pins->Next(1, pin.ReleaseAndGetAddressOf(), nullptr) == S_OK) {
-    PIN_INFO info = {};
-    if (SUCCEEDED(pin->QueryPinInfo(&info))) {
-      if (info.pFilter != nullptr) info.pFilter->Release();
-      if (info.dir == PINDIR_INPUT) {
+    PinInfo info;
+    if (SUCCEEDED(pin->QueryPinInfo(&info.Info))) {
+      if (info.Info.dir == PINDIR_INPUT) {
         EvrInputPin = pin;
         break;
       }
@@ -320,7 +312,7 @@ void PlaybackGraph::CloseVideoFile() {
   if (SourceFilter == nullptr) return;
   if (MediaControl != nullptr) {
     MediaControl->Stop();
-    GraphRunState = 2;
+    GraphRunState = GraphRun::Stopped;
   }
   ReleaseGraphObjects();
   SourceFilter.Reset();
@@ -332,7 +324,7 @@ void PlaybackGraph::ReleaseGraphObjects() {
   // disconnects it on release (Wine's does), whatever references they hold,
   // and EvrUpstreamPin is one of them.
   EvrInputPin.Reset();
-  ReleaseUpstreamPin();
+  ReleaseEvrUpstreamPin();
   GraphBuilder.Reset();
   CaptureBuilder.Reset();
   MediaControl.Reset();

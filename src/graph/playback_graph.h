@@ -25,6 +25,7 @@
 #include "app/shared_state.h"
 #include "avi/avi_file_info.h"
 #include "avi/avi_header_parser.h"
+#include "graph/transport.h"
 #include "graph/video_display.h"
 
 class PlaybackGraph {
@@ -40,7 +41,7 @@ class PlaybackGraph {
   // cancelled, refused or any build step failed; E_ACCESSDENIED when the chosen
   // item has no file-system path; 0x80070490 when no path was obtained;
   // E_INVALIDARG when the file cannot be opened for reading.
-  HRESULT OpenVideoFile();
+  [[nodiscard]] HRESULT OpenVideoFile();
   // The graph, its builder, control and event interfaces; reports its own
   // failure and returns the failing HRESULT.
   HRESULT CreateGraphObjects();
@@ -58,7 +59,7 @@ class PlaybackGraph {
   void ReleaseGraphObjects();
   // Looks up the colour-control video effect: 1 found and prepared, 0 not
   // available.
-  int FindColorControl();
+  [[nodiscard]] int FindColorControl();
 
   SharedState* Shared = nullptr;
   uint32_t ColorControlAvailable = 0;
@@ -106,12 +107,16 @@ class PlaybackGraph {
 // Process-wide values of the playback graph.
 extern PlaybackGraph* TheGraph;
 extern uint32_t OpenFrameCount;   // TotalFrames of the open file; 0 with no file open
-extern int GraphRunState;         // 0 before any command, 1 running, 2 stopped, 3 paused
-extern int LastTransportCommand;  // the last code handed to Transport; starts at 10
+// The state in which the program last left the graph.
+enum class GraphRun : int { NotStarted = 0, Running = 1, Stopped = 2, Paused = 3 };
+extern GraphRun GraphRunState;
+extern TransportCommand LastTransportCommand;  // the last code handed to Transport; starts at None
 // The output pin feeding the renderer's input pin, looked up when needed; one
 // reference or null. A plain pointer so that nothing is released at process
 // exit, after COM is gone.
 extern IPin* EvrUpstreamPin;
+// Releases EvrUpstreamPin's reference and sets it to null.
+void ReleaseEvrUpstreamPin();
 
 // The graph-events window's message: the graph posts it when events wait.
 constexpr UINT GraphEventMessage = WM_APP + 1;

@@ -38,16 +38,16 @@ bool PauseGraph(IMediaControl* control) {
     Warn(CannotPause);
     return false;
   }
-  GraphRunState = 3;
+  GraphRunState = GraphRun::Paused;
   return true;
 }
 
-bool NeedsPause(int command) {
+bool NeedsPause(TransportCommand command) {
   return command == TransportPause || command == TransportSeekStart || command == TransportSeekEnd ||
          command == TransportRefresh;
 }
 
-bool IsStep(int command) {
+bool IsStep(TransportCommand command) {
   return command == TransportStepForward || command == TransportStepBack || command == TransportNextNonKey ||
          command == TransportPreviousNonKey;
 }
@@ -57,7 +57,7 @@ int64_t Run(IMediaControl* control) {
   if (hr != S_OK && hr != S_FALSE) {
     Warn(RunFailed);
   } else {
-    GraphRunState = 1;
+    GraphRunState = GraphRun::Running;
   }
   return 0;
 }
@@ -72,7 +72,7 @@ int64_t SeekAndFindNeighbours(IMediaSeeking* seeking, int64_t target, uint32_t* 
   return target;
 }
 
-int64_t Step(IMediaSeeking* seeking, int command, uint32_t* after, uint32_t* before) {
+int64_t Step(IMediaSeeking* seeking, TransportCommand command, uint32_t* after, uint32_t* before) {
   int64_t from = 0;
   if (!ReadPosition(seeking, &from)) {
     Warn(GetPositionFailed);
@@ -117,17 +117,18 @@ int64_t Refresh(IMediaSeeking* seeking) {
 
 }  // namespace
 
-int64_t Transport(int command, uint32_t* after, uint32_t* before) {
+int64_t Transport(TransportCommand command, uint32_t* after, uint32_t* before) {
   if (after != nullptr) *after = 0;
   if (before != nullptr) *before = 0;
   LastTransportCommand = command;
 
-  if (TheGraph == nullptr || command < 0 || command > 9) return 0;
+  const int code = static_cast<int>(command);
+  if (TheGraph == nullptr || code < 0 || code > 9) return 0;
   IMediaControl* control = TheGraph->MediaControl.Get();
   IMediaSeeking* seeking = TheGraph->MediaSeeking.Get();
   if (control == nullptr || seeking == nullptr) return 0;
 
-  if (command == TransportRefresh && GraphRunState == 1) {
+  if (command == TransportRefresh && GraphRunState == GraphRun::Running) {
     Warn(RefreshWhileRunning);
     return 0;
   }
@@ -172,7 +173,7 @@ uint32_t CurrentFramePosition() {
 
 void RedrawCurrentFrame() {
   IMediaSeeking* seeking = TheGraph != nullptr ? TheGraph->MediaSeeking.Get() : nullptr;
-  if (seeking == nullptr || GraphRunState == 1) return;
+  if (seeking == nullptr || GraphRunState == GraphRun::Running) return;
   int64_t current = 0;
   if (ReadPosition(seeking, &current)) SetPosition(seeking, current);
 }

@@ -9,23 +9,36 @@
 
 #include <cstdint>
 
-// Command codes; the playback controls use the same numbers as their states.
-constexpr int TransportRun = 0;             // run the graph
-constexpr int TransportPause = 1;           // pause and read the position
-constexpr int TransportSeekStart = 2;       // pause, go to frame 0
-constexpr int TransportSeekEnd = 3;         // pause, go to the end position (TotalFrames)
-constexpr int TransportStepForward = 4;     // to the next key frame
-constexpr int TransportStepBack = 5;        // to the previous key frame
-constexpr int TransportRefresh = 7;         // pause and draw the current frame again
-constexpr int TransportNextNonKey = 8;      // to the next non-key frame
-constexpr int TransportPreviousNonKey = 9;  // to the previous non-key frame
-constexpr int TransportNone = 10;           // nothing; any code above 9 likewise
+// Command codes; the playback controls use the same numbers as their state
+// codes (PlaybackState). 6 and codes above 10 are nothing, like 10.
+enum class TransportCommand : int {
+  Run = 0,             // run the graph
+  Pause = 1,           // pause and read the position
+  SeekStart = 2,       // pause, go to frame 0
+  SeekEnd = 3,         // pause, go to the end position (TotalFrames)
+  StepForward = 4,     // to the next key frame
+  StepBack = 5,        // to the previous key frame
+  Refresh = 7,         // pause and draw the current frame again
+  NextNonKey = 8,      // to the next non-key frame
+  PreviousNonKey = 9,  // to the previous non-key frame
+  None = 10,           // nothing
+};
+constexpr TransportCommand TransportRun = TransportCommand::Run;
+constexpr TransportCommand TransportPause = TransportCommand::Pause;
+constexpr TransportCommand TransportSeekStart = TransportCommand::SeekStart;
+constexpr TransportCommand TransportSeekEnd = TransportCommand::SeekEnd;
+constexpr TransportCommand TransportStepForward = TransportCommand::StepForward;
+constexpr TransportCommand TransportStepBack = TransportCommand::StepBack;
+constexpr TransportCommand TransportRefresh = TransportCommand::Refresh;
+constexpr TransportCommand TransportNextNonKey = TransportCommand::NextNonKey;
+constexpr TransportCommand TransportPreviousNonKey = TransportCommand::PreviousNonKey;
+constexpr TransportCommand TransportNone = TransportCommand::None;
 
 // Carries out command and returns the new frame position (0 when there is no
 // graph or the command failed; a step whose seek failed returns where it
 // started). after and before (either may be null) are cleared, then set to 1
 // when a non-key frame lies after or before the new position.
-int64_t Transport(int command, uint32_t* after, uint32_t* before);
+int64_t Transport(TransportCommand command, uint32_t* after, uint32_t* before);
 
 // Sets after / before to 1 when a non-key frame of the open file lies after /
 // before position; leaves them alone otherwise.

@@ -13,6 +13,7 @@
 #include "app/main_window.h"
 #include "app/reports.h"
 #include "base/bounded_text.h"
+#include "base/win_handles.h"
 #include "messages/log_text.h"
 #include "messages/user_messages.h"
 
@@ -166,12 +167,12 @@ bool WriteLogFile(HWND edit, wchar_t* reason, size_t* replaced, size_t* savedUni
     bytes = MakeLogFileBytes(AsUtf16(text.data()), text.size(), replaced);
   }
 
-  HANDLE file = CreateLogFile(reason);
-  if (file == INVALID_HANDLE_VALUE) return false;
+  UniqueHandle file(CreateLogFile(reason));
+  if (!file) return false;
 
   DWORD error = 0;
-  const bool written = WriteAll(file, bytes, &error);
-  if (!CloseHandle(file) && written) {
+  const bool written = WriteAll(file.Get(), bytes, &error);
+  if (!file.Close() && written) {
     error = GetLastError();
     SetReason(reason, L"cannot finish the file", error);
     DeleteFileW(LogFileName);

@@ -7,6 +7,7 @@
 
 #include <cstdio>
 
+#include "base/win_handles.h"
 #include "options/options_text.h"
 
 using Microsoft::WRL::ComPtr;
@@ -23,38 +24,6 @@ const wchar_t ProgramTitle[] = L"ORVO Video Playback Version 1";
 
 // Capacity of the text of one "Value" attribute, terminator included.
 constexpr std::size_t ValueTextUnits = 100;
-
-// A BSTR owned by one variable and freed once.
-class OwnedBstr {
- public:
-  OwnedBstr() = default;
-  explicit OwnedBstr(const wchar_t* text) : Text(SysAllocString(text)) {}
-  ~OwnedBstr() { SysFreeString(Text); }
-  OwnedBstr(const OwnedBstr&) = delete;
-  OwnedBstr& operator=(const OwnedBstr&) = delete;
-
-  BSTR Get() const { return Text; }
-  // For a call that hands back a new string.
-  BSTR* Receive() {
-    SysFreeString(Text);
-    Text = nullptr;
-    return &Text;
-  }
-
- private:
-  BSTR Text = nullptr;
-};
-
-// A VARIANT cleared once.
-class OwnedVariant {
- public:
-  OwnedVariant() { VariantInit(&Value); }
-  ~OwnedVariant() { VariantClear(&Value); }
-  OwnedVariant(const OwnedVariant&) = delete;
-  OwnedVariant& operator=(const OwnedVariant&) = delete;
-
-  VARIANT Value;
-};
 
 const char16_t* AsUtf16(const wchar_t* text) { return reinterpret_cast<const char16_t*>(text); }
 const wchar_t* AsWide(const char16_t* text) { return reinterpret_cast<const wchar_t*>(text); }
@@ -80,7 +49,7 @@ void ReadChild(IXMLDOMNode* child, WindowPositionRecord* positions) {
   DOMNodeType type = NODE_INVALID;
   if (child->get_nodeType(&type) != S_OK || type != NODE_ELEMENT) return;
 
-  OwnedBstr name;
+  UniqueBstr name;
   if (child->get_nodeName(name.Receive()) != S_OK) return;
   ComPtr<IXMLDOMNamedNodeMap> attributes;
   if (child->get_attributes(&attributes) != S_OK || !attributes) return;
@@ -90,7 +59,7 @@ void ReadChild(IXMLDOMNode* child, WindowPositionRecord* positions) {
   ComPtr<IXMLDOMNode> attribute;
   if (attributes->get_item(0, &attribute) != S_OK || !attribute) return;
   if (attribute->get_nodeType(&type) != S_OK || type != NODE_ATTRIBUTE) return;
-  OwnedVariant value;
+  UniqueVariant value;
   if (attribute->get_nodeValue(&value.Value) != S_OK || value.Value.vt != VT_BSTR) return;
 
   // A null BSTR is an empty string.
@@ -107,7 +76,7 @@ int ReadOptionsFile(WindowPositionRecord* positions) {
   ComPtr<IXMLDOMDocument> document;
   if (CreateOptionsDocument(&document) != S_OK || !document) return 0;
 
-  OwnedVariant fileName;
+  UniqueVariant fileName;
   fileName.Value.vt = VT_BSTR;
   fileName.Value.bstrVal = SysAllocString(OptionsFileNameW);
   if (fileName.Value.bstrVal == nullptr) return 0;
@@ -144,8 +113,8 @@ HRESULT AppendToNode(IXMLDOMNode* parent, IXMLDOMNode* child) {
 }
 
 HRESULT AddProcessingInstruction(IXMLDOMDocument* document) {
-  OwnedBstr target(L"xml");
-  OwnedBstr data(L"version='1.0'");
+  UniqueBstr target(L"xml");
+  UniqueBstr data(L"version='1.0'");
   if (target.Get() == nullptr || data.Get() == nullptr) return E_OUTOFMEMORY;
   ComPtr<IXMLDOMProcessingInstruction> instruction;
   HRESULT hr = document->createProcessingInstruction(target.Get(), data.Get(), &instruction);
@@ -154,7 +123,7 @@ HRESULT AddProcessingInstruction(IXMLDOMDocument* document) {
 }
 
 HRESULT AddComment(IXMLDOMDocument* document) {
-  OwnedBstr text(ProgramTitle);
+  UniqueBstr text(ProgramTitle);
   if (text.Get() == nullptr) return E_OUTOFMEMORY;
   ComPtr<IXMLDOMComment> comment;
   HRESULT hr = document->createComment(text.Get(), &comment);
@@ -163,13 +132,13 @@ HRESULT AddComment(IXMLDOMDocument* document) {
 }
 
 HRESULT CreateElement(IXMLDOMDocument* document, const wchar_t* name, ComPtr<IXMLDOMElement>* element) {
-  OwnedBstr tag(name);
+  UniqueBstr tag(name);
   if (tag.Get() == nullptr) return E_OUTOFMEMORY;
   return document->createElement(tag.Get(), element->ReleaseAndGetAddressOf());
 }
 
 HRESULT AppendTextNode(IXMLDOMDocument* document, IXMLDOMNode* parent, const wchar_t* text) {
-  OwnedBstr data(text);
+  UniqueBstr data(text);
   if (data.Get() == nullptr) return E_OUTOFMEMORY;
   ComPtr<IXMLDOMText> node;
   HRESULT hr = document->createTextNode(data.Get(), &node);
@@ -189,12 +158,12 @@ HRESULT AddWindowElement(IXMLDOMDocument* document, IXMLDOMElement* root, const 
 }
 
 HRESULT SetValueAttribute(IXMLDOMDocument* document, IXMLDOMElement* element, const wchar_t* valueText) {
-  OwnedBstr name(L"Value");
+  UniqueBstr name(L"Value");
   if (name.Get() == nullptr) return E_OUTOFMEMORY;
   ComPtr<IXMLDOMAttribute> attribute;
   HRESULT hr = document->createAttribute(name.Get(), &attribute);
   if (hr != S_OK) return hr;
-  OwnedVariant value;
+  UniqueVariant value;
   value.Value.vt = VT_BSTR;
   value.Value.bstrVal = SysAllocString(valueText);
   if (value.Value.bstrVal == nullptr) return E_OUTOFMEMORY;
@@ -243,7 +212,7 @@ int WriteOptionsFile() {
   if (AppendTextNode(document.Get(), root.Get(), L"\n") != S_OK) return 0;
   if (AppendToNode(document.Get(), root.Get()) != S_OK) return 0;
 
-  OwnedBstr xmlText;
+  UniqueBstr xmlText;
   if (document->get_xml(xmlText.Receive()) != S_OK || xmlText.Get() == nullptr) return 0;
   root.Reset();
   document.Reset();

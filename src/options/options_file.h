@@ -13,12 +13,12 @@
 // Returns 1 when the file was loaded and walked, also when no element
 // matched; 0 when positions is null, the XML engine is missing or the file is
 // missing, unreadable or malformed (positions is then untouched).
-int ReadOptionsFile(WindowPositionRecord* positions);
+[[nodiscard]] int ReadOptionsFile(WindowPositionRecord* positions);
 
 // Builds the options document from WindowPositions and writes it through
 // WriteOptionsText. Returns 1 when the file was written, 0 when any step
 // failed (the old file then stays unless the failure came while writing).
-int WriteOptionsFile();
+[[nodiscard]] int WriteOptionsFile();
 
 // Writes the serialised options document (UTF-16) as the options file in the
 // working directory: converted to the ANSI code page, the declaration and the
@@ -27,4 +27,4 @@ int WriteOptionsFile();
 // that the ANSI code page cannot represent, a working directory too long for
 // the path buffers, a text without two '>' in its first 4096 bytes, a file
 // that cannot be opened, or a failed write.
-int WriteOptionsText(const wchar_t* xmlText);
+[[nodiscard]] int WriteOptionsText(const wchar_t* xmlText);

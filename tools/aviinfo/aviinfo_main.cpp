@@ -13,6 +13,7 @@
 #include <windows.h>
 
 #include "avi/handle_byte_source.h"
+#include "base/win_handles.h"
 
 namespace {
 
@@ -22,15 +23,14 @@ std::string WideToUtf8(const wchar_t* text) {
 }
 
 void InspectPath(const wchar_t* path, AviInfoResult& result) {
-  HANDLE file =
-      CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
+  UniqueHandle file(
+      CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) {
     InspectAviFile(WideToUtf8(path), nullptr, "Windows error " + std::to_string(GetLastError()), result);
     return;
   }
-  HandleByteSource source(file);
+  HandleByteSource source(file.Get());
   InspectAviFile(WideToUtf8(path), &source, std::string(), result);
-  CloseHandle(file);
 }
 
 }  // namespace
