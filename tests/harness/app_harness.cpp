@@ -138,7 +138,7 @@ void AppTest::Open(const std::wstring& path) {
   ArrangeFileChoice(S_OK, path);
   Command(OpenId);
   ASSERT_NE(0u, OpenFrameCount) << "the file did not open";
-  ASSERT_EQ(2, PlaybackState);
+  ASSERT_EQ(TransportSeekStart, PlaybackState);
   Pump(20);
 }
 
@@ -253,13 +253,17 @@ bool AppTest::WaitForShownFrame(uint32_t frame) {
   return false;
 }
 
-bool AppTest::WaitForState(int state, int attempts) {
+bool AppTest::WaitForState(TransportCommand state, int attempts) {
   for (int attempt = 0; attempt < attempts && PlaybackState != state; ++attempt) Pump(25);
   return PlaybackState == state;
 }
 
 bool Grayed(HMENU menu, UINT item, UINT by) { return (GetMenuState(menu, item, by) & MF_GRAYED) != 0; }
 bool Checked(HMENU menu, UINT item) { return (GetMenuState(menu, item, MF_BYCOMMAND) & MF_CHECKED) != 0; }
+
+std::ostream& operator<<(std::ostream& out, const RECT& r) {
+  return out << "(" << r.left << ", " << r.top << ")-(" << r.right << ", " << r.bottom << ")";
+}
 
 RECT WindowRectOf(HWND window) {
   RECT r = {};

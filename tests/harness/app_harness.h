@@ -22,7 +22,17 @@
 
 #include "avi_generator.h"
 
+#include "graph/transport.h"
+
 class AppTest : public ::testing::Test {
+ public:
+  // What the user sees of the playback controls: which are enabled, and
+  // whether the picture shows.
+  struct ControlStates {
+    bool Start, Pause, Begin, Back, Forward, End, Previous, Next, Slider, Clip;
+    bool operator==(const ControlStates& o) const;
+  };
+
  protected:
   void SetUp() override;
   void TearDown() override;
@@ -59,11 +69,6 @@ class AppTest : public ::testing::Test {
   // A slider action: the slider at position, then WM_HSCROLL with code.
   void Scroll(WORD code, uint32_t position);
 
-  // What the user sees of the playback controls.
-  struct ControlStates {
-    bool Start, Pause, Begin, Back, Forward, End, Previous, Next, Slider, Clip;
-    bool operator==(const ControlStates& o) const;
-  };
   static ControlStates States();
   static uint32_t SliderPosition();
   static std::wstring StatusText();
@@ -86,7 +91,7 @@ class AppTest : public ::testing::Test {
   // Pumps until the screen shows frame (bounded by attempts, not by time).
   bool WaitForShownFrame(uint32_t frame);
   // Pumps until PlaybackState is state or the attempts run out.
-  static bool WaitForState(int state, int attempts = 400);
+  static bool WaitForState(TransportCommand state, int attempts = 400);
 
  private:
   std::wstring workDir_;
@@ -107,6 +112,10 @@ std::wstring WriteRecording(const std::wstring& dir, const std::wstring& name, c
 bool Grayed(HMENU menu, UINT item, UINT by = MF_BYCOMMAND);
 bool Checked(HMENU menu, UINT item);
 RECT WindowRectOf(HWND window);
+inline bool operator==(const RECT& a, const RECT& b) {
+  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+std::ostream& operator<<(std::ostream& out, const RECT& r);
 
 // Folder of the running test program (the build's bin folder).
 std::wstring ProgramFolder();

@@ -14,7 +14,7 @@
 #include "app/app_context.h"
 #include "controls/playback_controls.h"
 #include "graph/transport.h"
-#include "playback_test_support.h"
+#include "harness/app_harness.h"
 
 namespace {
 
@@ -27,7 +27,7 @@ double Milliseconds(LARGE_INTEGER from, LARGE_INTEGER to) {
   return 1000.0 * static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-class StepBenchmark : public PlaybackTest {};
+class StepBenchmark : public AppTest {};
 
 TEST_F(StepBenchmark, ForwardOneFrameClickToFrameDrawn) {
   AviGenOptions options;
@@ -35,14 +35,7 @@ TEST_F(StepBenchmark, ForwardOneFrameClickToFrameDrawn) {
   options.Height = 480;
   options.FrameCount = RecordingFrames;
   options.HasArtist = false;
-  std::string error;
-  char path[MAX_PATH];
-  WideCharToMultiByte(CP_ACP, 0, (WorkDir() + L"\\bench.avi").c_str(), -1, path, MAX_PATH, nullptr, nullptr);
-  ASSERT_TRUE(GenerateAviFile(options, path, &error)) << error;
-  wchar_t widePath[MAX_PATH];
-  MultiByteToWideChar(CP_ACP, 0, path, -1, widePath, MAX_PATH);
-  Open(widePath);
-  HoldScreen();
+  Open(MakeRecording(L"bench.avi", options));
   ASSERT_TRUE(WaitForShownFrame(0));
 
   std::vector<double> times;

@@ -1,0 +1,266 @@
+// The program as a user drives it through its menus: File > Open, Close and
+// Information with the states and reports they leave, Dropped Frames
+// Control, About, magnify and scrolling, and the User Messages window.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "app/app_context.h"
+#include "app/layout.h"
+#include "app/main_window.h"
+#include "controls/display_windows.h"
+#include "controls/playback_controls.h"
+#include "graph/playback_graph.h"
+#include "harness/app_harness.h"
+#include "messages/user_messages.h"
+
+namespace {
+
+int WidthOf(HWND window) {
+  const RECT r = WindowRectOf(window);
+  return r.right - r.left;
+}
+
+class ProgramTest : public AppTest {
+ protected:
+  std::wstring Recording(const std::wstring& name, std::vector<uint32_t> dropped, bool capture = true) {
+    AviGenOptions options;
+    options.DroppedFrames = std::move(dropped);
+    options.HasArtist = capture;
+    return MakeRecording(name, options);
+  }
+  void Choose(unsigned magnifyButton) {
+    SendMessageW(TheApp->MagnifyWindow, WM_COMMAND, MAKEWPARAM(magnifyButton, BN_CLICKED), 0);
+    Pump(30);
+  }
+};
+
+TEST_F(ProgramTest, OpeningACaptureRecordingReportsItAndEntersTheFileOpenState) {
+  const std::wstring path = Recording(L"dropped.avi", {5, 6, 20});
+  Open(path);
+  const std::vector<std::wstring> expected = {
+      L"", L"File \"" + path + L"\" is open for playback", L"File information:", L"\tTotal Frames\t\t30",
+      L"\tKey Frames\t\t27", L"\tDropped Frames\t\t3", L"\tFrame size\t\t160 x 120", L"\tFrame rate\t\t30.00 fps",
+      L" "};
+  std::vector<std::wstring> lines = NewLines();
+  ASSERT_EQ(12u, lines.size()) << testing::PrintToString(lines);
+  EXPECT_TRUE(IsTimeLine(lines[1]));
+  EXPECT_EQ(L"\tCodec\t\t\t", lines[4].substr(0, 9));
+  EXPECT_EQ(L"\tFile size (bytes)\t\t", lines[10].substr(0, 20));
+  lines.erase(lines.begin() + 10);
+  lines.erase(lines.begin() + 4);
+  lines.erase(lines.begin() + 1);
+  EXPECT_EQ(expected, lines);
+
+  EXPECT_FALSE(Grayed(TheApp->FileMenu, CloseId));
+  EXPECT_FALSE(Grayed(TheApp->FileMenu, InformationId));
+  EXPECT_FALSE(Grayed(TheApp->MainMenu, 1, MF_BYPOSITION));
+  ASSERT_EQ(2, GetMenuItemCount(TheApp->OptionsMenu));
+  EXPECT_TRUE(Checked(TheApp->OptionsMenu, DroppedFramesControlId));
+  EXPECT_EQ(path, reinterpret_cast<const wchar_t*>(TheApp->FileInfo.FilePath));
+  EXPECT_EQ(AtFirstFrame(true), States());
+  EXPECT_TRUE(WaitForShownFrame(0));
+  RECT client;
+  GetClientRect(TheApp->MainWindow, &client);
+  EXPECT_EQ(400 - MainFrameWidth, client.right) << "sized around the picture, at least 400 x 300";
+
+  Command(InformationId);
+  lines = NewLines();
+  ASSERT_EQ(11u, lines.size()) << testing::PrintToString(lines);
+  EXPECT_EQ(L"File information for  " + path, lines[2]);
+  EXPECT_EQ(L"\tTotal Frames\t\t30", lines[4]);
+
+  ArrangeFileChoice(E_ABORT, L"");
+  Command(OpenId);
+  EXPECT_EQ(L"Cancelled file open", NewLines().at(2));
+  EXPECT_EQ(30u, OpenFrameCount) << "a cancelled dialog leaves the open file alone";
+
+  Command(DroppedFramesControlId);
+  EXPECT_FALSE(Checked(TheApp->OptionsMenu, DroppedFramesControlId));
+  EXPECT_EQ(636, WidthOf(TheApp->PlaybackWindow));
+  EXPECT_EQ(614, WidthOf(PositionSlider));
+  EXPECT_EQ(614, WidthOf(StatusLine));
+  EXPECT_EQ(30, SendMessageW(PositionSlider, TBM_GETRANGEMAX, 0, 0)) << "the new slider keeps the range";
+  Command(DroppedFramesControlId);
+  EXPECT_EQ(842, WidthOf(TheApp->PlaybackWindow));
+  EXPECT_EQ(820, WidthOf(PositionSlider));
+
+  Command(CloseId);
+  lines = NewLines();
+  ASSERT_EQ(4u, lines.size()) << testing::PrintToString(lines);
+  EXPECT_EQ(L"File \"" + path + L"\" is closed", lines[2]);
+  EXPECT_TRUE(Grayed(TheApp->FileMenu, CloseId));
+  EXPECT_TRUE(Grayed(TheApp->FileMenu, InformationId));
+  EXPECT_TRUE(Grayed(TheApp->MainMenu, 1, MF_BYPOSITION));
+  EXPECT_EQ(1, GetMenuItemCount(TheApp->OptionsMenu));
+  EXPECT_EQ(NoFile(), States());
+  EXPECT_EQ(636, WidthOf(TheApp->PlaybackWindow));
+  EXPECT_EQ(MainWindowX, WindowRectOf(TheApp->MainWindow).left);
+  EXPECT_EQ(MainWindowWidth, WidthOf(TheApp->MainWindow));
+}
+
+TEST_F(ProgramTest, OtherRecordingsAndRefusedFiles) {
+  Open(Recording(L"other.avi", {}, false));
+  std::vector<std::wstring> lines = NewLines();
+  ASSERT_GE(lines.size(), 9u);
+  EXPECT_EQ(L"\tKey Frames\t\tunknown", lines[6]);
+  EXPECT_EQ(L"\tDropped Frames\t\tunknown", lines[7]);
+  EXPECT_EQ(1, GetMenuItemCount(TheApp->OptionsMenu)) << "no Dropped Frames Control without drops";
+  EXPECT_EQ(636, WidthOf(TheApp->PlaybackWindow));
+
+  const std::wstring clean = Recording(L"clean.avi", {});
+  Open(clean);  // a second open replaces the first
+  EXPECT_EQ(clean, reinterpret_cast<const wchar_t*>(TheApp->FileInfo.FilePath));
+
+  AviGenOptions broken;
+  broken.BadFourccOffset = 8;
+  ArrangeFileChoice(S_OK, MakeRecording(L"broken.avi", broken));
+  NewLines();
+  Command(OpenId);
+  lines = NewLines();
+  EXPECT_NE(lines.end(), std::find(lines.begin(), lines.end(), L"SEVERE: parsing the selected file header failed"));
+  EXPECT_NE(lines.end(), std::find(lines.begin(), lines.end(), L"Cancelled file open"));
+  EXPECT_EQ(0u, OpenFrameCount) << "the first file was closed once the new path was chosen";
+  EXPECT_TRUE(Grayed(TheApp->FileMenu, CloseId));
+  EXPECT_EQ(L'\0', TheApp->FileInfo.FilePath[0]);
+}
+
+TEST_F(ProgramTest, AboutAndInformationWithNoFile) {
+  Command(AboutId);
+  const std::vector<std::wstring> lines = NewLines();
+  ASSERT_EQ(6u, lines.size()) << testing::PrintToString(lines);
+  EXPECT_TRUE(IsTimeLine(lines[1]));
+  EXPECT_EQ(L"ORVO Video Playback Version 1", lines[2]);
+  EXPECT_EQ(L"Report errors to \"orvo-video-playback@users.noreply.github.com\".  Please describe how", lines[3]);
+  EXPECT_EQ(L"to duplicate the error and include the error reported in User Messages", lines[4]);
+  Command(InformationId);
+  EXPECT_NE(std::wstring::npos,
+            MessagesText().find(
+                L"INTERNAL ERROR: you should not be able to request file information when no file is open\t"));
+}
+
+TEST_F(ProgramTest, MagnifySizesThePictureAndScrollsWhatDoesNotFit) {
+  AviGenOptions options;
+  options.Width = 322;
+  options.Height = 242;
+  options.FrameCount = 10;
+  Open(MakeRecording(L"rec.avi", options));
+  Command(MagnifyId);
+  EXPECT_TRUE(IsWindowVisible(TheApp->MagnifyWindow));
+  EXPECT_EQ(BST_CHECKED, SendMessageW(TheApp->MagnifyNoneButton, BM_GETCHECK, 0, 0));
+  EXPECT_TRUE(Checked(TheApp->DisplayMenu, MagnifyId));
+  SetWindowPos(TheApp->MainWindow, nullptr, 300, 200, 0, 0, SWP_NOSIZE | SWP_NOZORDER);  // comes home at each choice
+  const struct {
+    unsigned Id;
+    uint32_t Width, Height;
+  } levels[] = {{MagnifyHalfId, 161, 121},
+                {MagnifyThreeQuarterId, 241, 181},
+                {MagnifyOneAndHalfId, 483, 363},
+                {MagnifyDoubleId, 644, 484},
+                {MagnifyNoneId, 322, 242}};
+  for (const auto& level : levels) {
+    Choose(level.Id);
+    EXPECT_EQ(level.Width, TheApp->Shared->DisplayWidth) << level.Id;
+    EXPECT_EQ(level.Height, TheApp->Shared->DisplayHeight) << level.Id;
+    EXPECT_EQ(MainWindowX, WindowRectOf(TheApp->MainWindow).left) << level.Id;
+    EXPECT_EQ(MainWindowY, WindowRectOf(TheApp->MainWindow).top) << level.Id;
+    EXPECT_EQ(static_cast<int>(level.Width) + ClipFrameWidth, WidthOf(TheApp->ClipWindow)) << level.Id;
+    EXPECT_EQ(TransportPause, PlaybackState);
+    EXPECT_TRUE(WaitForShownFrame(0));
+  }
+  Choose(MagnifyDoubleId);
+  SendMessageW(TheApp->MagnifyWindow, WM_CLOSE, 0, 0);
+  Pump(30);
+  EXPECT_FALSE(IsWindowVisible(TheApp->MagnifyWindow)) << "hidden, never destroyed";
+  EXPECT_EQ(322u, TheApp->Shared->DisplayWidth);
+  EXPECT_FALSE(Checked(TheApp->DisplayMenu, MagnifyId));
+
+  // Doubled, a 900 x 700 picture is larger than the 1600 x 1200 screen.
+  options.Width = 900;
+  options.Height = 700;
+  Open(MakeRecording(L"large.avi", options));
+  Command(MagnifyId);
+  Choose(MagnifyDoubleId);
+  HWND scroll = TheApp->ScrollWindow;
+  ASSERT_EQ(scroll, GetParent(TheApp->ClipWindow));
+  RECT client;
+  GetClientRect(scroll, &client);
+  EXPECT_EQ(1800 - client.right, ScrollLimitX);
+  EXPECT_EQ(1400 - client.bottom, ScrollLimitY);
+  auto clipLeft = [&] {
+    POINT p = {WindowRectOf(TheApp->ClipWindow).left, 0};
+    ScreenToClient(scroll, &p);
+    return p.x;
+  };
+  const struct {
+    UINT Message;
+    WPARAM Request;
+    int32_t OffsetX, OffsetY;
+  } scrolls[] = {
+      {WM_HSCROLL, SB_LINERIGHT, 5, 0},
+      {WM_HSCROLL, SB_PAGERIGHT, 55, 0},
+      {WM_HSCROLL, SB_PAGELEFT, 5, 0},
+      {WM_HSCROLL, SB_PAGELEFT, 0, 0},
+      {WM_HSCROLL, MAKEWPARAM(SB_THUMBTRACK, 300), 0, 0},  // dragging does not move the picture
+      {WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 30000), ScrollLimitX, 0},
+      {WM_VSCROLL, SB_LINEDOWN, ScrollLimitX, 5},
+      {WM_VSCROLL, SB_LINEUP, ScrollLimitX, 0},
+      {WM_VSCROLL, SB_LINEUP, ScrollLimitX, 0},
+  };
+  for (const auto& s : scrolls) {
+    SendMessageW(scroll, s.Message, s.Request, 0);
+    EXPECT_EQ(s.OffsetX, ScrollOffsetX) << s.Request;
+    EXPECT_EQ(s.OffsetY, ScrollOffsetY) << s.Request;
+    EXPECT_EQ(-s.OffsetX, clipLeft()) << s.Request;
+  }
+  Choose(MagnifyNoneId);
+  EXPECT_EQ(TheApp->MainWindow, GetParent(TheApp->ClipWindow)) << "fitting again, the picture hangs in the main window";
+  EXPECT_FALSE(IsWindowVisible(scroll));
+}
+
+TEST_F(ProgramTest, UserMessagesShowEachPostAndStayOnTheWorkArea) {
+  PostUserMessage(L"first\r\n", 1);
+  PostUserMessage(L"\tsecond", 0);
+  PostUserMessage(nullptr, 0);
+  const std::vector<std::wstring> lines = NewLines();
+  ASSERT_EQ(6u, lines.size()) << testing::PrintToString(lines);
+  EXPECT_EQ((std::vector<std::wstring>{L"", lines[1], L"first", L"", L"\tsecond", L""}), lines);
+  EXPECT_TRUE(IsTimeLine(lines[1]));
+
+  // Cut at the end of the 512-unit composition buffer: the empty line, the
+  // time line and as much of the text as fits.
+  const size_t before = MessagesText().size();
+  PostUserMessage(std::wstring(5000, L'x').c_str(), 1);
+  const std::wstring text = MessagesText();
+  ASSERT_EQ(before + 511, text.size());
+  EXPECT_TRUE(IsTimeLine(text.substr(before + 2, 14)));
+  EXPECT_EQ(std::wstring(493, L'x'), text.substr(before + 18));
+  QueuePendingMessage(std::wstring(10000, L'q').c_str());  // queued copies hold 4095 units
+  FlushPendingMessages();
+  EXPECT_NE(std::wstring::npos, MessagesText().find(std::wstring(493, L'q')));
+
+  for (int i = 0; i < 200; ++i) PostUserMessage((L"line " + std::to_wstring(i) + L"\r\n").c_str(), 0);
+  EXPECT_GT(SendMessageW(TheApp->MessagesEdit, EM_GETFIRSTVISIBLELINE, 0, 0),
+            SendMessageW(TheApp->MessagesEdit, EM_GETLINECOUNT, 0, 0) - 60)
+      << "the newest line stays in view";
+
+  HWND window = TheApp->MessagesWindow;
+  SetWindowPos(window, nullptr, WorkArea.right - 100, -40, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  Pump(50);
+  EXPECT_EQ(WorkArea.right, WindowRectOf(window).right);
+  EXPECT_EQ(0, WindowRectOf(window).top);
+  const LONG workWidth = WorkArea.right - WorkArea.left;
+  SetWindowPos(window, nullptr, 0, 0, workWidth + 300, 400, SWP_NOMOVE | SWP_NOZORDER);
+  Pump(50);
+  EXPECT_EQ(workWidth, WidthOf(window));
+  RECT client;
+  GetClientRect(window, &client);
+  EXPECT_EQ(client.right, WidthOf(TheApp->MessagesEdit)) << "the text fills the window";
+  SetWindowPos(window, nullptr, 100, 150, 636, 500, SWP_NOZORDER);
+}
+
+}  // namespace
