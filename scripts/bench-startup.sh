@@ -27,11 +27,21 @@ for i in $(seq 0 "$runs"); do
   start=$(date +%s%N)
   wine OrvoVideoPlayback.exe </dev/null >/dev/null 2>&1 &
   pid=$!
-  until shown; do sleep 0.005; done
+  # Each wait gives up after 30 s: a program that never shows its window (or
+  # never goes away) ends the benchmark instead of hanging it.
+  deadline=$((SECONDS + 30))
+  until shown; do
+    [ $SECONDS -lt $deadline ] || { echo "the program showed no window within 30 s" >&2; exit 1; }
+    sleep 0.005
+  done
   end=$(date +%s%N)
   kill "$pid" 2>/dev/null || true
   wait "$pid" 2>/dev/null || true
-  while shown; do sleep 0.02; done
+  deadline=$((SECONDS + 30))
+  while shown; do
+    [ $SECONDS -lt $deadline ] || { echo "the program's window stayed for 30 s" >&2; exit 1; }
+    sleep 0.02
+  done
   ms=$(( (end - start) / 1000000 ))
   if [ "$i" -eq 0 ]; then echo "warm-up: ${ms} ms"; continue; fi
   echo "run $i: ${ms} ms"

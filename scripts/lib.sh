@@ -59,20 +59,25 @@ orvo_build_tree() {
 ORVO_XVFB_PID=""
 
 orvo_start_xvfb() {
-  local n
-  for n in $(seq 90 199); do
-    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-    Xvfb ":$n" -screen 0 1600x1200x24 -nolisten tcp >/dev/null 2>&1 </dev/null &
-    ORVO_XVFB_PID=$!
-    local i
-    for i in $(seq 1 50); do
-      [ -e "/tmp/.X11-unix/X$n" ] && { export DISPLAY=":$n"; return 0; }
-      kill -0 "$ORVO_XVFB_PID" 2>/dev/null || break
-      sleep 0.1
-    done
-    kill "$ORVO_XVFB_PID" 2>/dev/null || true
-    ORVO_XVFB_PID=""
+  # Xvfb picks a free display itself and writes its number once it listens
+  # (-displayfd), so two servers never race for one number.
+  local number_file
+  number_file=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1600x1200x24 -nolisten tcp 3>"$number_file" >/dev/null 2>&1 </dev/null &
+  ORVO_XVFB_PID=$!
+  local i
+  for i in $(seq 1 100); do  # up to 10 s
+    if [ -s "$number_file" ]; then
+      export DISPLAY=":$(tr -d '[:space:]' <"$number_file")"
+      rm -f "$number_file"
+      return 0
+    fi
+    kill -0 "$ORVO_XVFB_PID" 2>/dev/null || break
+    sleep 0.1
   done
+  rm -f "$number_file"
+  kill "$ORVO_XVFB_PID" 2>/dev/null || true
+  ORVO_XVFB_PID=""
   orvo_log "cannot start Xvfb"
   return 1
 }
@@ -103,18 +108,18 @@ orvo_start_wine() {
     wineserver -k </dev/null >/dev/null 2>&1 || true
     rm -rf "$WINEPREFIX"
     mkdir -p "$WINEPREFIX"
-    wineboot -i </dev/null >/dev/null 2>&1 || true
-    wineserver -w </dev/null >/dev/null 2>&1 || true
+    timeout 300 wineboot -i </dev/null >/dev/null 2>&1 || true
+    timeout 120 wineserver -w </dev/null >/dev/null 2>&1 || true
   done
   if [ ! -f "$WINEPREFIX/drive_c/windows/system32/kernel32.dll" ]; then
     orvo_log "cannot create the Wine prefix $WINEPREFIX"
     return 1
   fi
   wineserver -p </dev/null >/dev/null 2>&1 &
-  wine wineboot </dev/null >/dev/null 2>&1 || true
+  timeout 120 wine wineboot </dev/null >/dev/null 2>&1 || true
   # A crashing test must fail at once, not wait behind winedbg's dialog.
   if [ ! -f "$WINEPREFIX/.orvo-no-crash-dialog" ]; then
-    if wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f </dev/null >/dev/null 2>&1; then
+    if timeout 60 wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f </dev/null >/dev/null 2>&1; then
       touch "$WINEPREFIX/.orvo-no-crash-dialog"
     fi
   fi

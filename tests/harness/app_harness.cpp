@@ -7,16 +7,19 @@
 
 #include "app/app_context.h"
 #include "app/main_window.h"
+#include "app/reports.h"
 #include "controls/playback_controls.h"
 #include "frame_picture.h"
 #include "graph/color_control.h"
 #include "graph/playback_graph.h"
+#include "messages/log_files.h"
 
 namespace {
 
 // The process's one start-up: its result, and the folder it ran in.
 bool Started = false;
 int StartupResult = -1;
+int32_t StartupUtcBias = 0;
 std::wstring OriginalDir;
 
 std::wstring MakeTempFolder() {
@@ -37,6 +40,8 @@ void ReturnToNoFileState() {
   if (TheApp->FileInfo.FilePath[0] != u'\0' || OpenFrameCount != 0) CloseFileAndReset();
   ForcedGraphFailure = GraphStep::None;
   ForcedColorControlFailure = ColorControlStep::None;
+  ForcedLogFailure = LogSaveStep::None;
+  UtcBiasMinutes = StartupUtcBias;
   FrameTickMilliseconds = 1000;
   ArrangeFileChoice(E_ABORT, nullptr);
   SetWindowTextW(TheApp->MessagesEdit, L"");
@@ -57,6 +62,7 @@ void AppTest::SetUp() {
     Started = true;
     BeforeStart();
     StartupResult = StartProgram(GetModuleHandleW(nullptr));
+    StartupUtcBias = UtcBiasMinutes;
     if (StartupResult == 0) ArrangeFileChoice(E_ABORT, nullptr);
   } else {
     ASSERT_TRUE(ProgramRunning()) << "an earlier test in this process ended the program";
