@@ -1,40 +1,42 @@
-// Shared helpers of the AVI tests: a message sink that records what the
-// parser reports, byte sources that fail on demand, and temporary files.
+// Helpers of the AVI tests: generated recordings, a byte source that fails on
+// demand, and one parse with the messages it routed.
 #pragma once
 
-#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "avi/avi_byte_source.h"
 #include "avi/avi_header_parser.h"
 #include "avi_generator.h"
+#include "messages/message_route.h"
 
-// Records every routed message while alive; restores the previous sink.
-class MessageRecorder {
- public:
-  MessageRecorder();
-  ~MessageRecorder();
-  std::vector<std::u16string> Texts;
-  std::vector<int> Stamps;
-};
+#ifndef _WIN32
+#include <unistd.h>
+#endif
 
-// A memory image whose reads, seeks and size query fail as told.
+// A memory image or another source whose read number FailRead (from 0) and size
+// query fail as told.
 class FaultyByteSource final : public AviByteSource {
  public:
-  explicit FaultyByteSource(const std::vector<uint8_t>& bytes) : Memory(bytes) {}
-  AviReadStatus ReadAt(uint64_t offset, void* buffer, uint32_t count, uint32_t* bytesRead) override;
-  bool GetSize(uint64_t* size) override;
-
-  int FailReadNumber = -1;                            // the read with this number (from 0) fails ...
-  AviReadStatus Failure = AviReadStatus::ReadFailed;  // ... this way
-  bool SizeFails = false;
-  bool SizeIsZero = false;
+  explicit FaultyByteSource(const std::vector<uint8_t>& bytes) : Memory(bytes), Inner(&Memory) {}
+  explicit FaultyByteSource(AviByteSource& inner) : Memory(nullptr, 0), Inner(&inner) {}
+  AviReadStatus ReadAt(uint64_t offset, void* buffer, uint32_t count, uint32_t* bytesRead) override {
+    Offsets.push_back(offset);
+    if (Reads++ == FailRead) return *bytesRead = 0, Failure;
+    return Inner->ReadAt(offset, buffer, count, bytesRead);
+  }
+  bool GetSize(uint64_t* size) override { return SizeZero ? (*size = 0, true) : !SizeFails && Inner->GetSize(size); }
+  int FailRead = -1;
+  AviReadStatus Failure = AviReadStatus::ReadFailed;
+  bool SizeFails = false, SizeZero = false;
   int Reads = 0;
   std::vector<uint64_t> Offsets;  // of every read asked for
 
  private:
   AviMemoryByteSource Memory;
+  AviByteSource* Inner;
 };
 
 struct ParseOutcome {
@@ -43,31 +45,76 @@ struct ParseOutcome {
   AviFrameFacts Facts;
   AviHeaderFacts Header;
   bool FromCapture = false;
-  std::vector<std::u16string> Messages;
+  std::vector<std::u16string> Messages;  // "(no time stamp)" added for each message routed without one
 };
 
-ParseOutcome ParseWith(AviByteSource& source);
-ParseOutcome ParseBytes(const std::vector<uint8_t>& bytes);
-std::vector<uint8_t> Generate(const AviGenOptions& options);
+inline std::vector<std::u16string>* RecordedMessages = nullptr;
 
-// A small capture-program recording: 40 frames 80x60 DIB, 8 entries per
-// standard index, frames 17-19 and 25 dropped as zero-length chunks.
-AviGenOptions SmallCaptureOptions();
+// Parses into out's records as they stand (a parse must clear what an earlier one left).
+inline ParseOutcome ParseWith(AviByteSource& source, ParseOutcome out = ParseOutcome()) {
+  out.Messages.clear();
+  RecordedMessages = &out.Messages;
+  MessageSink previous = SetMessageSink([](const char16_t* text, int stamp) {
+    RecordedMessages->emplace_back(text);
+    if (stamp != 1) RecordedMessages->emplace_back(u"(no time stamp)");
+  });
+  AviIndexConstants constants{0, 0, 0};
+  SetAviIndexConstants(constants);
+  out.Code = ParseAviHeader(source, constants, out.Info, out.Facts, out.Header);
+  out.FromCapture = FromCaptureProgram != 0;
+  SetMessageSink(previous);
+  return out;
+}
 
-// A path for a temporary file that is removed when the object goes away.
-class TempFile {
- public:
-  explicit TempFile(const std::string& name);
-  ~TempFile();
-  const std::string& Path() const { return Name; }
+inline ParseOutcome ParseBytes(const std::vector<uint8_t>& bytes, ParseOutcome out = ParseOutcome()) {
+  AviMemoryByteSource source(bytes);
+  return ParseWith(source, out);
+}
 
- private:
-  std::string Name;
+inline std::vector<uint8_t> Generate(const AviGenOptions& options) {
+  std::string error;
+  std::vector<uint8_t> bytes = GenerateAviBytes(options, &error);
+  if (bytes.empty()) std::fprintf(stderr, "generator: %s\n", error.c_str()), std::abort();
+  return bytes;
+}
+
+// 40 frames 80x60 DIB, 8 entries per standard index, frames 17-19 and 25
+// dropped as zero-length chunks.
+inline AviGenOptions SmallCaptureOptions() {
+  AviGenOptions o;
+  o.Width = 80;
+  o.Height = 60;
+  o.FrameCount = 40;
+  o.IndexEntriesPerChunk = 8;
+  o.DroppedFrames = {17, 18, 19, 25};
+  return o;
+}
+
+// The flags a capture file of frames frames with these dropped must get.
+inline std::vector<uint32_t> ExpectedFlags(uint32_t frames, const std::vector<uint32_t>& dropped) {
+  std::vector<uint32_t> flags(frames + 8, 0);
+  for (uint32_t f = 0; f < frames; ++f) flags[f] = 1;
+  for (uint32_t f : dropped) flags[f] = 0;
+  return flags;
+}
+
+// A temporary file path, removed with the object.
+struct TempFile {
+  explicit TempFile(const std::string& name) {
+#ifdef _WIN32
+    const char* dir = std::getenv("TEMP");
+    Path = std::string(dir != nullptr ? dir : ".") + "\\orvo-avi-" + name;
+#else
+    const char* dir = std::getenv("TMPDIR");
+    Path = std::string(dir != nullptr ? dir : "/tmp") + "/orvo-avi-" + std::to_string(getpid()) + "-" + name;
+#endif
+  }
+  ~TempFile() { std::remove(Path.c_str()); }
+  std::string Path;
 };
 
-std::string U8(const char16_t* text);
-
-// Runs a command and returns its standard output; *status gets its exit
-// status (-1 when it could not run).
-std::string RunCommand(const std::string& command, int* status);
-bool HaveProgram(const char* name);
+inline std::string U8(const char16_t* text) {
+  std::string out;
+  for (; *text != 0; ++text) out += *text < 0x80 ? static_cast<char>(*text) : '?';
+  return out;
+}
