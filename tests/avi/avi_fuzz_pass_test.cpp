@@ -10,17 +10,9 @@
 
 TEST(AviHeaderFuzzPass, ThreeThousandSeededMutations) {
   std::vector<std::vector<uint8_t>> seeds;
-  for (int kind = 0; kind < 4; ++kind) {
-    AviGenOptions o = SmallCaptureOptions();
-    o.Width = 8;
-    o.Height = 4;
-    o.FrameCount = 24;
-    o.IndexEntriesPerChunk = kind == 3 ? 1 : 5;
-    o.DropStyle = kind == 1 ? AviGenDropStyle::Repeat : AviGenDropStyle::ZeroLength;
-    o.DroppedFrames = {2, 3, 11, 23};
-    o.SegmentLimit = kind == 1 ? 300 : 0;
-    o.HasArtist = kind != 2;
-    seeds.push_back(Generate(o));
+  for (const char* kind :
+       {"", " --format yuy2 --drop-style repeat --segment-size 300", " --artist none", " --index-entries 1"}) {
+    seeds.push_back(Recording(std::string("--size 8x4 --frames 24 --index-entries 5 --drop 2,3,11,23") + kind));
     AviHeaderFuzzOne(seeds.back().data(), seeds.back().size());
   }
   AviHeaderFuzzOne(nullptr, 0);

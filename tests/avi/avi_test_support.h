@@ -2,8 +2,11 @@
 // demand, and one parse with the messages it routed.
 #pragma once
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -11,10 +14,6 @@
 #include "avi/avi_header_parser.h"
 #include "avi_generator.h"
 #include "messages/message_route.h"
-
-#ifndef _WIN32
-#include <unistd.h>
-#endif
 
 // A memory image or another source whose read number FailRead (from 0) and size
 // query fail as told.
@@ -71,24 +70,35 @@ inline ParseOutcome ParseBytes(const std::vector<uint8_t>& bytes, ParseOutcome o
   return ParseWith(source, out);
 }
 
-inline std::vector<uint8_t> Generate(const AviGenOptions& options) {
-  std::string error;
-  std::vector<uint8_t> bytes = GenerateAviBytes(options, &error);
-  if (bytes.empty()) std::fprintf(stderr, "generator: %s\n", error.c_str()), std::abort();
-  return bytes;
+// Parses an orvo-avigen command line, then the output path, into *o; an
+// option's value may hold blanks ("--artist ORVO Video").
+inline bool ParseCommandLine(const std::string& line, AviGenOptions* o, std::string* error,
+                             const char* output = "x.avi") {
+  std::vector<std::string> arguments;
+  for (std::size_t at = 0, end = 0; at < line.size(); at = end + 1) {
+    end = std::min(line.find(" --", at), line.size());
+    const std::size_t blank = line.find(' ', at);
+    arguments.push_back(line.substr(at, std::min(blank, end) - at));
+    if (blank < end) arguments.push_back(line.substr(blank + 1, end - blank - 1));
+  }
+  if (output[0] != 0) arguments.push_back(output);
+  std::string path;
+  bool help = false;
+  return ParseAviGenArguments(arguments, o, &path, &help, error);
 }
 
-// 40 frames 80x60 DIB, 8 entries per standard index, frames 17-19 and 25
-// dropped as zero-length chunks.
-inline AviGenOptions SmallCaptureOptions() {
+inline AviGenOptions Options(const std::string& line) {
   AviGenOptions o;
-  o.Width = 80;
-  o.Height = 60;
-  o.FrameCount = 40;
-  o.IndexEntriesPerChunk = 8;
-  o.DroppedFrames = {17, 18, 19, 25};
+  std::string error;
+  if (!ParseCommandLine(line, &o, &error)) std::fprintf(stderr, "%s\n", error.c_str()), std::abort();
   return o;
 }
+
+// A small capture-program recording: 40 frames 80x60 DIB, 8 entries per
+// standard index, frames 17-19 and 25 dropped as zero-length chunks.
+inline const std::string Small = "--size 80x60 --frames 40 --index-entries 8 --drop 17-19,25";
+
+inline std::vector<uint8_t> Recording(const std::string& line) { return GenerateAviBytes(Options(line)); }
 
 // The flags a capture file of frames frames with these dropped must get.
 inline std::vector<uint32_t> ExpectedFlags(uint32_t frames, const std::vector<uint32_t>& dropped) {
@@ -100,15 +110,8 @@ inline std::vector<uint32_t> ExpectedFlags(uint32_t frames, const std::vector<ui
 
 // A temporary file path, removed with the object.
 struct TempFile {
-  explicit TempFile(const std::string& name) {
-#ifdef _WIN32
-    const char* dir = std::getenv("TEMP");
-    Path = std::string(dir != nullptr ? dir : ".") + "\\orvo-avi-" + name;
-#else
-    const char* dir = std::getenv("TMPDIR");
-    Path = std::string(dir != nullptr ? dir : "/tmp") + "/orvo-avi-" + std::to_string(getpid()) + "-" + name;
-#endif
-  }
+  explicit TempFile(const std::string& name)
+      : Path((std::filesystem::temp_directory_path() / (std::to_string(std::random_device()()) + name)).string()) {}
   ~TempFile() { std::remove(Path.c_str()); }
   std::string Path;
 };

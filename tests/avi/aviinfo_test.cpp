@@ -8,7 +8,7 @@
 namespace {
 
 AviInfoResult Inspect(const AviGenOptions& options, const std::string& name) {
-  const std::vector<uint8_t> bytes = Generate(options);
+  const std::vector<uint8_t> bytes = GenerateAviBytes(options);
   AviMemoryByteSource source(bytes);
   AviInfoResult result;
   InspectAviFile(name, &source, std::string(), result);
@@ -26,7 +26,7 @@ TEST(AviInfo, DroppedRunsEndAtTheLastFrame) {
 }
 
 TEST(AviInfo, ReportsOfCaptureOtherRefusedAndUnreadableFiles) {
-  AviInfoResult r = Inspect(SmallCaptureOptions(), "rec \"1\".avi");
+  AviInfoResult r = Inspect(Options(Small), "rec \"1\".avi");
   const std::string text = TextReport(r, true), json = JsonReport(r, true);
   for (const char* line :
        {"  Codec               NONE (DIB internal decoder) (DIB )\n", "  Total Frames        40\n",
@@ -39,14 +39,11 @@ TEST(AviInfo, ReportsOfCaptureOtherRefusedAndUnreadableFiles) {
                            "\"dropped_frame_runs\": [[17, 19], [25, 25]]}"})
     EXPECT_TRUE(Has(json, part)) << json;
 
-  AviGenOptions o = SmallCaptureOptions();
-  o.HasArtist = false;
-  r = Inspect(o, "other.avi");
+  r = Inspect(Options(Small + " --artist none"), "other.avi");
   EXPECT_TRUE(Has(TextReport(r, true), "  Key Frames          unknown\n  Dropped Frames      unknown\n"));
   EXPECT_TRUE(Has(TextReport(r, true), "  Dropped frame list  unknown\n"));
   EXPECT_TRUE(Has(JsonReport(r, true), "\"key_frames\": null, \"dropped_frames\": null"));
-  o.BadFourccOffset = 0;
-  r = Inspect(o, "bad.avi");
+  r = Inspect(Options(Small + " --bad-fourcc 0"), "bad.avi");
   EXPECT_EQ(TextReport(r, false),
             "bad.avi\n  refused:\n    WARNING: AVI file header is not RIFF formatted; file open aborted\n");
   EXPECT_EQ(JsonReport(r, false),

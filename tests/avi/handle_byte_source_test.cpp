@@ -7,14 +7,14 @@
 #include "avi_test_support.h"
 
 TEST(HandleByteSource, ParsesAsFromMemoryAndFailsOnAClosedHandle) {
-  AviGenOptions o = SmallCaptureOptions();
+  AviGenOptions o = Options(Small);
   TempFile file("handle.avi");
   std::string error;
   ASSERT_TRUE(GenerateAviFile(o, file.Path, &error)) << error;
   HANDLE h = CreateFileA(file.Path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(h, INVALID_HANDLE_VALUE);
   HandleByteSource source(h);
-  ParseOutcome fromHandle = ParseWith(source), fromMemory = ParseBytes(Generate(o));
+  ParseOutcome fromHandle = ParseWith(source), fromMemory = ParseBytes(GenerateAviBytes(o));
   ASSERT_EQ(fromHandle.Code, AviParseSucceeded);
   EXPECT_EQ(fromHandle.Facts.KeyFrameFlags, fromMemory.Facts.KeyFrameFlags);
   EXPECT_EQ(U8(fromHandle.Info.FileSizeText), U8(fromMemory.Info.FileSizeText));
