@@ -10,17 +10,14 @@
 
 TEST(FrameCode, ReadsBackFromTheStoredFormsAndIsNotMisread) {
   for (uint32_t n : {0u, 9u, 65535u, 123456789u, 0xFFFFFFFFu}) {
-    for (uint32_t width : {76u, 161u, 640u}) {
-      AviGenOptions o;
-      o.Width = width;
-      o.Height = width * 3 / 4;
-      o.Format = width % 2 ? AviGenFormat::Dib24 : AviGenFormat::Yuy2;
+    for (const char* size : {"--size 76x57", "--size 161x120", "--size 640x480 --format yuy2"}) {
+      const AviGenOptions o = Options(size);
       std::vector<uint8_t> picture;
       GenerateFramePicture(o, n, picture);
       uint32_t read = 0;
-      EXPECT_TRUE(width % 2 ? ReadFrameCodeFromDib24(picture.data(), o.Width, o.Height, &read)
-                            : ReadFrameCodeFromYuy2(picture.data(), o.Width, o.Height, &read));
-      EXPECT_EQ(read, n) << width;
+      EXPECT_TRUE(o.Format == AviGenFormat::Dib24 ? ReadFrameCodeFromDib24(picture.data(), o.Width, o.Height, &read)
+                                                  : ReadFrameCodeFromYuy2(picture.data(), o.Width, o.Height, &read));
+      EXPECT_EQ(read, n) << size;
     }
   }
   // No code in a flat picture or in one with a wrong parity cell.
