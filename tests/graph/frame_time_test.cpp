@@ -31,17 +31,15 @@ void ExpectRoundTrip(uint32_t rate, uint32_t scale, uint32_t last, uint32_t firs
 }  // namespace
 
 TEST(FrameTime, RoundTripsEveryFrameFromCommonRatesToTheExtremes) {
-  const uint32_t cases[][3] = {{30000, 1001, 20000},
-                               {30, 1, 20000},
-                               {25, 1, 1000},
-                               {10000000, 333333, 20000},  // 30.00003, as the capture program writes it
-                               {2997, 100, 5000},
-                               {1, 1, 1000},
-                               {7, 3, 5000},           // intervals of 4285714.28...
-                               {1, 0xFFFFFFFFu, 214},  // one frame every 2^32 - 1 s: only 214 frames fit 64 bits
-                               {0xFFFFFFFFu, 0xFFFFFFFFu, 5000},
-                               {0xFFFFFFFEu, 0xFFFFFFFFu, 5000},
-                               {5000000, 1, 10000}};  // two units a frame: the shortest whose middle stays inside
+  // 29.97, 30, 25, 30.00003 as the capture program writes it, ..., 7/3 (intervals of 4285714.28...), one
+  // frame every 2^32 - 1 s (only 214 frames fit 64 bits), huge rates and scales, and two units a frame: the
+  // shortest frame whose middle stays inside it.
+  // clang-format off
+  const uint32_t cases[][3] = {
+      {30000, 1001, 20000}, {30, 1, 20000}, {25, 1, 1000}, {10000000, 333333, 20000}, {2997, 100, 5000},
+      {1, 1, 1000}, {7, 3, 5000}, {1, 0xFFFFFFFFu, 214}, {0xFFFFFFFFu, 0xFFFFFFFFu, 5000},
+      {0xFFFFFFFEu, 0xFFFFFFFFu, 5000}, {5000000, 1, 10000}};
+  // clang-format on
   for (const auto& c : cases) ExpectRoundTrip(c[0], c[1], c[2]);
   ExpectRoundTrip(30000, 1001, 0xFFFFFFFFu, 0xFFFFFFF0u);  // the last frames of the longest stream
   int64_t time = 77;
@@ -57,12 +55,13 @@ TEST(FrameTime, FrameMiddlesIntervalEdgesAndTimesOutOfRange) {
   ASSERT_TRUE(FrameToMediaTime(25, 1, 0, &t0) && FrameToMediaTime(25, 1, 3, &t3) &&
               FrameToMediaTime(30000, 1001, 1, &t1));
   EXPECT_EQ(std::to_string(t0) + " " + std::to_string(t3) + " " + std::to_string(t1), "200000 1400000 500500");
-  const int64_t cases[][4] = {// rate, scale, time, frame
-                              {25, 1, 1199999, 2},      {25, 1, 1200000, 3},
-                              {30000, 1001, 333666, 0}, {30000, 1001, 333667, 1},
-                              {30, 1, 10000000, 30},    {30, 1, 9999999, 29},
-                              {30, 1, -5000000, 0},     {0, 1, 5000000, 0},
-                              {30, 0, 5000000, 0},      {30, 1, INT64_MAX, 27670116110564LL}};
+  // rate, scale, time -> frame: the last and first units of frames, the end, times out of range.
+  // clang-format off
+  const int64_t cases[][4] = {
+      {25, 1, 1199999, 2}, {25, 1, 1200000, 3}, {30000, 1001, 333666, 0}, {30000, 1001, 333667, 1},
+      {30, 1, 10000000, 30}, {30, 1, 9999999, 29}, {30, 1, -5000000, 0}, {0, 1, 5000000, 0}, {30, 0, 5000000, 0},
+      {30, 1, INT64_MAX, 27670116110564LL}};
+  // clang-format on
   for (const auto& c : cases)
     EXPECT_EQ(MediaTimeToFrame(static_cast<uint32_t>(c[0]), static_cast<uint32_t>(c[1]), c[2]), c[3]) << c[2];
 }

@@ -51,40 +51,20 @@ TEST(FrameSteps, WalksOverDropPatternsEndAtFrameZeroAndTheEndPosition) {
     FrameStep Step;
     int64_t From;
     const char* Visited;
-  } cases[] = {
-      {"KK..KKK.KK...", Next, 0, "2 3 7 10 11 12 13"},
-      {"KK..KKK.KK...", Back, 13, "12 11 10 7 3 2 0"},
-      {"KK..KKK.KK...", NextKey, 0, "1 4 5 6 8 9 13"},
-      {"KK..KKK.KK...", BackKey, 13, "9 8 6 5 4 1 0"},
-      {"...KK.KK", Next, 0, "1 2 5 8"},
-      {"...KK.KK", Back, 8, "5 2 1 0"},
-      {"KKKK..", Next, 0, "4 5 6"},
-      {"KKKKKKKKKK", Next, 4, "10"},
-      {"KKKKKKKKKK", Back, 9, "0"},
-      {"......", Next, 0, "1 2 3 4 5 6"},
-      {"......", Back, 6, "5 4 3 2 1 0"},
-      {"KK...KK..K", NextKey, 3, "5 6 9 10"},
-      {"KK...KK..K", BackKey, 3, "1 0"},
-      {".KKK", BackKey, 3, "2 1 0"},
-      {"KKKKK", NextKey, 4, "5"},
-      {"KKKKK", BackKey, 0, ""},
-      {"K.....", NextKey, 0, "6"},
-      {"K.....", BackKey, 6, "0"},
-      {"", NextKey, 0, ""},
-      {"", Next, 0, ""},
-      {"", BackKey, 0, ""},
-      {"", Back, 0, ""},
-      {"K.K.", NextKey, 9, ""},
-      {"K.K.", BackKey, 9, "2 0"},
-      {"K.K.", Back, 9, "3 1 0"},
-      {"K.K.", BackKey, -3, ""},
-      {"K.K.", Next, -3, "1 3 4"},
-      {"K.K.", NextKey, INT64_MAX, ""},
-      {"K.K.", BackKey, INT64_MIN, ""},
-      {"K.K?????", Next, 0, "1 8"},
-      {"K.K?????", BackKey, 8, "7 6 5 4 3 2 0"},
-      {"????????", Next, 0, "8"},
-  };
+  } cases[] = {// clang-format off
+      {"KK..KKK.KK...", Next, 0, "2 3 7 10 11 12 13"}, {"KK..KKK.KK...", Back, 13, "12 11 10 7 3 2 0"},
+      {"KK..KKK.KK...", NextKey, 0, "1 4 5 6 8 9 13"},  {"KK..KKK.KK...", BackKey, 13, "9 8 6 5 4 1 0"},
+      {"...KK.KK", Next, 0, "1 2 5 8"},   {"...KK.KK", Back, 8, "5 2 1 0"},   {"KKKK..", Next, 0, "4 5 6"},
+      {"KKKKKKKKKK", Next, 4, "10"},      {"KKKKKKKKKK", Back, 9, "0"},       {"......", Next, 0, "1 2 3 4 5 6"},
+      {"......", Back, 6, "5 4 3 2 1 0"}, {"KK...KK..K", NextKey, 3, "5 6 9 10"}, {"KK...KK..K", BackKey, 3, "1 0"},
+      {".KKK", BackKey, 3, "2 1 0"},      {"KKKKK", NextKey, 4, "5"},         {"KKKKK", BackKey, 0, ""},
+      {"K.....", NextKey, 0, "6"},        {"K.....", BackKey, 6, "0"},        {"", NextKey, 0, ""},
+      {"", Next, 0, ""},                  {"", BackKey, 0, ""},               {"", Back, 0, ""},
+      {"K.K.", NextKey, 9, ""},           {"K.K.", BackKey, 9, "2 0"},        {"K.K.", Back, 9, "3 1 0"},
+      {"K.K.", BackKey, -3, ""},          {"K.K.", Next, -3, "1 3 4"},        {"K.K.", NextKey, INT64_MAX, ""},
+      {"K.K.", BackKey, INT64_MIN, ""},   {"K.K?????", Next, 0, "1 8"},       {"????????", Next, 0, "8"},
+      {"K.K?????", BackKey, 8, "7 6 5 4 3 2 0"}};
+  // clang-format on
   for (const auto& c : cases)
     EXPECT_EQ(Walk(c.Pattern, c.Step, c.From), c.Visited) << c.Pattern << " step " << int(c.Step) << " from " << c.From;
 }
