@@ -45,8 +45,8 @@ std::string Written(const std::string& codec) {
 }  // namespace
 
 TEST(LogFileName, UtcTimeInTheNameAndANumberForRepeats) {
-  const std::pair<LogTime, int> cases[] = {// local time and bias in minutes across days, months, leap years
-                                           {Time(2024, 3, 7, 4, 5, 9), 0},        {Time(987, 12, 31, 23, 59, 58), 0},
+  // Local time and bias in minutes across days, months, years and leap days.
+  const std::pair<LogTime, int> cases[] = {{Time(2024, 3, 7, 4, 5, 9), 0},        {Time(987, 12, 31, 23, 59, 58), 0},
                                            {Time(2023, 12, 31, 22, 30, 15), 300}, {Time(2024, 7, 1, 5, 0, 1), -330},
                                            {Time(2024, 2, 28, 23, 0, 0), 120},    {Time(2023, 2, 28, 23, 0, 0), 120},
                                            {Time(2100, 3, 1, 0, 30, 0), -60},     {Time(2000, 3, 1, 0, 30, 0), -60}};
@@ -67,15 +67,8 @@ TEST(LogFileBytes, OneBytePerCharacterAndQuestionMarksBeyondLatin1) {
   EXPECT_EQ(replaced, 0u);
   EXPECT_EQ(MakeLogFileBytes(nullptr, 5, nullptr), "");
   // A surrogate pair is one character; lone surrogates count one each.
-  std::u16string text = u"C:\\\u0412\u4e2d \U0001F600 \u00e9\r\nrest";
-  text += {u'a',
-           char16_t(0xD800),
-           u'b',
-           char16_t(0xDC00),
-           char16_t(0xD801),
-           char16_t(0xD802),
-           char16_t(0xDC02),
-           char16_t(0xDBFF)};
+  const char16_t lone[] = {u'a', 0xD800, u'b', 0xDC00, 0xD801, 0xD802, 0xDC02, 0xDBFF, 0};
+  const std::u16string text = u"C:\\\u0412\u4e2d \U0001F600 \u00e9\r\nrest" + std::u16string(lone);
   EXPECT_EQ(Bytes(text, &replaced), "C:\\?? ? \xe9\r\nresta?b????");
   EXPECT_EQ(replaced, 8u);
 }
