@@ -1,5 +1,5 @@
-// Helpers of the AVI tests: generated recordings, a byte source that fails on
-// demand, and one parse with the messages it routed.
+// Helpers of the AVI tests: recordings made from orvo-avigen command lines, a
+// byte source that fails on demand, and one parse with the messages it routed.
 #pragma once
 
 #include <algorithm>
@@ -15,8 +15,7 @@
 #include "avi_generator.h"
 #include "messages/message_route.h"
 
-// A memory image or another source whose read number FailRead (from 0) and size
-// query fail as told.
+// Memory or another source whose read number FailRead (from 0) and size query fail as told.
 class FaultyByteSource final : public AviByteSource {
  public:
   explicit FaultyByteSource(const std::vector<uint8_t>& bytes) : Memory(bytes), Inner(&Memory) {}
@@ -27,10 +26,9 @@ class FaultyByteSource final : public AviByteSource {
     return Inner->ReadAt(offset, buffer, count, bytesRead);
   }
   bool GetSize(uint64_t* size) override { return SizeZero ? (*size = 0, true) : !SizeFails && Inner->GetSize(size); }
-  int FailRead = -1;
+  int FailRead = -1, Reads = 0;
   AviReadStatus Failure = AviReadStatus::ReadFailed;
   bool SizeFails = false, SizeZero = false;
-  int Reads = 0;
   std::vector<uint64_t> Offsets;  // of every read asked for
 
  private:
@@ -44,7 +42,7 @@ struct ParseOutcome {
   AviFrameFacts Facts;
   AviHeaderFacts Header;
   bool FromCapture = false;
-  std::vector<std::u16string> Messages;  // "(no time stamp)" added for each message routed without one
+  std::vector<std::u16string> Messages;  // "(no time stamp)" follows a message routed without one
 };
 
 inline std::vector<std::u16string>* RecordedMessages = nullptr;
@@ -70,8 +68,8 @@ inline ParseOutcome ParseBytes(const std::vector<uint8_t>& bytes, ParseOutcome o
   return ParseWith(source, out);
 }
 
-// Parses an orvo-avigen command line, then the output path, into *o; an
-// option's value may hold blanks ("--artist ORVO Video").
+// Parses an orvo-avigen command line and the output path into *o; an option's
+// value may hold blanks ("--artist ORVO Video").
 inline bool ParseCommandLine(const std::string& line, AviGenOptions* o, std::string* error,
                              const char* output = "x.avi") {
   std::vector<std::string> arguments;
@@ -94,16 +92,16 @@ inline AviGenOptions Options(const std::string& line) {
   return o;
 }
 
+inline std::vector<uint8_t> Recording(const std::string& line) { return GenerateAviBytes(Options(line)); }
+
 // A small capture-program recording: 40 frames 80x60 DIB, 8 entries per
 // standard index, frames 17-19 and 25 dropped as zero-length chunks.
 inline const std::string Small = "--size 80x60 --frames 40 --index-entries 8 --drop 17-19,25";
 
-inline std::vector<uint8_t> Recording(const std::string& line) { return GenerateAviBytes(Options(line)); }
-
 // The flags a capture file of frames frames with these dropped must get.
 inline std::vector<uint32_t> ExpectedFlags(uint32_t frames, const std::vector<uint32_t>& dropped) {
   std::vector<uint32_t> flags(frames + 8, 0);
-  for (uint32_t f = 0; f < frames; ++f) flags[f] = 1;
+  std::fill_n(flags.begin(), frames, 1u);
   for (uint32_t f : dropped) flags[f] = 0;
   return flags;
 }
