@@ -1,34 +1,10 @@
-// The recording generator: the frame code reads back from the stored
-// pictures, its command line, and a sparse recording past
+// The recording generator: its command line, and a sparse recording past
 // 4 GB whose standard indexes the parser must reach through 64-bit offsets.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
 #include "avi_test_support.h"
-#include "frame_picture.h"
-
-TEST(FrameCode, ReadsBackFromTheStoredFormsAndIsNotMisread) {
-  for (uint32_t n : {0u, 9u, 65535u, 123456789u, 0xFFFFFFFFu}) {
-    for (const char* size : {"--size 76x57", "--size 161x120", "--size 640x480 --format yuy2"}) {
-      const AviGenOptions o = Options(size);
-      std::vector<uint8_t> picture;
-      GenerateFramePicture(o, n, picture);
-      uint32_t read = 0;
-      EXPECT_TRUE(o.Format == AviGenFormat::Dib24 ? ReadFrameCodeFromDib24(picture.data(), o.Width, o.Height, &read)
-                                                  : ReadFrameCodeFromYuy2(picture.data(), o.Width, o.Height, &read));
-      EXPECT_EQ(read, n) << size;
-    }
-  }
-  // No code in a flat picture or in one with a wrong parity cell.
-  std::vector<uint8_t> luma;
-  uint32_t read = 0;
-  DrawFramePicture(4242, 160, 120, luma);
-  EXPECT_FALSE(ReadFrameCode(std::vector<uint8_t>(160 * 120, 96).data(), 160, 120, 160, 1, &read));
-  for (uint32_t y = 0; y < 20; ++y)
-    for (uint32_t x = 160 * 37 / 38 + 1; x < 160; ++x) luma[y * 160 + x] ^= 0xFF;
-  EXPECT_FALSE(ReadFrameCode(luma.data(), 160, 120, 160, 1, &read));
-}
 
 TEST(AviGenerator, CommandLineRefusalsSayWhy) {
   std::string errors;
