@@ -27,9 +27,8 @@ TEST(FrameNumberText, LabelAndIndentFollowTheFileAndTheDroppedFrameControl) {
   // Drops with the control on: key and dropped frames told apart.
   EXPECT_EQ(Compose(300, 4, 1, 42, 1), Spaces(49) + u"Key Frame Number:  42");
   EXPECT_EQ(Compose(4294967295u, 1, 1, 4294967295u, 0), Spaces(49) + u"Dropped Frame Number:  4294967295");
-}
 
-TEST(FrameNumberText, ASmallBufferIsCutNotOverrun) {
+  // A small buffer is cut, not overrun.
   char16_t text[20];
   std::fill(text, text + 20, u'#');
   ComposeFrameNumberText(text, 10, 300, 0, 0, 123, 1);
