@@ -70,14 +70,12 @@ TEST(FrameSteps, WalksOverDropPatternsEndAtFrameZeroAndTheEndPosition) {
 }
 
 TEST(NonKeyNeighbours, DropsOnEachSideOfAPositionButNotAtIt) {
+  // Outside the file ("????????", far positions) only real frames count.
+  // clang-format off
   const std::pair<const char*, std::vector<int64_t>> cases[] = {
-      {"K..KKKK.KK", {0, 5, 8, 10}},
-      {"KK.KK", {2}},
-      {".KKK.", {1, 3, 5}},
-      {"KKKKKK", {0, 3, 6}},
-      {"......", {1, 4}},
-      {"????????", {4}},  // outside the file only real frames count
-      {"K.KK", {1000, -5, INT64_MAX, INT64_MIN}}};
+      {"K..KKKK.KK", {0, 5, 8, 10}}, {"KK.KK", {2}}, {".KKK.", {1, 3, 5}}, {"KKKKKK", {0, 3, 6}}, {"......", {1, 4}},
+      {"????????", {4}}, {"K.KK", {1000, -5, INT64_MAX, INT64_MIN}}};
+  // clang-format on
   std::string found;
   for (const auto& [pattern, positions] : cases)
     for (int64_t p : positions) found += Neighbours(pattern, p) + (p == positions.back() ? "|" : ",");
