@@ -19,25 +19,21 @@ if ! command -v clang++ >/dev/null 2>&1; then
   apt-get install -y --no-install-recommends clang >/dev/null
 fi
 
-sanitize="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
-parser_sources=(
-  "$root/src/avi/avi_byte_source.cpp"
-  "$root/src/avi/avi_header_parser.cpp"
-  "$root/src/avi/avi_text_format.cpp"
-  "$root/src/messages/message_route.cpp"
-)
-
-echo "building the fuzzer" >&2
-clang++ -std=c++17 -g -O1 $sanitize -fsanitize=fuzzer -I"$root/src" -I"$root/fuzz" \
-  -o "$out/avi_header_fuzzer" "$root/fuzz/avi_header_fuzz.cpp" "${parser_sources[@]}"
-
-echo "building the seed generator" >&2
-clang++ -std=c++17 -O1 -I"$root/tools/avigen" -o "$out/orvo-avigen" \
-  "$root/tools/avigen/avigen_main.cpp" "$root/tools/avigen/avi_generator.cpp" \
-  "$root/tools/avigen/avigen_arguments.cpp" "$root/tools/avigen/frame_picture.cpp"
+# The fuzzer and the seed generator come from the project's own CMake files
+# (fuzz/CMakeLists.txt), configured with clang and ORVO_FUZZ.
+if [ ! -f "$out/CMakeCache.txt" ]; then
+  echo "configuring build/fuzz with clang" >&2
+  CC=clang CXX=clang++ cmake -S "$root" -B "$out" -DORVO_FUZZ=ON -DCMAKE_BUILD_TYPE=Debug \
+    -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" >/dev/null
+fi
+echo "building the fuzzer and the seed generator" >&2
+cmake --build "$out" --target avi_header_fuzzer orvo-avigen -j"$(nproc)" >"$out/build.log" 2>&1 || {
+  tail -n 40 "$out/build.log" >&2
+  exit 1
+}
 
 # Small recordings of every kind: tiny pictures keep the inputs short.
-gen() { "$out/orvo-avigen" --size 8x4 "$@"; }
+gen() { "$out/bin/orvo-avigen" --size 8x4 "$@"; }
 s="$out/seeds"
 gen --frames 24 --index-entries 5 --drop 2,3,11,23 "$s/capture.avi"
 gen --frames 24 --index-entries 5 --drop 2-4 --drop-style repeat --format yuy2 "$s/capture-yuy2.avi"
@@ -55,6 +51,6 @@ gen --frames 24 --truncate 600 "$s/truncated.avi"
 
 echo "fuzzing for $seconds s (one job)" >&2
 cd "$out"
-exec ./avi_header_fuzzer -max_total_time="$seconds" -dict="$root/fuzz/avi.dict" \
+exec "$out/bin/avi_header_fuzzer" -max_total_time="$seconds" -dict="$root/fuzz/avi.dict" \
   -max_len=16384 -rss_limit_mb=2048 -timeout=10 -print_final_stats=1 \
   -artifact_prefix="$out/artifacts/" "$out/corpus" "$out/seeds"

@@ -21,9 +21,9 @@ class AviByteSource {
   // Reads up to count bytes from the absolute position offset into buffer.
   // *bytesRead receives the number of bytes read: less than count only at the
   // end of the file. A position past the end is not a failure; it reads 0 bytes.
-  virtual AviReadStatus ReadAt(uint64_t offset, void* buffer, uint32_t count, uint32_t* bytesRead) = 0;
+  [[nodiscard]] virtual AviReadStatus ReadAt(uint64_t offset, void* buffer, uint32_t count, uint32_t* bytesRead) = 0;
   // The size of the file in bytes; false when it cannot be learnt.
-  virtual bool GetSize(uint64_t* size) = 0;
+  [[nodiscard]] virtual bool GetSize(uint64_t* size) = 0;
 
  protected:
   ~AviByteSource() = default;
@@ -36,8 +36,8 @@ class AviMemoryByteSource final : public AviByteSource {
   AviMemoryByteSource(const uint8_t* data, std::size_t size) : Data(data), Size(size) {}
   explicit AviMemoryByteSource(const std::vector<uint8_t>& bytes) : Data(bytes.data()), Size(bytes.size()) {}
 
-  AviReadStatus ReadAt(uint64_t offset, void* buffer, uint32_t count, uint32_t* bytesRead) override;
-  bool GetSize(uint64_t* size) override;
+  [[nodiscard]] AviReadStatus ReadAt(uint64_t offset, void* buffer, uint32_t count, uint32_t* bytesRead) override;
+  [[nodiscard]] bool GetSize(uint64_t* size) override;
 
  private:
   const uint8_t* Data;
@@ -54,11 +54,11 @@ class AviStdioByteSource final : public AviByteSource {
   AviStdioByteSource& operator=(const AviStdioByteSource&) = delete;
 
   // Opens path (8-bit, as the C library takes it) for reading; false on failure.
-  bool Open(const char* path);
+  [[nodiscard]] bool Open(const char* path);
   bool IsOpen() const { return File != nullptr; }
 
-  AviReadStatus ReadAt(uint64_t offset, void* buffer, uint32_t count, uint32_t* bytesRead) override;
-  bool GetSize(uint64_t* size) override;
+  [[nodiscard]] AviReadStatus ReadAt(uint64_t offset, void* buffer, uint32_t count, uint32_t* bytesRead) override;
+  [[nodiscard]] bool GetSize(uint64_t* size) override;
 
  private:
   std::FILE* File = nullptr;

@@ -95,7 +95,7 @@ const char16_t* const OpenedFileReadFailed = u"SEVERE: unable to read from the o
 // Reads count bytes at offset for the index walk. The walk only reads ranges
 // already checked against the file size, so a short read means the file is not
 // what its size said: it fails like any other read.
-bool ReadIndexBytes(AviByteSource& source, uint64_t offset, uint8_t* buffer, uint32_t count) {
+[[nodiscard]] bool ReadIndexBytes(AviByteSource& source, uint64_t offset, uint8_t* buffer, uint32_t count) {
   uint32_t got = 0;
   AviReadStatus status = source.ReadAt(offset, buffer, count, &got);
   if (status == AviReadStatus::SeekFailed) {
@@ -143,9 +143,9 @@ void AppendKeyFlags(const uint8_t* entries, uint32_t n, uint32_t entrySize, uint
 // room reserved for slots entries) and counting key frames. Entries past the
 // end of the flag array end the walk: they have no slot and are not counted.
 // Returns 0 or AviParseReadFailed (message reported).
-int32_t WalkOpenDmlIndex(AviByteSource& source, const AviIndexConstants& constants, const uint8_t* superIndex,
-                         uint64_t superIndexPosition, uint64_t fileSize, std::size_t slots,
-                         std::vector<uint32_t>& flags, uint32_t& keyFrames) {
+[[nodiscard]] int32_t WalkOpenDmlIndex(AviByteSource& source, const AviIndexConstants& constants,
+                                       const uint8_t* superIndex, uint64_t superIndexPosition, uint64_t fileSize,
+                                       std::size_t slots, std::vector<uint32_t>& flags, uint32_t& keyFrames) {
   const uint32_t superEntrySize = static_cast<uint16_t>(U16At(superIndex + 8) * 4u);
   const uint32_t superCount = U32At(superIndex + 12);
   if (superCount == 0) return AviParseSucceeded;
@@ -214,79 +214,84 @@ int32_t WalkOpenDmlIndex(AviByteSource& source, const AviIndexConstants& constan
   return AviParseSucceeded;
 }
 
-}  // namespace
-
-int32_t ParseAviHeader(AviByteSource& source, const AviIndexConstants& constants, AviFileInfo& info,
-                       AviFrameFacts& facts, AviHeaderFacts& header) {
-  // 1. Reset.
-  std::memset(&info, 0, sizeof info);
-  facts.DroppedFrameCount = 0;
-  facts.KeyFrameCount = 0;
-  FromCaptureProgram = 0;
-  uint32_t keyFrames = 0;
-
-  // 2. The first 8,192 bytes; a shorter file leaves the rest zero.
-  std::vector<uint8_t> headerBuffer(HeaderReadSize + BufferSlack, 0);
-  uint32_t headerBytes = 0;
-  if (source.ReadAt(0, headerBuffer.data(), HeaderReadSize, &headerBytes) != AviReadStatus::Ok) {
+// The first 8,192 bytes of the file; a shorter file leaves the rest zero.
+// false (message reported) when the read fails.
+[[nodiscard]] bool ReadHeaderBytes(AviByteSource& source, std::vector<uint8_t>& buffer, uint32_t& bytesRead) {
+  buffer.assign(HeaderReadSize + BufferSlack, 0);
+  bytesRead = 0;
+  if (source.ReadAt(0, buffer.data(), HeaderReadSize, &bytesRead) != AviReadStatus::Ok) {
     Report(u"WARNING: unable to read data from AVI file; file open aborted\r\n");
-    return AviParseRefused;
+    return false;
   }
-  const uint8_t* h = headerBuffer.data();
+  return true;
+}
 
-  // 3. The chunk layout the player relies on.
+// The RIFF "AVI " chunk layout the player relies on, checked in file order:
+// false (message reported) at the first FOURCC that is not where it belongs.
+[[nodiscard]] bool CheckRiffAviLayout(const uint8_t* h) {
   for (const HeaderCheck& check : HeaderChecks) {
     if (U32At(h + check.Offset) != check.Expected) {
       Report(check.Message);
-      return AviParseRefused;
+      return false;
     }
   }
+  return true;
+}
 
-  // 4. File size.
-  uint64_t fileSize = 0;
-  bool sizeKnown = source.GetSize(&fileSize);
-  if (!sizeKnown) {
+// The file size; false (messages reported) when it is unknown or zero. A
+// known size is written into info as grouped digits.
+[[nodiscard]] bool LearnFileSize(AviByteSource& source, AviFileInfo& info, uint64_t& fileSize) {
+  fileSize = 0;
+  if (!source.GetSize(&fileSize)) {
     Report(u"WARNING: unable to obtain the opened file size\r\n");
     Report(SizeUnknownInfo);
-  } else if (fileSize == 0) {
-    sizeKnown = false;
+    return false;
+  }
+  if (fileSize == 0) {
     Report(SizeUnknownInfo);
-  } else {
-    const char16_t separator[2] = {UserThousandsSeparator(), 0};
-    FormatGroupedFileSize(info.FileSizeText, AviFileSizeTextUnits, fileSize, separator);
+    return false;
   }
+  const char16_t separator[2] = {UserThousandsSeparator(), 0};
+  FormatGroupedFileSize(info.FileSizeText, AviFileSizeTextUnits, fileSize, separator);
+  return true;
+}
 
-  // 5. The artist tag in the chunk right after the header list.
-  if (sizeKnown) {
-    const uint64_t headerListEnd = static_cast<uint64_t>(U32At(h + HeaderListSizeOffset)) + 12;
-    if (headerListEnd < fileSize) {
-      std::vector<uint8_t> infoBuffer(InfoReadSize + BufferSlack, 0);
-      uint32_t got = 0;
-      AviReadStatus status = source.ReadAt(headerListEnd + 8, infoBuffer.data(), InfoReadSize, &got);
-      if (status == AviReadStatus::SeekFailed) {
-        Report(u"SEVERE: unable to set the file pointer in the opened file\r\n");
-        return AviParseReadFailed;
-      }
-      if (status != AviReadStatus::Ok) {
-        Report(OpenedFileReadFailed);
-        return AviParseReadFailed;
-      }
-      const uint8_t* chunk = infoBuffer.data();
-      if (U32At(chunk) == Fourcc('L', 'I', 'S', 'T') && U32At(chunk + 8) == Fourcc('I', 'N', 'F', 'O') &&
-          U32At(chunk + 12) == Fourcc('I', 'A', 'R', 'T')) {
-        // The buffer ends in zeros, so the compare stops inside it whatever
-        // length the file gives.
-        const uint32_t artistLength = U32At(chunk + 16);
-        if (std::strncmp(reinterpret_cast<const char*>(chunk + 20), CaptureProgramArtist, artistLength) == 0)
-          FromCaptureProgram = 1;
-      }
-    }
+// Looks for the capture program's artist tag in the chunk right after the
+// header list and sets FromCaptureProgram when it is there. Returns 0 or
+// AviParseReadFailed (message reported).
+[[nodiscard]] int32_t FindCaptureArtistTag(AviByteSource& source, const uint8_t* h, uint64_t fileSize) {
+  const uint64_t headerListEnd = static_cast<uint64_t>(U32At(h + HeaderListSizeOffset)) + 12;
+  if (headerListEnd >= fileSize) return AviParseSucceeded;
+  std::vector<uint8_t> infoBuffer(InfoReadSize + BufferSlack, 0);
+  uint32_t got = 0;
+  AviReadStatus status = source.ReadAt(headerListEnd + 8, infoBuffer.data(), InfoReadSize, &got);
+  if (status == AviReadStatus::SeekFailed) {
+    Report(u"SEVERE: unable to set the file pointer in the opened file\r\n");
+    return AviParseReadFailed;
   }
+  if (status != AviReadStatus::Ok) {
+    Report(OpenedFileReadFailed);
+    return AviParseReadFailed;
+  }
+  const uint8_t* chunk = infoBuffer.data();
+  if (U32At(chunk) == Fourcc('L', 'I', 'S', 'T') && U32At(chunk + 8) == Fourcc('I', 'N', 'F', 'O') &&
+      U32At(chunk + 12) == Fourcc('I', 'A', 'R', 'T')) {
+    // The buffer ends in zeros, so the compare stops inside it whatever
+    // length the file gives.
+    const uint32_t artistLength = U32At(chunk + 16);
+    if (std::strncmp(reinterpret_cast<const char*>(chunk + 20), CaptureProgramArtist, artistLength) == 0)
+      FromCaptureProgram = 1;
+  }
+  return AviParseSucceeded;
+}
 
-  // 6. Frame facts. Every frame takes at least one byte of the file, so a
-  // longer stream than the file can hold is a damaged header; it is refused
-  // before a flag array of its length is made. Without the file size the
-  // length is held to MaxFramesOfUnknownSize.
+// Reads the stream length into facts and makes room for its flag array
+// (StreamLength + 8 slots). Every frame takes at least one byte of the file,
+// so a longer stream than the file can hold is a damaged header; it is
+// refused before a flag array of its length is made. Without the file size
+// the length is held to MaxFramesOfUnknownSize. Returns 0 or
+// AviParseReadFailed (message reported).
+[[nodiscard]] int32_t ReadStreamLength(const uint8_t* h, bool sizeKnown, uint64_t fileSize, AviFrameFacts& facts) {
   const uint32_t streamLength = U32At(h + StreamLengthOffset);
   facts.TotalFrames = streamLength;
   facts.StreamLength = streamLength;
@@ -295,61 +300,105 @@ int32_t ParseAviHeader(AviByteSource& source, const AviIndexConstants& constants
     Report(OpenedFileReadFailed);
     return AviParseReadFailed;
   }
-  // The flags are written in frame order and the array is zero-filled to its
-  // full length at the end (also when the walk fails), so each entry is
-  // written once.
-  const std::size_t slots = static_cast<std::size_t>(streamLength) + 8;
-  std::vector<uint32_t>& flags = facts.KeyFrameFlags;
   try {
-    flags.reserve(slots);
+    facts.KeyFrameFlags.reserve(static_cast<std::size_t>(streamLength) + 8);
   } catch (const std::bad_alloc&) {
     Report(OpenedFileReadFailed);
     return AviParseReadFailed;
   }
+  return AviParseSucceeded;
+}
 
-  // 7. Key frames.
+// Fills the key-frame flags. Other programs' files count every frame as a key
+// frame (entries 0 to StreamLength set); a capture-program file has its
+// OpenDML index walked from the super index, which stands right after the
+// stream format's bitmap header and must lie inside the header bytes read.
+// The flags are written in frame order and the array is zero-filled to its
+// full length at the end (also when the walk fails), so each entry is
+// written once. Returns 0 or AviParseReadFailed (message reported).
+[[nodiscard]] int32_t FindKeyFrames(AviByteSource& source, const AviIndexConstants& constants, const uint8_t* h,
+                                    uint32_t headerBytes, uint64_t fileSize, AviFrameFacts& facts,
+                                    uint32_t& keyFrames) {
+  const uint32_t streamLength = facts.StreamLength;
+  const std::size_t slots = static_cast<std::size_t>(streamLength) + 8;
+  std::vector<uint32_t>& flags = facts.KeyFrameFlags;
   if (!FromCaptureProgram) {
     flags.assign(static_cast<std::size_t>(streamLength) + 1, 1u);
     flags.resize(slots, 0);
     keyFrames = streamLength;
-  } else {
-    // The super index stands right after the stream format's bitmap header,
-    // and its fields must lie inside the header bytes read.
-    const uint64_t superIndexPosition = BitmapHeaderOffset + static_cast<uint64_t>(U32At(h + BitmapHeaderOffset));
-    int32_t walked = AviParseSucceeded;
-    if (superIndexPosition + 16 > headerBytes || U32At(h + superIndexPosition) != Fourcc('i', 'n', 'd', 'x')) {
-      Report(u"SEVERE: problem reading FOURCC value in file created by ORVO Video Capture\r\n");
-      walked = AviParseReadFailed;
-    } else {
-      walked = WalkOpenDmlIndex(source, constants, h + superIndexPosition, superIndexPosition, fileSize, slots, flags,
-                                keyFrames);
-    }
-    flags.resize(slots, 0);
-    if (walked != AviParseSucceeded) return walked;
+    return AviParseSucceeded;
   }
-  facts.KeyFrameCount = keyFrames;
+  const uint64_t superIndexPosition = BitmapHeaderOffset + static_cast<uint64_t>(U32At(h + BitmapHeaderOffset));
+  int32_t walked = AviParseSucceeded;
+  if (superIndexPosition + 16 > headerBytes || U32At(h + superIndexPosition) != Fourcc('i', 'n', 'd', 'x')) {
+    Report(u"SEVERE: problem reading FOURCC value in file created by ORVO Video Capture\r\n");
+    walked = AviParseReadFailed;
+  } else {
+    walked = WalkOpenDmlIndex(source, constants, h + superIndexPosition, superIndexPosition, fileSize, slots, flags,
+                              keyFrames);
+  }
+  flags.resize(slots, 0);
+  return walked;
+}
 
-  // 8. Frame size and the other header values.
+// The frame size, rate, scale and handler of the main and first stream headers.
+AviHeaderFacts ReadHeaderFacts(const uint8_t* h) {
+  AviHeaderFacts header;
   header.FrameWidth = U32At(h + FrameWidthOffset);
   header.FrameHeight = U32At(h + FrameHeightOffset);
   header.Rate = U32At(h + RateOffset);
   header.Scale = U32At(h + ScaleOffset);
   header.HandlerFourcc = U32At(h + HandlerOffset);
+  return header;
+}
 
-  // 9. Dropped frames: the frames that are not key frames.
-  facts.DroppedFrameCount = static_cast<int32_t>(facts.StreamLength - keyFrames);
-
-  // 10, 11. Frame rate and codec.
+// The texts of the file facts: frame rate, codec and, for capture-program
+// files, the key and dropped frame counts ("unknown" for other files).
+void FillInfoTexts(const AviHeaderFacts& header, const AviFrameFacts& facts, AviFileInfo& info) {
   FormatFrameRate(info, header.Rate, header.Scale);
   CopyFieldText(info.CodecName, AviCodecNameUnits, CodecNameForHandler(header.HandlerFourcc));
-
-  // 12. Counts.
   if (FromCaptureProgram) {
-    FormatUnsignedText(info.KeyFramesText, AviCountTextUnits, keyFrames);
+    FormatUnsignedText(info.KeyFramesText, AviCountTextUnits, facts.KeyFrameCount);
     FormatSignedText(info.DroppedFramesText, AviCountTextUnits, facts.DroppedFrameCount);
   } else {
     CopyFieldText(info.KeyFramesText, AviCountTextUnits, u"unknown");
     CopyFieldText(info.DroppedFramesText, AviCountTextUnits, u"unknown");
   }
+}
+
+}  // namespace
+
+int32_t ParseAviHeader(AviByteSource& source, const AviIndexConstants& constants, AviFileInfo& info,
+                       AviFrameFacts& facts, AviHeaderFacts& header) {
+  // A parse starts from a clear record.
+  std::memset(&info, 0, sizeof info);
+  facts.DroppedFrameCount = 0;
+  facts.KeyFrameCount = 0;
+  FromCaptureProgram = 0;
+
+  std::vector<uint8_t> headerBuffer;
+  uint32_t headerBytes = 0;
+  if (!ReadHeaderBytes(source, headerBuffer, headerBytes)) return AviParseRefused;
+  const uint8_t* h = headerBuffer.data();
+  if (!CheckRiffAviLayout(h)) return AviParseRefused;
+
+  uint64_t fileSize = 0;
+  const bool sizeKnown = LearnFileSize(source, info, fileSize);
+  if (sizeKnown) {
+    const int32_t tagged = FindCaptureArtistTag(source, h, fileSize);
+    if (tagged != AviParseSucceeded) return tagged;
+  }
+
+  int32_t result = ReadStreamLength(h, sizeKnown, fileSize, facts);
+  if (result != AviParseSucceeded) return result;
+  uint32_t keyFrames = 0;
+  result = FindKeyFrames(source, constants, h, headerBytes, fileSize, facts, keyFrames);
+  if (result != AviParseSucceeded) return result;
+  facts.KeyFrameCount = keyFrames;
+
+  header = ReadHeaderFacts(h);
+  // Dropped frames: the frames that are not key frames.
+  facts.DroppedFrameCount = static_cast<int32_t>(facts.StreamLength - keyFrames);
+  FillInfoTexts(header, facts, info);
   return AviParseSucceeded;
 }

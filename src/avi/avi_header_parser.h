@@ -77,5 +77,5 @@ extern int FromCaptureProgram;
 //   neither written nor counted: the walk ends there.
 // Index entries are read in blocks of at most 1 MiB, so memory stays at the
 // flag array and one block whatever the index claims.
-int32_t ParseAviHeader(AviByteSource& source, const AviIndexConstants& constants, AviFileInfo& info,
-                       AviFrameFacts& facts, AviHeaderFacts& header);
+[[nodiscard]] int32_t ParseAviHeader(AviByteSource& source, const AviIndexConstants& constants, AviFileInfo& info,
+                                     AviFrameFacts& facts, AviHeaderFacts& header);

@@ -12,9 +12,9 @@ class HandleByteSource final : public AviByteSource {
   explicit HandleByteSource(HANDLE file) : File(file) {}
 
   // SetFilePointerEx (FILE_BEGIN) to the absolute position, then ReadFile.
-  AviReadStatus ReadAt(uint64_t offset, void* buffer, uint32_t count, uint32_t* bytesRead) override;
+  [[nodiscard]] AviReadStatus ReadAt(uint64_t offset, void* buffer, uint32_t count, uint32_t* bytesRead) override;
   // GetFileSizeEx.
-  bool GetSize(uint64_t* size) override;
+  [[nodiscard]] bool GetSize(uint64_t* size) override;
 
  private:
   HANDLE File;

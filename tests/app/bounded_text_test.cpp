@@ -4,31 +4,20 @@
 
 #include <string>
 
-namespace {
-
-TEST(BoundedTextTest, AppendNeverWritesPastTheBuffer) {
+TEST(BoundedText, CopiesAndAppendsNeverPastTheBuffer) {
   char16_t buffer[8 + 4];
-  for (char16_t& c : buffer) c = u'#';
+  std::fill(buffer, buffer + 12, u'#');
   ASSERT_TRUE(CopyText(buffer, 8, u"abc"));
   EXPECT_FALSE(AppendText(buffer, 8, u"defghijk"));
-  EXPECT_EQ(std::u16string(u"abcdefg"), std::u16string(buffer));
-  for (int i = 8; i < 12; ++i) EXPECT_EQ(u'#', buffer[i]) << i;
+  EXPECT_EQ(std::u16string(buffer) + std::u16string(buffer + 8, 4), u"abcdefg####");
+  wchar_t wide[4] = L"xy";
+  EXPECT_TRUE(AppendText(wide, static_cast<const wchar_t*>(nullptr)));
+  EXPECT_EQ(std::wstring(wide), L"xy");
+  EXPECT_TRUE(CopyText(wide, L""));
+  EXPECT_EQ(wide[0], L'\0');
+  EXPECT_FALSE(CopyText(wide, 0, L"a"));
+  const char field[3] = {'a', 'b', 'c'};  // unterminated, as system fields may be: read to its size only
+  char text[16] = "x=";
+  EXPECT_TRUE(AppendField(text, field));
+  EXPECT_EQ(std::string(text), "x=abc");
 }
-
-TEST(BoundedTextTest, NullAndEmptyTexts) {
-  wchar_t buffer[4] = L"xy";
-  EXPECT_TRUE(AppendText(buffer, static_cast<const wchar_t*>(nullptr)));
-  EXPECT_EQ(std::wstring(L"xy"), buffer);
-  EXPECT_TRUE(CopyText(buffer, L""));
-  EXPECT_EQ(std::wstring(L""), buffer);
-  EXPECT_FALSE(CopyText(buffer, 0, L"a"));
-}
-
-TEST(BoundedTextTest, UnterminatedFieldIsReadOnlyToItsSize) {
-  const char field[3] = {'a', 'b', 'c'};  // no terminator, as system fields may be
-  char buffer[16] = "x=";
-  EXPECT_TRUE(AppendField(buffer, field));
-  EXPECT_EQ(std::string("x=abc"), buffer);
-}
-
-}  // namespace

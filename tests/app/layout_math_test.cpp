@@ -1,6 +1,10 @@
+// Placing the main window on the work area: minimum size, cutting to the work
+// area, when the video scrolls, and keeping dragged windows on screen.
 #include "app/layout_math.h"
 
 #include <gtest/gtest.h>
+
+#include <string>
 
 namespace {
 
@@ -8,80 +12,43 @@ const LayoutRect Work = {0, 0, 1600, 1160};
 // A main frame of 16 x 59 (borders, caption and menu bar) and a clip frame of 4 x 4.
 const FrameMetrics Frames = {16, 59, 4, 4};
 
-TEST(MainLayoutTest, SmallRequestGrowsToTheMinimumSize) {
-  const MainLayout l = ComputeMainLayout({100, 120, 400, 320}, Work, Frames, 0, 0);
-  EXPECT_EQ(400, l.Width);
-  EXPECT_EQ(300, l.Height);
-  EXPECT_EQ(100, l.X);
-  EXPECT_EQ(120, l.Y);
-  EXPECT_FALSE(l.Scrolling);
+std::string Layout(const LayoutRect& requested, int32_t videoWidth, int32_t videoHeight) {
+  const MainLayout l = ComputeMainLayout(requested, Work, Frames, videoWidth, videoHeight);
+  return std::to_string(l.X) + "," + std::to_string(l.Y) + " " + std::to_string(l.Width) + "x" +
+         std::to_string(l.Height) +
+         (l.Scrolling ? " scrolls " + std::to_string(l.ScrollWidth) + "x" + std::to_string(l.ScrollHeight) : "") +
+         " video " + std::to_string(l.VideoWidth) + "x" + std::to_string(l.VideoHeight);
 }
 
-TEST(MainLayoutTest, WiderThanTheWorkAreaIsCutAndScrolls) {
-  // The video would fit, but a window cut to the work area always scrolls.
-  const MainLayout l = ComputeMainLayout({300, 40, 300 + 1700, 40 + 600}, Work, Frames, 320, 240);
-  EXPECT_EQ(0, l.X);
-  EXPECT_EQ(40, l.Y);
-  EXPECT_EQ(1600, l.Width);
-  EXPECT_TRUE(l.Scrolling);
-  EXPECT_EQ(1600 - 16, l.ScrollWidth);
-  EXPECT_EQ(600 - 59, l.ScrollHeight);
-}
-
-TEST(MainLayoutTest, TallerThanTheWorkAreaIsPlacedAtTheTop) {
-  const MainLayout l = ComputeMainLayout({10, 500, 810, 500 + 1300}, Work, Frames, 320, 240);
-  EXPECT_EQ(0, l.Y);
-  EXPECT_EQ(1160, l.Height);
-  EXPECT_TRUE(l.Scrolling);
-}
-
-TEST(MainLayoutTest, VideoFitsExactlyOrScrollsOnePixelNarrower) {
-  const int32_t exactWidth = 640 + 4 + 16;
-  const int32_t height = 480 + 4 + 59;
-  MainLayout l = ComputeMainLayout({0, 0, exactWidth, height}, Work, Frames, 640, 480);
-  EXPECT_FALSE(l.Scrolling);
-  EXPECT_EQ(644, l.VideoWidth);
-  EXPECT_EQ(484, l.VideoHeight);
-
-  l = ComputeMainLayout({0, 0, exactWidth - 1, height}, Work, Frames, 640, 480);
-  EXPECT_TRUE(l.Scrolling);
-  l = ComputeMainLayout({0, 0, exactWidth, height - 1}, Work, Frames, 640, 480);
-  EXPECT_TRUE(l.Scrolling);
-}
-
-TEST(ClampTest, WindowsAreKeptOnTheWorkArea) {
-  // Dragged past the right edge: the right edge lands on the work area's.
-  ClampedPosition p = ClampPosition({1500, 100, 1500 + 300, 400}, Work);
-  EXPECT_EQ(1300, p.X);
-  EXPECT_EQ(100, p.Y);
-  // Dragged to a negative left or top: back to 0.
-  p = ClampPosition({-50, -20, 250, 280}, Work);
-  EXPECT_EQ(0, p.X);
-  EXPECT_EQ(0, p.Y);
-  // Past the bottom.
-  p = ClampPosition({10, 1100, 310, 1300}, Work);
-  EXPECT_EQ(960, p.Y);
-  // Larger than the work area: ends on the edge with a negative left.
-  p = ClampPosition({0, 0, 1800, 100}, Work);
-  EXPECT_EQ(-200, p.X);
-}
-
-TEST(ClampTest, ExtremeCoordinatesDoNotOverflow) {
-  const ClampedPosition p = ClampPosition({2147483000, 2147483000, 2147483600, 2147483600}, Work);
-  EXPECT_EQ(1000, p.X);
-  EXPECT_EQ(560, p.Y);
-  EXPECT_TRUE(IsMinimised({-32000, -32000, -31840, -31970}));
-  EXPECT_FALSE(IsMinimised({-32000, 5, 0, 0}));
-}
-
-TEST(CutToWorkAreaTest, OnlyAnOversizedEdgeIsCut) {
-  LayoutRect r = {100, 150, 100 + 1700, 150 + 500};
-  EXPECT_TRUE(CutToWorkArea(&r, Work));
-  EXPECT_EQ(100 + 1600, r.Right);
-  EXPECT_EQ(650, r.Bottom);
-  r = {100, 150, 736, 650};
-  EXPECT_FALSE(CutToWorkArea(&r, Work));
-  EXPECT_EQ(736, r.Right);
+std::string Clamped(const LayoutRect& rect) {
+  const ClampedPosition p = ClampPosition(rect, Work);
+  return std::to_string(p.X) + "," + std::to_string(p.Y);
 }
 
 }  // namespace
+
+TEST(MainLayout, MinimumSizeCuttingAndScrolling) {
+  EXPECT_EQ(Layout({100, 120, 400, 320}, 0, 0).substr(0, 15), "100,120 400x300");  // grown to the minimum
+  // Wider than the work area: cut, and a cut window always scrolls.
+  EXPECT_EQ(Layout({300, 40, 2000, 640}, 320, 240).substr(0, 33), "0,40 1600x600 scrolls 1584x541 vi");
+  EXPECT_EQ(Layout({10, 500, 810, 1800}, 320, 240).substr(0, 13), "10,0 800x1160");  // too tall: at the top
+  // The video with its clip frame fits exactly, or scrolls one pixel narrower or lower.
+  EXPECT_EQ(Layout({0, 0, 660, 543}, 640, 480), "0,0 660x543 video 644x484");
+  EXPECT_EQ(Layout({0, 0, 659, 543}, 640, 480).find("scrolls"), 12u);
+  EXPECT_EQ(Layout({0, 0, 660, 542}, 640, 480).find("scrolls"), 12u);
+  LayoutRect r = {100, 150, 1800, 650};
+  EXPECT_TRUE(CutToWorkArea(&r, Work));  // only the oversized edge is cut
+  EXPECT_EQ(r.Right * 10000 + r.Bottom, 1700 * 10000 + 650);
+  r = {100, 150, 736, 650};
+  EXPECT_FALSE(CutToWorkArea(&r, Work));
+  EXPECT_EQ(r.Right, 736);
+}
+
+TEST(ClampPosition, WindowsAreKeptOnTheWorkAreaWithoutOverflow) {
+  EXPECT_EQ(Clamped({1500, 100, 1800, 400}) + " " + Clamped({-50, -20, 250, 280}) + " " +
+                Clamped({10, 1100, 310, 1300}) + " " + Clamped({0, 0, 1800, 100}),
+            "1300,100 0,0 10,960 -200,0");  // larger than the work area: ends on its right edge
+  EXPECT_EQ(Clamped({2147483000, 2147483000, 2147483600, 2147483600}), "1000,560");
+  EXPECT_TRUE(IsMinimised({-32000, -32000, -31840, -31970}));
+  EXPECT_FALSE(IsMinimised({-32000, 5, 0, 0}));
+}

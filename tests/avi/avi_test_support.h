@@ -1,40 +1,39 @@
-// Shared helpers of the AVI tests: a message sink that records what the
-// parser reports, byte sources that fail on demand, and temporary files.
+// Helpers of the AVI tests: recordings made from orvo-avigen command lines, a
+// byte source that fails on demand, and one parse with the messages it routed.
 #pragma once
 
-#include <cstdint>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "avi/avi_byte_source.h"
 #include "avi/avi_header_parser.h"
 #include "avi_generator.h"
+#include "messages/message_route.h"
 
-// Records every routed message while alive; restores the previous sink.
-class MessageRecorder {
- public:
-  MessageRecorder();
-  ~MessageRecorder();
-  std::vector<std::u16string> Texts;
-  std::vector<int> Stamps;
-};
-
-// A memory image whose reads, seeks and size query fail as told.
+// Memory or another source whose read number FailRead (from 0) and size query fail as told.
 class FaultyByteSource final : public AviByteSource {
  public:
-  explicit FaultyByteSource(const std::vector<uint8_t>& bytes) : Memory(bytes) {}
-  AviReadStatus ReadAt(uint64_t offset, void* buffer, uint32_t count, uint32_t* bytesRead) override;
-  bool GetSize(uint64_t* size) override;
-
-  int FailReadNumber = -1;                            // the read with this number (from 0) fails ...
-  AviReadStatus Failure = AviReadStatus::ReadFailed;  // ... this way
-  bool SizeFails = false;
-  bool SizeIsZero = false;
-  int Reads = 0;
+  explicit FaultyByteSource(const std::vector<uint8_t>& bytes) : Memory(bytes), Inner(&Memory) {}
+  explicit FaultyByteSource(AviByteSource& inner) : Memory(nullptr, 0), Inner(&inner) {}
+  AviReadStatus ReadAt(uint64_t offset, void* buffer, uint32_t count, uint32_t* bytesRead) override {
+    Offsets.push_back(offset);
+    if (Reads++ == FailRead) return *bytesRead = 0, Failure;
+    return Inner->ReadAt(offset, buffer, count, bytesRead);
+  }
+  bool GetSize(uint64_t* size) override { return SizeZero ? (*size = 0, true) : !SizeFails && Inner->GetSize(size); }
+  int FailRead = -1, Reads = 0;
+  AviReadStatus Failure = AviReadStatus::ReadFailed;
+  bool SizeFails = false, SizeZero = false;
   std::vector<uint64_t> Offsets;  // of every read asked for
 
  private:
   AviMemoryByteSource Memory;
+  AviByteSource* Inner;
 };
 
 struct ParseOutcome {
@@ -43,31 +42,80 @@ struct ParseOutcome {
   AviFrameFacts Facts;
   AviHeaderFacts Header;
   bool FromCapture = false;
-  std::vector<std::u16string> Messages;
+  std::vector<std::u16string> Messages;  // "(no time stamp)" follows a message routed without one
 };
 
-ParseOutcome ParseWith(AviByteSource& source);
-ParseOutcome ParseBytes(const std::vector<uint8_t>& bytes);
-std::vector<uint8_t> Generate(const AviGenOptions& options);
+inline std::vector<std::u16string>* RecordedMessages = nullptr;
+
+// Parses into out's records as they stand (a parse must clear what an earlier one left).
+inline ParseOutcome ParseWith(AviByteSource& source, ParseOutcome out = ParseOutcome()) {
+  out.Messages.clear();
+  RecordedMessages = &out.Messages;
+  MessageSink previous = SetMessageSink([](const char16_t* text, int stamp) {
+    RecordedMessages->emplace_back(text);
+    if (stamp != 1) RecordedMessages->emplace_back(u"(no time stamp)");
+  });
+  AviIndexConstants constants{0, 0, 0};
+  SetAviIndexConstants(constants);
+  out.Code = ParseAviHeader(source, constants, out.Info, out.Facts, out.Header);
+  out.FromCapture = FromCaptureProgram != 0;
+  SetMessageSink(previous);
+  return out;
+}
+
+inline ParseOutcome ParseBytes(const std::vector<uint8_t>& bytes, ParseOutcome out = ParseOutcome()) {
+  AviMemoryByteSource source(bytes);
+  return ParseWith(source, out);
+}
+
+// Parses an orvo-avigen command line and the output path into *o; an option's
+// value may hold blanks ("--artist ORVO Video").
+inline bool ParseCommandLine(const std::string& line, AviGenOptions* o, std::string* error,
+                             const char* output = "x.avi") {
+  std::vector<std::string> arguments;
+  for (std::size_t at = 0, end = 0; at < line.size(); at = end + 1) {
+    end = std::min(line.find(" --", at), line.size());
+    const std::size_t blank = line.find(' ', at);
+    arguments.push_back(line.substr(at, std::min(blank, end) - at));
+    if (blank < end) arguments.push_back(line.substr(blank + 1, end - blank - 1));
+  }
+  if (output[0] != 0) arguments.push_back(output);
+  std::string path;
+  bool help = false;
+  return ParseAviGenArguments(arguments, o, &path, &help, error);
+}
+
+inline AviGenOptions Options(const std::string& line) {
+  AviGenOptions o;
+  std::string error;
+  if (!ParseCommandLine(line, &o, &error)) std::fprintf(stderr, "%s\n", error.c_str()), std::abort();
+  return o;
+}
+
+inline std::vector<uint8_t> Recording(const std::string& line) { return GenerateAviBytes(Options(line)); }
 
 // A small capture-program recording: 40 frames 80x60 DIB, 8 entries per
 // standard index, frames 17-19 and 25 dropped as zero-length chunks.
-AviGenOptions SmallCaptureOptions();
+inline const std::string Small = "--size 80x60 --frames 40 --index-entries 8 --drop 17-19,25";
 
-// A path for a temporary file that is removed when the object goes away.
-class TempFile {
- public:
-  explicit TempFile(const std::string& name);
-  ~TempFile();
-  const std::string& Path() const { return Name; }
+// The flags a capture file of frames frames with these dropped must get.
+inline std::vector<uint32_t> ExpectedFlags(uint32_t frames, const std::vector<uint32_t>& dropped) {
+  std::vector<uint32_t> flags(frames + 8, 0);
+  std::fill_n(flags.begin(), frames, 1u);
+  for (uint32_t f : dropped) flags[f] = 0;
+  return flags;
+}
 
- private:
-  std::string Name;
+// A temporary file path, removed with the object.
+struct TempFile {
+  explicit TempFile(const std::string& name)
+      : Path((std::filesystem::temp_directory_path() / (std::to_string(std::random_device()()) + name)).string()) {}
+  ~TempFile() { std::remove(Path.c_str()); }
+  std::string Path;
 };
 
-std::string U8(const char16_t* text);
-
-// Runs a command and returns its standard output; *status gets its exit
-// status (-1 when it could not run).
-std::string RunCommand(const std::string& command, int* status);
-bool HaveProgram(const char* name);
+inline std::string U8(const char16_t* text) {
+  std::string out;
+  for (; *text != 0; ++text) out += *text < 0x80 ? static_cast<char>(*text) : '?';
+  return out;
+}

@@ -3,32 +3,21 @@
 
 #include <windows.h>
 
-#include <cstdio>
-
 #include "avi/handle_byte_source.h"
 #include "avi_test_support.h"
 
-namespace {
-
-std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
-
-}  // namespace
-
-TEST(HandleByteSource, ParsesAsFromMemory) {
-  AviGenOptions o = SmallCaptureOptions();
+TEST(HandleByteSource, ParsesAsFromMemoryAndFailsOnAClosedHandle) {
+  AviGenOptions o = Options(Small);
   TempFile file("handle.avi");
   std::string error;
-  ASSERT_TRUE(GenerateAviFile(o, file.Path(), &error)) << error;
-  HANDLE h = CreateFileW(Wide(file.Path()).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_TRUE(GenerateAviFile(o, file.Path, &error)) << error;
+  HANDLE h = CreateFileA(file.Path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(h, INVALID_HANDLE_VALUE);
   HandleByteSource source(h);
-  ParseOutcome fromHandle = ParseWith(source);
-  ParseOutcome fromMemory = ParseBytes(Generate(o));
+  ParseOutcome fromHandle = ParseWith(source), fromMemory = ParseBytes(GenerateAviBytes(o));
   ASSERT_EQ(fromHandle.Code, AviParseSucceeded);
   EXPECT_EQ(fromHandle.Facts.KeyFrameFlags, fromMemory.Facts.KeyFrameFlags);
   EXPECT_EQ(U8(fromHandle.Info.FileSizeText), U8(fromMemory.Info.FileSizeText));
-
   // Reads past the end are short, not failures; a position beyond 2^63 cannot be set.
   uint8_t buffer[16];
   uint32_t got = 99;
@@ -36,15 +25,6 @@ TEST(HandleByteSource, ParsesAsFromMemory) {
   EXPECT_EQ(got, 0u);
   EXPECT_EQ(source.ReadAt(~0ull, buffer, 16, &got), AviReadStatus::SeekFailed);
   CloseHandle(h);
-}
-
-TEST(HandleByteSource, ClosedHandleFailsEveryCall) {
-  HandleByteSource source(INVALID_HANDLE_VALUE);
-  uint8_t buffer[16];
-  uint32_t got = 0;
-  EXPECT_NE(source.ReadAt(0, buffer, 16, &got), AviReadStatus::Ok);
-  uint64_t size = 0;
-  EXPECT_FALSE(source.GetSize(&size));
-  ParseOutcome r = ParseWith(source);
-  EXPECT_EQ(r.Code, AviParseRefused);
+  HandleByteSource closed(INVALID_HANDLE_VALUE);
+  EXPECT_EQ(ParseWith(closed).Code, AviParseRefused);
 }

@@ -2,27 +2,14 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
-TEST(ColorSettingForSliderTest, TheEndsAndTheMiddleGiveTheFullRangeAndNeutral) {
-  EXPECT_EQ(-127, ColorSettingForSlider(0));
-  EXPECT_EQ(0, ColorSettingForSlider(50));
-  EXPECT_EQ(127, ColorSettingForSlider(100));
-  EXPECT_EQ(-122, ColorSettingForSlider(2));  // 508 / 100 truncates to 5
-  EXPECT_EQ(124, ColorSettingForSlider(99));  // 25146 / 100 truncates to 251
-  // A thumb position from outside the slider's range goes no further.
-  EXPECT_EQ(-127, ColorSettingForSlider(-5));
-  EXPECT_EQ(127, ColorSettingForSlider(65535));
+TEST(BrightnessContrastValues, SliderPositionsNoticesAndIds) {
+  // 0..100 onto -127..127, truncating (2 -> 508 / 100 = 5 above -127); outside positions go no further.
+  const int cases[][2] = {{0, -127}, {50, 0}, {100, 127}, {2, -122}, {99, 124}, {-5, -127}, {65535, 127}};
+  for (const auto& c : cases) EXPECT_EQ(ColorSettingForSlider(c[0]), c[1]) << c[0];
+  // Keys read the slider, dragging carries the value; released thumb, Home, End, end of tracking are ignored.
+  for (unsigned code : {0u, 1u, 2u, 3u}) EXPECT_EQ(ClassifySliderNotice(code), SliderNotice::UsePosition) << code;
+  EXPECT_EQ(ClassifySliderNotice(5), SliderNotice::UseThumb);
+  for (unsigned code : {4u, 6u, 7u, 8u, 0xFFFFu}) EXPECT_EQ(ClassifySliderNotice(code), SliderNotice::Ignore) << code;
+  EXPECT_TRUE(ColorSliderForId(32778) == ColorSlider::Brightness && ColorSliderForId(32779) == ColorSlider::Contrast &&
+              ColorSliderForId(0) == ColorSlider::None);
 }
-
-TEST(SliderNoticeTest, KeysReadTheSliderDraggingCarriesTheValueTheRestIsIgnored) {
-  for (unsigned code : {0u, 1u, 2u, 3u}) EXPECT_EQ(SliderNotice::UsePosition, ClassifySliderNotice(code)) << code;
-  EXPECT_EQ(SliderNotice::UseThumb, ClassifySliderNotice(5));
-  // Thumb released, Home, End, end of tracking, anything else.
-  for (unsigned code : {4u, 6u, 7u, 8u, 0xFFFFu}) EXPECT_EQ(SliderNotice::Ignore, ClassifySliderNotice(code)) << code;
-  EXPECT_EQ(ColorSlider::Brightness, ColorSliderForId(32778));
-  EXPECT_EQ(ColorSlider::Contrast, ColorSliderForId(32779));
-  EXPECT_EQ(ColorSlider::None, ColorSliderForId(0));
-}
-
-}  // namespace

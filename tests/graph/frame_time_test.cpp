@@ -1,167 +1,94 @@
 // The frame <-> media-time arithmetic behind frame-unit seeking, and the
 // displayed picture size of each magnify level.
-
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <string>
 
 #include "graph/frame_time.h"
 #include "graph/video_size.h"
 
 namespace {
 
-// Every frame from 0 to the end position survives frame -> time -> frame, and
-// the time lies inside the frame's display interval [f, f + 1) x scale x 10^7 / rate.
-void ExpectRoundTrip(uint32_t rate, uint32_t scale, uint32_t totalFrames) {
-  ASSERT_TRUE(FrameTimingUsable(rate, scale, totalFrames)) << rate << "/" << scale;
-  const uint64_t frameUnits = static_cast<uint64_t>(scale) * MediaTimeUnitsPerSecond;
+// Every frame from first to last survives frame -> time -> frame, with the
+// time increasing and inside the frame's interval [f, f + 1) x scale x 10^7 / rate.
+void ExpectRoundTrip(uint32_t rate, uint32_t scale, uint32_t last, uint32_t first = 0) {
+  ASSERT_TRUE(FrameTimingUsable(rate, scale, last)) << rate << "/" << scale;
   int64_t previous = -1;
-  for (uint32_t f = 0; f <= totalFrames; ++f) {
+  for (uint32_t f = first;; ++f) {
     int64_t time = -1;
+    uint64_t start = 0;
     ASSERT_TRUE(FrameToMediaTime(rate, scale, f, &time)) << f;
-    ASSERT_EQ(static_cast<int64_t>(f), MediaTimeToFrame(rate, scale, time))
-        << "frame " << f << " at " << rate << "/" << scale << " time " << time;
-    ASSERT_GT(time, previous) << "times must increase with the frame";
+    ASSERT_EQ(MediaTimeToFrame(rate, scale, time), f) << rate << "/" << scale << " time " << time;
+    ASSERT_TRUE(time > previous && MultiplyDivide(f, uint64_t{scale} * MediaTimeUnitsPerSecond, rate, &start) &&
+                static_cast<uint64_t>(time) >= start)
+        << f;
     previous = time;
-    uint64_t start = 0;  // ceil(f x frameUnits / rate) <= time
-    ASSERT_TRUE(MultiplyDivide(f, frameUnits, rate, &start));
-    ASSERT_GE(static_cast<uint64_t>(time), start);
+    if (f == last) break;
   }
 }
 
-TEST(FrameTime, RoundTripsEveryFrameAtCommonAndOddRates) {
-  ExpectRoundTrip(30000, 1001, 20000);  // 29.97
-  ExpectRoundTrip(30, 1, 20000);
-  ExpectRoundTrip(25, 1, 1000);
-  ExpectRoundTrip(10000000, 333333, 20000);  // 30.00003 as the capture program writes it
-  ExpectRoundTrip(2997, 100, 5000);
-  ExpectRoundTrip(1, 1, 1000);  // one frame a second
-  ExpectRoundTrip(24000, 1001, 5000);
-  ExpectRoundTrip(7, 3, 5000);  // intervals of 4285714.28... units
-}
+}  // namespace
 
-TEST(FrameTime, RoundTripsWithHugeScalesUpToTheLargestFittingFrame) {
-  // One frame every 2^32 - 1 seconds: about 4.3 x 10^16 units a frame, so only
-  // the first 214 frames have a 64-bit time.
-  const uint32_t scale = 0xFFFFFFFFu;
-  ExpectRoundTrip(1, scale, 214);
-  EXPECT_FALSE(FrameTimingUsable(1, scale, 215));
-  int64_t time = 0;
-  EXPECT_FALSE(FrameToMediaTime(1, scale, 215, &time));
-  ExpectRoundTrip(0xFFFFFFFFu, scale, 5000);        // huge rate and scale: 1 frame a second
-  ExpectRoundTrip(0xFFFFFFFEu, 0xFFFFFFFFu, 5000);  // just above one a second
-}
-
-TEST(FrameTime, RoundTripsAtTheHighestUsableRateAndAtFrameCountsNearTheTop) {
-  // Two media-time units a frame is the shortest frame whose middle stays inside it.
-  ExpectRoundTrip(5000000, 1, 10000);
-  EXPECT_FALSE(FrameTimingUsable(5000001, 1, 10));
-  EXPECT_FALSE(FrameTimingUsable(10000000, 1, 10));
-  // The last frames of the largest possible stream length.
-  const uint32_t rate = 30000, scale = 1001;
-  for (uint32_t f = 0xFFFFFFF0u;; ++f) {
-    int64_t time = 0;
-    ASSERT_TRUE(FrameToMediaTime(rate, scale, f, &time));
-    EXPECT_EQ(static_cast<int64_t>(f), MediaTimeToFrame(rate, scale, time));
-    if (f == 0xFFFFFFFFu) break;
-  }
-  EXPECT_TRUE(FrameTimingUsable(rate, scale, 0xFFFFFFFFu));
-}
-
-TEST(FrameTime, MapsExactFrameMiddlesAndIntervalEdges) {
-  // 25 frames a second: 400000 units a frame, middles at 200000 + 400000 f.
-  int64_t time = 0;
-  ASSERT_TRUE(FrameToMediaTime(25, 1, 0, &time));
-  EXPECT_EQ(200000, time);
-  ASSERT_TRUE(FrameToMediaTime(25, 1, 3, &time));
-  EXPECT_EQ(1400000, time);
-  EXPECT_EQ(2, MediaTimeToFrame(25, 1, 1199999));  // last unit of frame 2
-  EXPECT_EQ(3, MediaTimeToFrame(25, 1, 1200000));  // first unit of frame 3
-  // 29.97: frame 1 starts at 333666.67 units, its middle is 500500.
-  ASSERT_TRUE(FrameToMediaTime(30000, 1001, 1, &time));
-  EXPECT_EQ(500500, time);
-  EXPECT_EQ(0, MediaTimeToFrame(30000, 1001, 333666));
-  EXPECT_EQ(1, MediaTimeToFrame(30000, 1001, 333667));
-  // The end of a 30-frame recording at 30/1 is one second.
-  EXPECT_EQ(30, MediaTimeToFrame(30, 1, 10000000));
-  EXPECT_EQ(29, MediaTimeToFrame(30, 1, 9999999));
-}
-
-TEST(FrameTime, RefusesWhatCannotBeConverted) {
+TEST(FrameTime, RoundTripsEveryFrameFromCommonRatesToTheExtremes) {
+  // 29.97, 30, 25, 30.00003 as the capture program writes it, ..., 7/3 (intervals of 4285714.28...), one
+  // frame every 2^32 - 1 s (only 214 frames fit 64 bits), huge rates and scales, and two units a frame: the
+  // shortest frame whose middle stays inside it.
+  // clang-format off
+  const uint32_t cases[][3] = {
+      {30000, 1001, 20000}, {30, 1, 20000}, {25, 1, 1000}, {10000000, 333333, 20000}, {2997, 100, 5000},
+      {1, 1, 1000}, {7, 3, 5000}, {1, 0xFFFFFFFFu, 214}, {0xFFFFFFFFu, 0xFFFFFFFFu, 5000},
+      {0xFFFFFFFEu, 0xFFFFFFFFu, 5000}, {5000000, 1, 10000}};
+  // clang-format on
+  for (const auto& c : cases) ExpectRoundTrip(c[0], c[1], c[2]);
+  ExpectRoundTrip(30000, 1001, 0xFFFFFFFFu, 0xFFFFFFF0u);  // the last frames of the longest stream
   int64_t time = 77;
-  EXPECT_FALSE(FrameToMediaTime(0, 1, 5, &time));
-  EXPECT_FALSE(FrameToMediaTime(30, 0, 5, &time));
-  EXPECT_FALSE(FrameToMediaTime(30, 1, -1, &time));
-  EXPECT_EQ(77, time) << "a refused conversion leaves the output alone";
-  EXPECT_FALSE(FrameTimingUsable(0, 1, 10));
-  EXPECT_FALSE(FrameTimingUsable(30, 0, 10));
-  EXPECT_EQ(0, MediaTimeToFrame(30, 1, -5000000));
-  EXPECT_EQ(0, MediaTimeToFrame(0, 1, 5000000));
-  EXPECT_EQ(0, MediaTimeToFrame(30, 0, 5000000));
-  // The largest time still maps to a frame, without overflow.
-  EXPECT_EQ(27670116110564LL, MediaTimeToFrame(30, 1, INT64_MAX));
+  EXPECT_FALSE(FrameTimingUsable(1, 0xFFFFFFFFu, 215) || FrameToMediaTime(1, 0xFFFFFFFFu, 215, &time));
+  EXPECT_FALSE(FrameTimingUsable(5000001, 1, 10) || FrameTimingUsable(0, 1, 10) || FrameTimingUsable(30, 0, 10));
+  EXPECT_FALSE(FrameToMediaTime(0, 1, 5, &time) || FrameToMediaTime(30, 0, 5, &time) ||
+               FrameToMediaTime(30, 1, -1, &time));
+  EXPECT_EQ(time, 77) << "a refused conversion leaves the output alone";
+}
+
+TEST(FrameTime, FrameMiddlesIntervalEdgesAndTimesOutOfRange) {
+  int64_t t0 = 0, t3 = 0, t1 = 0;
+  ASSERT_TRUE(FrameToMediaTime(25, 1, 0, &t0) && FrameToMediaTime(25, 1, 3, &t3) &&
+              FrameToMediaTime(30000, 1001, 1, &t1));
+  EXPECT_EQ(std::to_string(t0) + " " + std::to_string(t3) + " " + std::to_string(t1), "200000 1400000 500500");
+  // rate, scale, time -> frame: the last and first units of frames, the end, times out of range.
+  // clang-format off
+  const int64_t cases[][4] = {
+      {25, 1, 1199999, 2}, {25, 1, 1200000, 3}, {30000, 1001, 333666, 0}, {30000, 1001, 333667, 1},
+      {30, 1, 10000000, 30}, {30, 1, 9999999, 29}, {30, 1, -5000000, 0}, {0, 1, 5000000, 0}, {30, 0, 5000000, 0},
+      {30, 1, INT64_MAX, 27670116110564LL}};
+  // clang-format on
+  for (const auto& c : cases)
+    EXPECT_EQ(MediaTimeToFrame(static_cast<uint32_t>(c[0]), static_cast<uint32_t>(c[1]), c[2]), c[3]) << c[2];
 }
 
 TEST(MultiplyDivide, AgreesWithWideArithmetic) {
   uint64_t q = 0;
-  ASSERT_TRUE(MultiplyDivide(0xFFFFFFFFFFFFFFFFull, 0xFFFFFFFFFFFFFFFFull, 0xFFFFFFFFFFFFFFFFull, &q));
-  EXPECT_EQ(0xFFFFFFFFFFFFFFFFull, q);
-  ASSERT_TRUE(MultiplyDivide(1ull << 40, 1ull << 40, 1ull << 30, &q));
-  EXPECT_EQ(1ull << 50, q);
-  EXPECT_FALSE(MultiplyDivide(1ull << 40, 1ull << 40, 1ull << 15, &q));  // 2^65
-  EXPECT_FALSE(MultiplyDivide(5, 7, 0, &q));
-  ASSERT_TRUE(MultiplyDivide(0, 0xFFFFFFFFFFFFFFFFull, 3, &q));
-  EXPECT_EQ(0u, q);
+  EXPECT_TRUE(MultiplyDivide(~0ull, ~0ull, ~0ull, &q) && q == ~0ull);
+  EXPECT_TRUE(MultiplyDivide(1ull << 40, 1ull << 40, 1ull << 30, &q) && q == 1ull << 50);
+  EXPECT_FALSE(MultiplyDivide(1ull << 40, 1ull << 40, 1ull << 15, &q) || MultiplyDivide(5, 7, 0, &q));  // 2^65; / 0
 #if defined(__SIZEOF_INT128__)
-  // Against the compiler's 128-bit arithmetic over a spread of operands.
-  uint64_t seed = 0x9E3779B97F4A7C15ull;
-  auto next = [&seed]() {
-    seed ^= seed << 13;
-    seed ^= seed >> 7;
-    seed ^= seed << 17;
-    return seed;
-  };
+  uint64_t seed = 0x9E3779B97F4A7C15ull;  // against the compiler's 128-bit arithmetic over a spread of operands
+  auto next = [&seed]() { return seed ^= seed << 13, seed ^= seed >> 7, seed ^= seed << 17; };
   for (int i = 0; i < 20000; ++i) {
-    const uint64_t a = next() >> (next() % 64);
-    const uint64_t b = next() >> (next() % 64);
-    const uint64_t c = (next() >> (next() % 64)) | 1u;
+    const uint64_t a = next() >> (next() % 64), b = next() >> (next() % 64), c = (next() >> (next() % 64)) | 1u;
     const unsigned __int128 exact = static_cast<unsigned __int128>(a) * b / c;
-    const bool fits = (exact >> 64) == 0;
-    ASSERT_EQ(fits, MultiplyDivide(a, b, c, &q)) << a << " " << b << " " << c;
-    if (fits) {
-      ASSERT_EQ(static_cast<uint64_t>(exact), q) << a << " " << b << " " << c;
-    }
+    ASSERT_EQ((exact >> 64) == 0, MultiplyDivide(a, b, c, &q)) << a << " " << b << " " << c;
+    ASSERT_TRUE((exact >> 64) != 0 || static_cast<uint64_t>(exact) == q) << a << " " << b << " " << c;
   }
 #endif
 }
 
-TEST(MagnifiedSide, FollowsTheLevelsAndTruncates) {
-  // 720 x 576.
-  EXPECT_EQ(360u, MagnifiedSide(MagnifyHalf, 720));
-  EXPECT_EQ(288u, MagnifiedSide(MagnifyHalf, 576));
-  EXPECT_EQ(540u, MagnifiedSide(MagnifyThreeQuarters, 720));
-  EXPECT_EQ(432u, MagnifiedSide(MagnifyThreeQuarters, 576));
-  EXPECT_EQ(1080u, MagnifiedSide(MagnifyOneAndHalf, 720));
-  EXPECT_EQ(864u, MagnifiedSide(MagnifyOneAndHalf, 576));
-  EXPECT_EQ(1440u, MagnifiedSide(MagnifyDouble, 720));
-  EXPECT_EQ(1152u, MagnifiedSide(MagnifyDouble, 576));
-  EXPECT_EQ(720u, MagnifiedSide(MagnifyNone, 720));
-  // Odd sizes truncate.
-  EXPECT_EQ(360u, MagnifiedSide(MagnifyHalf, 721));
-  EXPECT_EQ(540u, MagnifiedSide(MagnifyThreeQuarters, 721));
-  EXPECT_EQ(1081u, MagnifiedSide(MagnifyOneAndHalf, 721));
-  // Unknown levels keep the native size.
-  EXPECT_EQ(721u, MagnifiedSide(5, 721));
-  EXPECT_EQ(721u, MagnifiedSide(0xFFFFFFFFu, 721));
-  EXPECT_EQ(0u, MagnifiedSide(MagnifyDouble, 0));
+TEST(MagnifiedSide, FollowsTheLevelsTruncatesAndStaysWithinARendererRectangle) {
+  std::string sides;
+  for (uint32_t level : {MagnifyHalf, MagnifyThreeQuarters, MagnifyOneAndHalf, MagnifyDouble, MagnifyNone, 5u, ~0u})
+    for (uint32_t side : {720u, 721u, 0u, 0xFFFFFFFFu}) sides += std::to_string(MagnifiedSide(level, side)) + " ";
+  EXPECT_EQ(sides,
+            "360 360 0 2147483647 540 540 0 2147483647 1080 1081 0 2147483647 1440 1442 0 2147483647 "
+            "720 721 0 2147483647 720 721 0 2147483647 720 721 0 2147483647 ");
+  EXPECT_EQ(MagnifiedSide(MagnifyDouble, 0x80000000u), LargestDisplayedSide);
 }
-
-TEST(MagnifiedSide, StaysWithinARendererRectangleForAbsurdHeaderSizes) {
-  EXPECT_EQ(LargestDisplayedSide, MagnifiedSide(MagnifyDouble, 0x80000000u));
-  EXPECT_EQ(LargestDisplayedSide, MagnifiedSide(MagnifyOneAndHalf, 0xFFFFFFFFu));
-  EXPECT_EQ(LargestDisplayedSide, MagnifiedSide(MagnifyNone, 0xFFFFFFFFu));
-  EXPECT_EQ(LargestDisplayedSide, MagnifiedSide(MagnifyThreeQuarters, 0xFFFFFFFFu));  // 0xBFFFFFFF
-  EXPECT_EQ(0x7FFFFFFFu, MagnifiedSide(MagnifyHalf, 0xFFFFFFFFu));
-}
-
-}  // namespace

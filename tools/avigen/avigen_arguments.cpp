@@ -86,156 +86,237 @@ bool ParseDropList(const std::string& text, std::vector<uint32_t>* frames) {
   return true;
 }
 
+// The arguments in order; each option takes its value from here.
+class ArgumentCursor {
+ public:
+  explicit ArgumentCursor(const std::vector<std::string>& arguments) : Arguments(arguments) {}
+  bool AtEnd() const { return Index >= Arguments.size(); }
+  const std::string& Take() { return Arguments[Index++]; }
+  // The next argument as the current option's value; false when there is none.
+  bool Value(std::string* value) {
+    if (AtEnd()) return false;
+    *value = Take();
+    return true;
+  }
+  bool U32(uint32_t* target) {
+    std::string v;
+    return Value(&v) && ParseU32(v, target);
+  }
+  bool U64(uint64_t* target) {
+    std::string v;
+    return Value(&v) && ParseU64(v, target);
+  }
+  // A header field to overwrite: marked set, then its value read.
+  bool Field(AviGenOverride* target) {
+    target->Set = true;
+    return U32(&target->Value);
+  }
+
+ private:
+  const std::vector<std::string>& Arguments;
+  std::size_t Index = 0;
+};
+
+// What an option parser made of the option it was given.
+enum class OptionResult { NotMine, Taken, Refused };
+
+OptionResult Refuse(std::string* error, const std::string& text) {
+  *error = text;
+  return OptionResult::Refused;
+}
+
+OptionResult TakenIf(bool ok, std::string* error, const char* text) {
+  return ok ? OptionResult::Taken : Refuse(error, text);
+}
+
+// --format, --size, --frames, --rate.
+OptionResult ParsePictureOption(const std::string& a, ArgumentCursor& in, AviGenOptions* o, std::string* error) {
+  std::string v;
+  if (a == "--format") {
+    const bool known = in.Value(&v) && (v == "dib" || v == "yuy2");
+    if (known) o->Format = v == "dib" ? AviGenFormat::Dib24 : AviGenFormat::Yuy2;
+    return TakenIf(known, error, "--format needs dib or yuy2");
+  }
+  if (a == "--size") {
+    std::size_t x = 0;
+    return TakenIf(in.Value(&v) && (x = v.find('x')) != std::string::npos && ParseU32(v.substr(0, x), &o->Width) &&
+                       ParseU32(v.substr(x + 1), &o->Height),
+                   error, "--size needs WxH");
+  }
+  if (a == "--frames") return TakenIf(in.U32(&o->FrameCount), error, "--frames needs a number");
+  if (a == "--rate") {
+    if (!in.Value(&v)) return Refuse(error, "--rate needs R or R/S");
+    const std::size_t slash = v.find('/');
+    if (slash == std::string::npos) {
+      o->Scale = 1;
+      return TakenIf(ParseU32(v, &o->Rate), error, "--rate needs R or R/S");
+    }
+    return TakenIf(ParseU32(v.substr(0, slash), &o->Rate) && ParseU32(v.substr(slash + 1), &o->Scale), error,
+                   "--rate needs R or R/S");
+  }
+  return OptionResult::NotMine;
+}
+
+// --artist, --artist-length, --index-entries, --no-idx1.
+OptionResult ParseTagAndIndexOption(const std::string& a, ArgumentCursor& in, AviGenOptions* o, std::string* error) {
+  std::string v;
+  if (a == "--artist") {
+    if (!in.Value(&v)) return Refuse(error, "--artist needs capture, none or a text");
+    o->HasArtist = v != "none";
+    if (o->HasArtist) o->ArtistText = v == "capture" ? "ORVO Video Capture" : v;
+    return OptionResult::Taken;
+  }
+  if (a == "--artist-length") return TakenIf(in.Field(&o->ArtistLength), error, "--artist-length needs a number");
+  if (a == "--index-entries") return TakenIf(in.U32(&o->IndexEntriesPerChunk), error, "--index-entries needs a number");
+  if (a == "--no-idx1") {
+    o->WriteIdx1 = false;
+    return OptionResult::Taken;
+  }
+  return OptionResult::NotMine;
+}
+
+// The share of frames --drop-percent drops and the seed that picks them.
+struct DropPercent {
+  bool Given = false;
+  double Percent = 0;
+  uint64_t Seed = 1;
+};
+
+// --drop, --drop-percent, --seed, --drop-style.
+OptionResult ParseDropOption(const std::string& a, ArgumentCursor& in, AviGenOptions* o, DropPercent* share,
+                             std::string* error) {
+  std::string v;
+  if (a == "--drop")
+    return TakenIf(in.Value(&v) && ParseDropList(v, &o->DroppedFrames), error, "--drop needs a list like 17-19,40");
+  if (a == "--drop-percent") {
+    if (!in.Value(&v)) return Refuse(error, "--drop-percent needs a number");
+    char* end = nullptr;
+    share->Percent = std::strtod(v.c_str(), &end);
+    if (*end != 0 || !(share->Percent >= 0 && share->Percent <= 100))
+      return Refuse(error, "--drop-percent needs 0 to 100");
+    share->Given = true;
+    return OptionResult::Taken;
+  }
+  if (a == "--seed") return TakenIf(in.U64(&share->Seed), error, "--seed needs a number");
+  if (a == "--drop-style") {
+    const bool known = in.Value(&v) && (v == "zero" || v == "repeat");
+    if (known) o->DropStyle = v == "zero" ? AviGenDropStyle::ZeroLength : AviGenDropStyle::Repeat;
+    return TakenIf(known, error, "--drop-style needs zero or repeat");
+  }
+  return OptionResult::NotMine;
+}
+
+// --odml, --segment-size, --sparse.
+OptionResult ParseSizeOption(const std::string& a, ArgumentCursor& in, AviGenOptions* o, std::string* error) {
+  if (a == "--odml") {
+    o->SegmentLimit = 1ull << 30;
+    return OptionResult::Taken;
+  }
+  if (a == "--segment-size")
+    return TakenIf(in.U64(&o->SegmentLimit) && o->SegmentLimit != 0, error, "--segment-size needs a number of bytes");
+  if (a == "--sparse") {
+    o->Sparse = true;
+    return OptionResult::Taken;
+  }
+  return OptionResult::NotMine;
+}
+
+// The defects: --bad-fourcc, --truncate, --no-indx, --empty-indx and the
+// header and index fields to overwrite.
+OptionResult ParseDefectOption(const std::string& a, ArgumentCursor& in, AviGenOptions* o, std::string* error) {
+  if (a == "--bad-fourcc") {
+    uint32_t offset = 0;
+    if (!in.U32(&offset) || offset > 164) return Refuse(error, "--bad-fourcc needs 0, 8, 12, 20, 88, 96, 100 or 164");
+    o->BadFourccOffset = static_cast<int32_t>(offset);
+    return OptionResult::Taken;
+  }
+  if (a == "--truncate") {
+    if (!in.U64(&o->TruncateSize)) return Refuse(error, "--truncate needs a number of bytes");
+    o->Truncate = true;
+    return OptionResult::Taken;
+  }
+  if (a == "--no-indx" || a == "--empty-indx") {
+    (a == "--no-indx" ? o->NoIndx : o->EmptyIndx) = true;
+    return OptionResult::Taken;
+  }
+  if (a == "--chunk-offset") {
+    uint64_t offset = 0;
+    if (!in.U64(&offset)) return Refuse(error, "--chunk-offset needs a number");
+    o->FirstChunkOffsetLow = AviGenOverride{true, static_cast<uint32_t>(offset)};
+    o->FirstChunkOffsetHigh = AviGenOverride{true, static_cast<uint32_t>(offset >> 32)};
+    return OptionResult::Taken;
+  }
+  // Fields given as a number; the entry sizes are 16-bit fields in the file.
+  const struct {
+    const char* Name;
+    AviGenOverride AviGenOptions::*Field;
+    bool SixteenBits;
+  } fields[] = {
+      {"--stream-length", &AviGenOptions::StreamLength, false},
+      {"--bih-size", &AviGenOptions::BitmapHeaderSize, false},
+      {"--super-count", &AviGenOptions::SuperIndexCount, false},
+      {"--super-entry-words", &AviGenOptions::SuperIndexEntryWords, true},
+      {"--chunk-size", &AviGenOptions::FirstChunkSize, false},
+      {"--std-count", &AviGenOptions::FirstStdIndexCount, false},
+      {"--std-entry-words", &AviGenOptions::FirstStdIndexEntryWords, true},
+  };
+  for (const auto& f : fields) {
+    if (a != f.Name) continue;
+    AviGenOverride& field = o->*f.Field;
+    if (f.SixteenBits)
+      return TakenIf(in.Field(&field) && field.Value <= 0xFFFF, error, (a + " needs a number up to 65535").c_str());
+    return TakenIf(in.Field(&field), error, (a + " needs a number").c_str());
+  }
+  return OptionResult::NotMine;
+}
+
+// --drop-percent: a fixed pseudo-random choice, so a seed always gives the same file.
+void ApplyDropPercent(const DropPercent& share, AviGenOptions* o) {
+  uint64_t state = share.Seed * 0x9E3779B97F4A7C15ull + 1;
+  const uint64_t threshold = static_cast<uint64_t>(share.Percent / 100.0 * 4294967296.0);
+  for (uint32_t f = 0; f < o->FrameCount; ++f) {
+    state ^= state << 13;
+    state ^= state >> 7;
+    state ^= state << 17;
+    if ((state >> 32) < threshold) o->DroppedFrames.push_back(f);
+  }
+}
+
 }  // namespace
 
 bool ParseAviGenArguments(const std::vector<std::string>& args, AviGenOptions* o, std::string* outputPath, bool* help,
                           std::string* error) {
   *help = false;
   outputPath->clear();
-  bool dropPercent = false;
-  double percent = 0;
-  uint64_t seed = 1;
-  auto fail = [error](const std::string& text) {
-    *error = text;
-    return false;
-  };
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    auto value = [&](std::string* v) {
-      if (i + 1 >= args.size()) return false;
-      *v = args[++i];
-      return true;
-    };
-    auto u32 = [&](uint32_t* target) {
-      std::string v;
-      return value(&v) && ParseU32(v, target);
-    };
-    auto field = [&](AviGenOverride* target) {
-      target->Set = true;
-      return u32(&target->Value);
-    };
-    std::string v;
+  DropPercent share;
+  ArgumentCursor in(args);
+  while (!in.AtEnd()) {
+    const std::string& a = in.Take();
     if (a == "--help" || a == "-h") {
       *help = true;
       return true;
-    } else if (a == "--format") {
-      if (!value(&v)) return fail("--format needs dib or yuy2");
-      if (v == "dib")
-        o->Format = AviGenFormat::Dib24;
-      else if (v == "yuy2")
-        o->Format = AviGenFormat::Yuy2;
-      else
-        return fail("--format needs dib or yuy2");
-    } else if (a == "--size") {
-      std::size_t x = 0;
-      if (!value(&v) || (x = v.find('x')) == std::string::npos || !ParseU32(v.substr(0, x), &o->Width) ||
-          !ParseU32(v.substr(x + 1), &o->Height))
-        return fail("--size needs WxH");
-    } else if (a == "--frames") {
-      if (!u32(&o->FrameCount)) return fail("--frames needs a number");
-    } else if (a == "--rate") {
-      std::size_t slash = 0;
-      if (!value(&v)) return fail("--rate needs R or R/S");
-      slash = v.find('/');
-      if (slash == std::string::npos) {
-        o->Scale = 1;
-        if (!ParseU32(v, &o->Rate)) return fail("--rate needs R or R/S");
-      } else if (!ParseU32(v.substr(0, slash), &o->Rate) || !ParseU32(v.substr(slash + 1), &o->Scale)) {
-        return fail("--rate needs R or R/S");
-      }
-    } else if (a == "--artist") {
-      if (!value(&v)) return fail("--artist needs capture, none or a text");
-      if (v == "capture") {
-        o->HasArtist = true;
-        o->ArtistText = "ORVO Video Capture";
-      } else if (v == "none")
-        o->HasArtist = false;
-      else {
-        o->HasArtist = true;
-        o->ArtistText = v;
-      }
-    } else if (a == "--artist-length") {
-      if (!field(&o->ArtistLength)) return fail("--artist-length needs a number");
-    } else if (a == "--index-entries") {
-      if (!u32(&o->IndexEntriesPerChunk)) return fail("--index-entries needs a number");
-    } else if (a == "--no-idx1") {
-      o->WriteIdx1 = false;
-    } else if (a == "--drop") {
-      if (!value(&v) || !ParseDropList(v, &o->DroppedFrames)) return fail("--drop needs a list like 17-19,40");
-    } else if (a == "--drop-percent") {
-      if (!value(&v)) return fail("--drop-percent needs a number");
-      char* end = nullptr;
-      percent = std::strtod(v.c_str(), &end);
-      if (*end != 0 || !(percent >= 0 && percent <= 100)) return fail("--drop-percent needs 0 to 100");
-      dropPercent = true;
-    } else if (a == "--seed") {
-      if (!value(&v) || !ParseU64(v, &seed)) return fail("--seed needs a number");
-    } else if (a == "--drop-style") {
-      if (!value(&v)) return fail("--drop-style needs zero or repeat");
-      if (v == "zero")
-        o->DropStyle = AviGenDropStyle::ZeroLength;
-      else if (v == "repeat")
-        o->DropStyle = AviGenDropStyle::Repeat;
-      else
-        return fail("--drop-style needs zero or repeat");
-    } else if (a == "--odml") {
-      o->SegmentLimit = 1ull << 30;
-    } else if (a == "--segment-size") {
-      if (!value(&v) || !ParseU64(v, &o->SegmentLimit) || o->SegmentLimit == 0)
-        return fail("--segment-size needs a number of bytes");
-    } else if (a == "--sparse") {
-      o->Sparse = true;
-    } else if (a == "--bad-fourcc") {
-      uint32_t offset = 0;
-      if (!u32(&offset) || offset > 164) return fail("--bad-fourcc needs 0, 8, 12, 20, 88, 96, 100 or 164");
-      o->BadFourccOffset = static_cast<int32_t>(offset);
-    } else if (a == "--truncate") {
-      if (!value(&v) || !ParseU64(v, &o->TruncateSize)) return fail("--truncate needs a number of bytes");
-      o->Truncate = true;
-    } else if (a == "--no-indx") {
-      o->NoIndx = true;
-    } else if (a == "--empty-indx") {
-      o->EmptyIndx = true;
-    } else if (a == "--stream-length") {
-      if (!field(&o->StreamLength)) return fail("--stream-length needs a number");
-    } else if (a == "--bih-size") {
-      if (!field(&o->BitmapHeaderSize)) return fail("--bih-size needs a number");
-    } else if (a == "--super-count") {
-      if (!field(&o->SuperIndexCount)) return fail("--super-count needs a number");
-    } else if (a == "--super-entry-words") {
-      if (!field(&o->SuperIndexEntryWords) || o->SuperIndexEntryWords.Value > 0xFFFF)
-        return fail("--super-entry-words needs a number up to 65535");
-    } else if (a == "--chunk-offset") {
-      uint64_t offset = 0;
-      if (!value(&v) || !ParseU64(v, &offset)) return fail("--chunk-offset needs a number");
-      o->FirstChunkOffsetLow = AviGenOverride{true, static_cast<uint32_t>(offset)};
-      o->FirstChunkOffsetHigh = AviGenOverride{true, static_cast<uint32_t>(offset >> 32)};
-    } else if (a == "--chunk-size") {
-      if (!field(&o->FirstChunkSize)) return fail("--chunk-size needs a number");
-    } else if (a == "--std-count") {
-      if (!field(&o->FirstStdIndexCount)) return fail("--std-count needs a number");
-    } else if (a == "--std-entry-words") {
-      if (!field(&o->FirstStdIndexEntryWords) || o->FirstStdIndexEntryWords.Value > 0xFFFF)
-        return fail("--std-entry-words needs a number up to 65535");
-    } else if (!a.empty() && a[0] == '-' && a != "-") {
-      return fail("unknown option " + a);
-    } else if (outputPath->empty()) {
-      *outputPath = a;
-    } else {
-      return fail("only one output file");
     }
-  }
-  if (dropPercent) {
-    // A fixed pseudo-random choice, so a seed always gives the same file.
-    uint64_t state = seed * 0x9E3779B97F4A7C15ull + 1;
-    const uint64_t threshold = static_cast<uint64_t>(percent / 100.0 * 4294967296.0);
-    for (uint32_t f = 0; f < o->FrameCount; ++f) {
-      state ^= state << 13;
-      state ^= state >> 7;
-      state ^= state << 17;
-      if ((state >> 32) < threshold) o->DroppedFrames.push_back(f);
+    OptionResult result = ParsePictureOption(a, in, o, error);
+    if (result == OptionResult::NotMine) result = ParseTagAndIndexOption(a, in, o, error);
+    if (result == OptionResult::NotMine) result = ParseDropOption(a, in, o, &share, error);
+    if (result == OptionResult::NotMine) result = ParseSizeOption(a, in, o, error);
+    if (result == OptionResult::NotMine) result = ParseDefectOption(a, in, o, error);
+    if (result == OptionResult::Refused) return false;
+    if (result == OptionResult::Taken) continue;
+    if (!a.empty() && a[0] == '-' && a != "-") {
+      *error = "unknown option " + a;
+      return false;
     }
+    if (!outputPath->empty()) {
+      *error = "only one output file";
+      return false;
+    }
+    *outputPath = a;
   }
-  if (outputPath->empty()) return fail("no output file");
+  if (share.Given) ApplyDropPercent(share, o);
+  if (outputPath->empty()) {
+    *error = "no output file";
+    return false;
+  }
   return CheckAviGenOptions(*o, error);
 }
