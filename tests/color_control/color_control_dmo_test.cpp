@@ -1,19 +1,28 @@
-// OrvoColorControl.dll used directly, the way the DMO Wrapper filter uses it:
-// aggregation, type negotiation, streaming and the settings.
+// OrvoColorControl.dll under Wine: the DMO as the DMO Wrapper filter uses it,
+// its registration, and a playback graph in which it changes the picture.
 #include <windows.h>
-#include <mediaerr.h>
 #include <mediaobj.h>
-#include <dshow.h>
-#include <dvdmedia.h>
 extern "C" {
 #include <dmort.h>
 }
+#include <dmo.h>
+#include <dmodshow.h>
+#include <dshow.h>
+#include <wrl/client.h>
+
+#include <gtest/gtest.h>
 
 #include <cstring>
 #include <memory>
+#include <string>
+#include <tuple>
 #include <vector>
 
-#include "color_control_test_support.h"
+#include "avi_generator.h"
+#include "color_control/color_control_ids.h"
+#include "frame_picture.h"
+
+using Microsoft::WRL::ComPtr;
 
 namespace {
 
@@ -22,34 +31,33 @@ const HRESULT TypeNotSet = DMO_E_TYPE_NOT_SET, TypeNotAccepted = DMO_E_TYPE_NOT_
 const DWORD AllFlags =
     DMO_INPUT_DATA_BUFFERF_SYNCPOINT | DMO_INPUT_DATA_BUFFERF_TIME | DMO_INPUT_DATA_BUFFERF_TIMELENGTH;
 
+// Calls an entry point of the DLL beside the test program, which stays loaded.
+HRESULT CallDll(const char* name) {
+  static const HMODULE dll = LoadLibraryW(L"OrvoColorControl.dll");
+  const auto entry = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(GetProcAddress(dll, name));
+  return entry != nullptr ? entry() : E_FAIL;
+}
+
 using MediaTypePtr = std::unique_ptr<DMO_MEDIA_TYPE, HRESULT(WINAPI*)(DMO_MEDIA_TYPE*)>;
 
-// A video type with a VIDEOINFOHEADER (or VIDEOINFOHEADER2) block, changed by
-// `change` when one is given.
-MediaTypePtr VideoType(const GUID& subtype, LONG width, LONG height, WORD bitCount, DWORD compression = BI_RGB,
-                       bool videoInfo2 = false, void (*change)(DMO_MEDIA_TYPE*) = nullptr) {
-  const DWORD bytes = videoInfo2 ? sizeof(VIDEOINFOHEADER2) : sizeof(VIDEOINFOHEADER);
+// A video type with a VIDEOINFOHEADER block, then changed by `change`.
+MediaTypePtr VideoType(
+    const GUID& subtype, LONG width, LONG height, WORD bitCount, DWORD compression = BI_RGB,
+    void (*change)(DMO_MEDIA_TYPE*) = [](DMO_MEDIA_TYPE*) {}) {
   DMO_MEDIA_TYPE* mt = nullptr;
-  EXPECT_EQ(S_OK, MoCreateMediaType(&mt, bytes));
-  mt->majortype = MEDIATYPE_Video;
-  mt->subtype = subtype;
-  mt->formattype = videoInfo2 ? FORMAT_VideoInfo2 : FORMAT_VideoInfo;
-  ZeroMemory(mt->pbFormat, bytes);
-  *(videoInfo2 ? &reinterpret_cast<VIDEOINFOHEADER2*>(mt->pbFormat)->bmiHeader
-               : &reinterpret_cast<VIDEOINFOHEADER*>(mt->pbFormat)->bmiHeader) = {
-      static_cast<DWORD>(sizeof(BITMAPINFOHEADER)), width, height, 1, bitCount, compression};
-  if (change != nullptr) change(mt);
+  EXPECT_EQ(S_OK, MoCreateMediaType(&mt, sizeof(VIDEOINFOHEADER)));
+  *mt = {MEDIATYPE_Video, subtype, TRUE, FALSE, 0, FORMAT_VideoInfo, nullptr, mt->cbFormat, mt->pbFormat};
+  *reinterpret_cast<VIDEOINFOHEADER*>(mt->pbFormat) = {
+      {}, {}, 0, 0, 0, {sizeof(BITMAPINFOHEADER), width, height, 1, bitCount, compression}};
+  change(mt);
   return MediaTypePtr(mt, MoDeleteMediaType);
 }
 MediaTypePtr Rgb32(LONG w, LONG h) { return VideoType(MEDIASUBTYPE_RGB32, w, h, 32); }
 MediaTypePtr Rgb24(LONG w, LONG h) { return VideoType(MEDIASUBTYPE_RGB24, w, h, 24); }
 MediaTypePtr Yuy2(LONG w, LONG h) { return VideoType(MEDIASUBTYPE_YUY2, w, h, 16, MAKEFOURCC('Y', 'U', 'Y', '2')); }
-MediaTypePtr Rgb32With(void (*change)(DMO_MEDIA_TYPE*)) {
-  return VideoType(MEDIASUBTYPE_RGB32, 16, 16, 32, BI_RGB, false, change);
-}
+MediaTypePtr Rgb32With(void (*change)(DMO_MEDIA_TYPE*)) { return VideoType(MEDIASUBTYPE_RGB32, 16, 16, 32, 0, change); }
 
-// An IMediaBuffer over bytes the test owns; it counts the references others
-// hold on it.
+// An IMediaBuffer over bytes the test owns, counting the references on it.
 struct TestBuffer final : IMediaBuffer {
   TestBuffer(std::vector<BYTE> bytes, DWORD length) : Bytes(std::move(bytes)), Length(length) {}
   STDMETHODIMP QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
@@ -61,8 +69,7 @@ struct TestBuffer final : IMediaBuffer {
   STDMETHODIMP GetMaxLength(DWORD* maxLength) override { return *maxLength = static_cast<DWORD>(Bytes.size()), S_OK; }
   STDMETHODIMP GetBufferAndLength(BYTE** data, DWORD* length) override {
     if (data != nullptr) *data = Bytes.data();
-    if (length != nullptr) *length = Length;
-    return S_OK;
+    return *length = Length, S_OK;
   }
   std::vector<BYTE> Bytes;
   DWORD Length;
@@ -83,11 +90,10 @@ struct Aggregator final : IUnknown {
   ComPtr<IUnknown> Inner;
 };
 
-// A DMO, with both types set when one is given.
+// A DMO made through COM, with both types set when one is given.
 ComPtr<IMediaObject> ColorControl(const MediaTypePtr& type = MediaTypePtr(nullptr, nullptr)) {
   ComPtr<IMediaObject> dmo;
-  ComPtr<IClassFactory> factory = ColorControlFactory();
-  EXPECT_EQ(S_OK, factory ? factory->CreateInstance(nullptr, IID_PPV_ARGS(&dmo)) : E_FAIL);
+  EXPECT_EQ(S_OK, CoCreateInstance(CLSID_OrvoColorControl, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&dmo)));
   EXPECT_EQ(S_OK, dmo && type ? dmo->SetInputType(0, type.get(), 0) : S_OK);
   EXPECT_EQ(S_OK, dmo && type ? dmo->SetOutputType(0, type.get(), 0) : S_OK);
   return dmo;
@@ -102,42 +108,54 @@ HRESULT Output(IMediaObject* dmo, IMediaBuffer* buffer, DMO_OUTPUT_DATA_BUFFER* 
   return hr;
 }
 
+// Writes a setting through the object's property store.
+HRESULT SetSetting(IUnknown* object, const PROPERTYKEY& key, LONG value, VARTYPE type = VT_I4) {
+  ComPtr<IPropertyStore> store;
+  PROPVARIANT v;
+  PropVariantInit(&v);
+  v.vt = type;
+  v.lVal = value;
+  const HRESULT hr = object->QueryInterface(IID_PPV_ARGS(&store));
+  return FAILED(hr) ? hr : store->SetValue(key, v);
+}
+
+class ColorControlTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))); }
+  void TearDown() override { CoUninitialize(); }
+};
+
 }  // namespace
 
-TEST(ColorControlDmo, AggregatedItAnswersOnlyForItselfAndLeavesNothingBehind) {
-  ComPtr<IClassFactory> factory = ColorControlFactory();
-  ASSERT_TRUE(factory);
+TEST_F(ColorControlTest, AggregatedItAnswersOnlyForItselfAndLeavesNothingBehind) {
   Aggregator outer;
   void* object = &outer;
-  EXPECT_EQ(CLASS_E_NOAGGREGATION, factory->CreateInstance(&outer, IID_IMediaObject, &object));
+  EXPECT_EQ(CLASS_E_NOAGGREGATION,
+            CoCreateInstance(CLSID_OrvoColorControl, &outer, CLSCTX_INPROC_SERVER, IID_IMediaObject, &object));
   EXPECT_EQ(nullptr, object);
-  ASSERT_EQ(S_OK, factory->CreateInstance(&outer, IID_PPV_ARGS(&outer.Inner)));
+  ASSERT_EQ(S_OK, CoCreateInstance(CLSID_OrvoColorControl, &outer, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&outer.Inner)));
   {
-    ComPtr<IMediaObject> dmo;
     ComPtr<IPropertyStore> store;
     ComPtr<IUnknown> identity;
-    ASSERT_EQ(S_OK, outer.QueryInterface(IID_PPV_ARGS(&dmo)));
-    ASSERT_EQ(S_OK, dmo.As(&store));
+    ASSERT_EQ(S_OK, outer.QueryInterface(IID_PPV_ARGS(&store)));
     ASSERT_EQ(S_OK, store.As(&identity));
     EXPECT_EQ(static_cast<IUnknown*>(&outer), identity.Get());
-    EXPECT_EQ(4u, outer.References);  // every reference counts on the outer object
+    EXPECT_EQ(3u, outer.References);  // every reference counts on the outer object
   }
   // The wrapper's own interfaces are for the wrapper to answer.
   for (const IID* iid : {&IID_IBaseFilter, &IID_IMediaFilter, &IID_IPersist, &IID_IMediaSeeking, &IID_IMediaPosition,
                          &IID_IPersistStream, &IID_IMediaObjectInPlace, &IID_IDispatch}) {
-    object = &outer;
-    EXPECT_EQ(E_NOINTERFACE, outer.Inner->QueryInterface(*iid, &object));
+    EXPECT_EQ(E_NOINTERFACE, outer.Inner->QueryInterface(*iid, &(object = &outer)));
     EXPECT_EQ(nullptr, object);
   }
   EXPECT_EQ(1u, outer.References);
   outer.Inner.Reset();
-  factory.Reset();
-  EXPECT_EQ(S_OK, DllEntry("DllCanUnloadNow")()) << "an object or a lock left alive";
+  EXPECT_EQ(S_OK, CallDll("DllCanUnloadNow")) << "an object or a lock left alive";
 }
 
 // One stream each way; RGB32, RGB24 and YUY2 offered; the wrapper asks with
 // TEST_ONLY and takes nothing but S_OK for a yes; testing sets nothing.
-TEST(ColorControlDmo, OffersAcceptsAndRefusesTypes) {
+TEST_F(ColorControlTest, OffersAcceptsAndRefusesTypes) {
   ComPtr<IMediaObject> dmo = ColorControl();
   DWORD inputs = 0, outputs = 0;
   ASSERT_EQ(S_OK, dmo->GetStreamCount(&inputs, &outputs));
@@ -152,17 +170,16 @@ TEST(ColorControlDmo, OffersAcceptsAndRefusesTypes) {
   }
   EXPECT_EQ(DMO_E_NO_MORE_ITEMS, dmo->GetInputType(0, 3, &mt));
   EXPECT_EQ(TypeNotSet, dmo->GetOutputType(0, 0, &mt));
-  for (const MediaTypePtr& type : {Rgb32(160, 120), Rgb32(160, -120), Rgb24(161, 121), Yuy2(2, -1),
-                                   VideoType(MEDIASUBTYPE_RGB24, 64, 48, 24, BI_RGB, true)}) {
-    EXPECT_EQ(S_OK, dmo->SetInputType(0, type.get(), DMO_SET_TYPEF_TEST_ONLY)) << type->subtype.Data1;
-    EXPECT_EQ(S_OK, dmo->SetOutputType(0, type.get(), DMO_SET_TYPEF_TEST_ONLY)) << type->subtype.Data1;
+  int row = 0;
+  for (const MediaTypePtr& type : {Rgb32(160, 120), Rgb32(160, -120), Rgb24(161, 121), Yuy2(2, -1)}) {
+    EXPECT_EQ(S_OK, dmo->SetInputType(0, type.get(), DMO_SET_TYPEF_TEST_ONLY)) << "row " << row;
+    EXPECT_EQ(S_OK, dmo->SetOutputType(0, type.get(), DMO_SET_TYPEF_TEST_ONLY)) << "row " << row++;
   }
   EXPECT_EQ(TypeNotSet, dmo->GetInputCurrentType(0, &mt));
-  int row = 0;
   for (const MediaTypePtr& type :
        {VideoType(MEDIASUBTYPE_RGB565, 16, 16, 16), VideoType(MEDIASUBTYPE_RGB32, 16, 16, 24),
         VideoType(MEDIASUBTYPE_RGB24, 16, 16, 24, BI_BITFIELDS), VideoType(MEDIASUBTYPE_YUY2, 16, 16, 16), Yuy2(15, 16),
-        Rgb32(0, 16), Rgb32(16, 0), Rgb32(100000, 100000),
+        Rgb32(0, 16), Rgb32(16, 0), Rgb32(16385, 1), Rgb32(16, LONG_MIN), Rgb32(16384, 16384),
         Rgb32With([](DMO_MEDIA_TYPE* t) { t->majortype = MEDIATYPE_Audio; }),
         Rgb32With([](DMO_MEDIA_TYPE* t) { t->formattype = FORMAT_WaveFormatEx; }),
         Rgb32With([](DMO_MEDIA_TYPE* t) { t->cbFormat = sizeof(VIDEOINFOHEADER) - 1; }),
@@ -175,7 +192,7 @@ TEST(ColorControlDmo, OffersAcceptsAndRefusesTypes) {
 
 // The output type is the whole input type, one frame large; then the input
 // can only be that type again.
-TEST(ColorControlDmo, OutputIsTheInputTypeAndOneFrameLarge) {
+TEST_F(ColorControlTest, OutputIsTheInputTypeAndOneFrameLarge) {
   ComPtr<IMediaObject> dmo = ColorControl();
   MediaTypePtr input = Rgb24(161, -33);
   ASSERT_EQ(S_OK, dmo->SetInputType(0, input.get(), 0));
@@ -195,19 +212,17 @@ TEST(ColorControlDmo, OutputIsTheInputTypeAndOneFrameLarge) {
   EXPECT_EQ(TypeNotAccepted, dmo->SetInputType(0, Yuy2(160, 33).get(), DMO_SET_TYPEF_TEST_ONLY));
 }
 
-// {type, input flags, input, output}: with brightness +100 each frame comes
-// out changed (colour bytes only) with the input's flags and times, then
-// nothing more. The input is copied: its buffer is neither kept nor needed.
-TEST(ColorControlDmo, EachFrameComesOutChangedWithItsFlagsAndTimes) {
+// {type of 2 x 1 pixels, input flags, input, output}: with brightness +100
+// each frame comes out changed (colour bytes only) with the input's flags and
+// times, then nothing more. The input is copied: its buffer is not kept.
+TEST_F(ColorControlTest, EachFrameComesOutChangedWithItsFlagsAndTimes) {
   const std::tuple<MediaTypePtr (*)(LONG, LONG), DWORD, std::vector<BYTE>, std::vector<BYTE>> cases[] = {
       {Rgb32, AllFlags, {117, 96, 200, 7, 0, 128, 255, 99}, {217, 196, 255, 7, 100, 228, 255, 99}},
       {Rgb24, DMO_INPUT_DATA_BUFFERF_TIME, {0, 128, 200, 9, 0, 128, 200, 9}, {100, 228, 255, 109, 100, 228, 200, 9}},
       {Yuy2, 0, {126, 90, 235, 160}, {226, 90, 255, 160}}};
   for (const auto& [type, flags, input, expected] : cases) {
     ComPtr<IMediaObject> dmo = ColorControl(type(2, 1));
-    ComPtr<IPropertyStore> store;
-    ASSERT_EQ(S_OK, dmo.As(&store));
-    ASSERT_EQ(S_OK, SetSetting(store.Get(), ColorControlBrightnessKey, 100));
+    ASSERT_EQ(S_OK, SetSetting(dmo.Get(), ColorControlBrightnessKey, 100));
     TestBuffer in(input, static_cast<DWORD>(input.size())), out(std::vector<BYTE>(input.size() + 4, 0xEE), 0);
     ASSERT_EQ(S_OK, dmo->ProcessInput(0, &in, flags, 400000, 333667));
     EXPECT_EQ(0u, in.References);
@@ -225,7 +240,7 @@ TEST(ColorControlDmo, EachFrameComesOutChangedWithItsFlagsAndTimes) {
   }
 }
 
-TEST(ColorControlDmo, ShortFramesFlushDiscontinuityAndFramesWithNowhereToGo) {
+TEST_F(ColorControlTest, ShortFramesFlushDiscontinuityAndTooSmallABuffer) {
   TestBuffer in(std::vector<BYTE>(64), 64), cut(std::vector<BYTE>(64), 63), out(std::vector<BYTE>(64), 0);
   EXPECT_EQ(TypeNotSet, ColorControl()->ProcessInput(0, &in, 0, 0, 0));
   ComPtr<IMediaObject> dmo = ColorControl(Rgb32(4, 4));
@@ -239,16 +254,13 @@ TEST(ColorControlDmo, ShortFramesFlushDiscontinuityAndFramesWithNowhereToGo) {
   EXPECT_EQ(DMO_E_NOTACCEPTING, dmo->ProcessInput(0, &in, 0, 0, 0));
   EXPECT_EQ(S_OK, dmo->Flush());
   EXPECT_EQ(S_FALSE, Output(dmo.Get(), &out, &result));
-  // At the end of the stream the wrapper signals a discontinuity and drains:
-  // the waiting frame still comes out.
+  // At the end of the stream the wrapper signals a discontinuity and drains.
   ASSERT_EQ(S_OK, dmo->ProcessInput(0, &in, 0, 0, 0));
   EXPECT_EQ(S_OK, dmo->Discontinuity(0));
   EXPECT_EQ(S_OK, Output(dmo.Get(), &out, &result));
   EXPECT_EQ(64u, out.Length);
-  // No output buffer (output pin unconnected) or too small a one: the frame
-  // is dropped, nothing is written, the next frame is taken.
-  ASSERT_EQ(S_OK, dmo->ProcessInput(0, &in, 0, 0, 0));
-  EXPECT_EQ(S_OK, Output(dmo.Get(), nullptr, &result));
+  // An output buffer too small for a frame: nothing written, the frame
+  // dropped, the next one taken.
   ASSERT_EQ(S_OK, dmo->ProcessInput(0, &in, 0, 0, 0));
   TestBuffer small(std::vector<BYTE>(63, 0xAB), 0);
   EXPECT_TRUE(FAILED(Output(dmo.Get(), &small, &result)));
@@ -259,7 +271,7 @@ TEST(ColorControlDmo, ShortFramesFlushDiscontinuityAndFramesWithNowhereToGo) {
 // {key, type, value, result, value read back}: both settings start at 0 and
 // take -127..127 as a 32-bit integer; anything else is refused and the value
 // stays; other keys read as empty.
-TEST(ColorControlDmo, SettingsTakeTheirRangeOnly) {
+TEST_F(ColorControlTest, SettingsTakeTheirRangeOnly) {
   ComPtr<IPropertyStore> store;
   ASSERT_EQ(S_OK, ColorControl().As(&store));
   const PROPERTYKEY &b = ColorControlBrightnessKey, &c = ColorControlContrastKey, other = {b.fmtid, 3};
@@ -276,12 +288,85 @@ TEST(ColorControlDmo, SettingsTakeTheirRangeOnly) {
                                                                                 {&b, VT_I4, 5, S_OK, 5},
                                                                                 {&other, VT_I4, 5, E_INVALIDARG, 0}};
   for (const auto& [key, type, value, result, then] : cases) {
+    EXPECT_EQ(result, SetSetting(store.Get(), *key, value, type)) << key->pid << " " << type << " " << value;
     PROPVARIANT v;
-    PropVariantInit(&v);
-    v.vt = type;
-    v.lVal = value;
-    EXPECT_EQ(result, store->SetValue(*key, v)) << key->pid << " " << type << " " << value;
     ASSERT_EQ(S_OK, store->GetValue(*key, &v));
     EXPECT_TRUE(v.vt == (key == &other ? VT_EMPTY : VT_I4) && v.lVal == then) << key->pid << " " << value;
   }
+}
+
+// Unregistered, DMOEnum no longer lists the DMO and COM cannot make it;
+// registered again (as the prefix had it), both can, under the program's name.
+TEST_F(ColorControlTest, UnregisterRemovesWhatRegisterWritesForDmoEnumAndCom) {
+  const auto listed = [] {
+    ComPtr<IEnumDMO> dmos;
+    CLSID clsid;
+    wchar_t* name = nullptr;
+    int count = 0;
+    EXPECT_EQ(S_OK, DMOEnum(DMOCATEGORY_VIDEO_EFFECT, 0, 0, nullptr, 0, nullptr, &dmos));
+    while (dmos && dmos->Next(1, &clsid, &name, nullptr) == S_OK) {
+      count += IsEqualCLSID(CLSID_OrvoColorControl, clsid) && std::wstring(name) == ColorControlName;
+      CoTaskMemFree(name);
+    }
+    return count;
+  };
+  ComPtr<IMediaObject> dmo;
+  EXPECT_EQ(S_OK, CallDll("DllUnregisterServer"));
+  EXPECT_EQ(0, listed());
+  EXPECT_EQ(REGDB_E_CLASSNOTREG,
+            CoCreateInstance(CLSID_OrvoColorControl, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&dmo)));
+  ASSERT_EQ(S_OK, CallDll("DllRegisterServer"));
+  EXPECT_EQ(1, listed());
+  EXPECT_EQ(S_OK, CoCreateInstance(CLSID_OrvoColorControl, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&dmo)));
+}
+
+// Recording -> splitter -> DMO Wrapper hosting the DMO -> VMR-9. Brightness
+// +100 raises the grey background of the first frame by about 100; back at 0
+// the picture is the original again.
+TEST_F(ColorControlTest, BrightnessShowsInThePictureAndNeutralRestoresIt) {
+  AviGenOptions options;
+  options.FrameCount = 5;  // 160 x 120, 24-bit
+  std::string error;
+  ASSERT_TRUE(GenerateAviFile(options, "color_control_test.avi", &error)) << error;
+  ComPtr<IGraphBuilder> graph;
+  ComPtr<ICaptureGraphBuilder2> builder;
+  ComPtr<IBaseFilter> source, color, renderer;
+  ComPtr<IDMOWrapperFilter> wrapper;
+  ComPtr<IMediaControl> control;
+  ComPtr<IBasicVideo> video;
+  ASSERT_EQ(S_OK, CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&graph)));
+  ASSERT_EQ(S_OK, CoCreateInstance(CLSID_CaptureGraphBuilder2, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&builder)));
+  ASSERT_EQ(S_OK, builder->SetFiltergraph(graph.Get()));
+  ASSERT_EQ(S_OK, CoCreateInstance(CLSID_VideoMixingRenderer9, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&renderer)));
+  ASSERT_EQ(S_OK, CoCreateInstance(CLSID_DMOWrapperFilter, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&color)));
+  ASSERT_EQ(S_OK, color.As(&wrapper));
+  ASSERT_EQ(S_OK, wrapper->Init(CLSID_OrvoColorControl, DMOCATEGORY_VIDEO_EFFECT));
+  ASSERT_EQ(S_OK, graph->AddSourceFilter(L"color_control_test.avi", L"Source", &source));
+  ASSERT_EQ(S_OK, graph->AddFilter(color.Get(), L"BrightnessContrast"));
+  ASSERT_EQ(S_OK, graph->AddFilter(renderer.Get(), L"Video Renderer"));
+  ASSERT_EQ(S_OK, builder->RenderStream(nullptr, nullptr, source.Get(), color.Get(), renderer.Get()));
+  ASSERT_EQ(S_OK, graph.As(&control));
+  ASSERT_EQ(S_OK, graph->QueryInterface(IID_IBasicVideo, reinterpret_cast<void**>(video.GetAddressOf())));
+  // The first frame shown again, paused: the grey of a point of its background
+  // (half-way down, left of the digits) in the renderer's current image.
+  const auto firstFrameGrey = [&] {
+    OAFilterState state;
+    std::vector<long> dib(40000);
+    long size = sizeof(long) * 40000;
+    control->Stop();
+    control->Pause();
+    EXPECT_EQ(S_OK, control->GetState(5000, &state));
+    EXPECT_EQ(S_OK, video->GetCurrentImage(&size, dib.data()));
+    const auto* header = reinterpret_cast<const BITMAPINFOHEADER*>(dib.data());
+    const LONG bytes = header->biBitCount / 8, stride = (header->biWidth * bytes + 3) & ~3;
+    const BYTE* pixel = reinterpret_cast<const BYTE*>(header + 1) + 60 * stride + 4 * bytes;
+    return (pixel[0] + pixel[1] + pixel[2]) / 3;
+  };
+  const int original = firstFrameGrey();
+  EXPECT_NEAR(FrameBackgroundLevel, original, 6);
+  ASSERT_EQ(S_OK, SetSetting(color.Get(), ColorControlBrightnessKey, 100));
+  EXPECT_NEAR(original + 100, firstFrameGrey(), 6);
+  ASSERT_EQ(S_OK, SetSetting(color.Get(), ColorControlBrightnessKey, 0));
+  EXPECT_EQ(original, firstFrameGrey());
+  control->Stop();
 }
