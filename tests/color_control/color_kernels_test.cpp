@@ -1,5 +1,4 @@
-// The pixel arithmetic of the colour control: frame geometry, the tone curve
-// and whole frames of each format.
+// The pixel arithmetic of the colour control: the tone curve and whole frames.
 #include "color_control/color_kernels.h"
 
 #include <gtest/gtest.h>
@@ -13,9 +12,8 @@ constexpr ColorPixelFormat Rgb32 = ColorPixelFormat::Rgb32, Rgb24 = ColorPixelFo
                            Yuy2 = ColorPixelFormat::Yuy2;
 }  // namespace
 
-// {brightness, contrast, in, out}: contrast scales the distance from 128 by
-// (128 + c) / 128, rounded half away from zero; brightness is added; the
-// result is clamped to 0..255; settings out of range count as the limits.
+// {brightness, contrast, in, out}: contrast scales the distance from 128 by (128 + c) / 128, rounded
+// half away from zero; brightness is added; clamped to 0..255; settings beyond -127..127 act as the limits.
 TEST(ColorToneCurve, KnownValues) {
   const int cases[][4] = {{0, 0, 0, 0},           {0, 0, 77, 77},       {0, 0, 255, 255},     {100, 0, 117, 217},
                           {-30, 0, 90, 60},       {127, 0, 200, 255},   {-127, 0, 100, 0},    {0, 64, 200, 236},
@@ -30,15 +28,14 @@ TEST(ColorToneCurve, KnownValues) {
   }
 }
 
-// {format, width, height, settings, stride}: rows padded to 4 bytes; colour
-// bytes go through the curve; the fourth byte of RGB32, the chroma of YUY2 and
-// the padding are copied; neutral settings copy the frame; in place too.
+// {format, width, height, settings, row bytes, stride}: colour bytes go through the curve; the fourth
+// byte of RGB32, the chroma of YUY2 and the row padding are copied; neutral settings copy the frame.
 TEST(ColorFrame, ColourBytesThroughTheCurveTheRestCopied) {
-  const std::tuple<ColorPixelFormat, int32_t, int32_t, ColorSettings, uint32_t> cases[] = {
-      {Rgb32, 13, 5, {-20, 50}, 52}, {Rgb24, 13, -5, {-20, 50}, 40}, {Rgb24, 1, 3, {127, 0}, 4},
-      {Yuy2, 10, 4, {60, -30}, 20},  {Rgb32, 7, 2, {}, 28},          {Rgb24, 7, 2, {}, 24},
-      {Yuy2, 6, 2, {}, 12}};
-  for (const auto& [format, width, height, settings, stride] : cases) {
+  const std::tuple<ColorPixelFormat, int32_t, int32_t, ColorSettings, uint32_t, uint32_t> cases[] = {
+      {Rgb32, 13, 5, {-20, 50}, 52, 52}, {Rgb24, 13, -5, {-20, 50}, 39, 40}, {Rgb24, 1, 3, {127, 0}, 3, 4},
+      {Yuy2, 10, 4, {60, -30}, 20, 20},  {Rgb32, 7, 2, {}, 28, 28},          {Rgb24, 7, 2, {}, 21, 24},
+      {Yuy2, 6, 2, {}, 12, 12}};
+  for (const auto& [format, width, height, settings, rowBytes, stride] : cases) {
     ColorFrameLayout layout;
     ASSERT_TRUE(DescribeColorFrame(format, width, height, &layout));
     ASSERT_EQ(stride * static_cast<uint32_t>(height < 0 ? -height : height), layout.FrameBytes);
@@ -49,13 +46,8 @@ TEST(ColorFrame, ColourBytesThroughTheCurveTheRestCopied) {
     BuildToneTable(settings, &table);
     for (std::size_t i = 0; i < src.size(); ++i) {
       const std::size_t x = i % stride;
-      const bool kept = x >= layout.Width * (format == Rgb24   ? 3u
-                                             : format == Rgb32 ? 4u
-                                                               : 2u) ||
-                        (format == Rgb32 && x % 4 == 3) || (format == Yuy2 && x % 2 == 1);
+      const bool kept = x >= rowBytes || (format == Rgb32 && x % 4 == 3) || (format == Yuy2 && x % 2 == 1);
       ASSERT_EQ(kept ? src[i] : table.Map[src[i]], dst[i]) << width << "x" << height << " byte " << i;
     }
-    ASSERT_TRUE(ApplyColorControl(layout, settings, src.data(), src.size(), src.data(), src.size()));
-    EXPECT_EQ(dst, src) << "in place";
   }
 }
