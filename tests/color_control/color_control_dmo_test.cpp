@@ -237,7 +237,9 @@ TEST(ColorControlDll, ShortFramesFlushDiscontinuityAndTooSmallABuffer) {
   EXPECT_EQ(S_OK, dmo->Discontinuity(0));
   EXPECT_EQ(S_OK, Output(dmo.Get(), &out, &result));
   EXPECT_EQ(64u, out.Length);
-  // Too small an output buffer: nothing written, the frame dropped.
+  // No output buffer (pin unconnected) or too small a one: nothing written, the frame dropped.
+  ASSERT_EQ(S_OK, dmo->ProcessInput(0, &in, 0, 0, 0));
+  EXPECT_EQ(S_OK, Output(dmo.Get(), nullptr, &result));
   ASSERT_EQ(S_OK, dmo->ProcessInput(0, &in, 0, 0, 0));
   TestBuffer small(std::vector<BYTE>(63, 0xAB), 0);
   EXPECT_TRUE(FAILED(Output(dmo.Get(), &small, &result)));
@@ -245,29 +247,23 @@ TEST(ColorControlDll, ShortFramesFlushDiscontinuityAndTooSmallABuffer) {
   EXPECT_EQ(S_OK, dmo->ProcessInput(0, &in, 0, 0, 0));
 }
 
-// {key, type, value, result, value read back}: the settings start at 0, take
-// -127..127 as 32-bit integers, refuse anything else; other keys read empty.
+// {key (brightness, contrast, another), type, value, taken, value read back}: the settings start
+// at 0, take -127..127 as 32-bit integers, refuse anything else; other keys read empty.
 TEST(ColorControlDll, SettingsTakeTheirRangeOnly) {
   ComPtr<IPropertyStore> store;
   ASSERT_EQ(S_OK, ColorControl().As(&store));
-  const PROPERTYKEY &b = ColorControlBrightnessKey, &c = ColorControlContrastKey, other = {b.fmtid, 3};
-  const std::tuple<const PROPERTYKEY*, VARTYPE, LONG, HRESULT, LONG> cases[] = {{&b, VT_EMPTY, 0, E_INVALIDARG, 0},
-                                                                                {&c, VT_EMPTY, 0, E_INVALIDARG, 0},
-                                                                                {&b, VT_I4, 127, S_OK, 127},
-                                                                                {&b, VT_I4, 128, E_INVALIDARG, 127},
-                                                                                {&b, VT_I4, -127, S_OK, -127},
-                                                                                {&b, VT_I4, -128, E_INVALIDARG, -127},
-                                                                                {&c, VT_I4, -127, S_OK, -127},
-                                                                                {&c, VT_I4, 128, E_INVALIDARG, -127},
-                                                                                {&c, VT_INT, 127, S_OK, 127},
-                                                                                {&c, VT_I2, 3, E_INVALIDARG, 127},
-                                                                                {&b, VT_I4, 5, S_OK, 5},
-                                                                                {&other, VT_I4, 5, E_INVALIDARG, 0}};
-  for (const auto& [key, type, value, result, then] : cases) {
-    EXPECT_EQ(result, SetSetting(store.Get(), *key, value, type)) << key->pid << " " << type << " " << value;
+  const PROPERTYKEY keys[] = {ColorControlBrightnessKey, ColorControlContrastKey, {ColorControlContrastKey.fmtid, 3}};
+  const std::tuple<int, VARTYPE, LONG, bool, LONG> cases[] = {
+      {0, VT_EMPTY, 0, false, 0},   {1, VT_EMPTY, 0, false, 0},   {0, VT_I4, 127, true, 127},
+      {0, VT_I4, 128, false, 127},  {0, VT_I4, -127, true, -127}, {0, VT_I4, -128, false, -127},
+      {1, VT_I4, -127, true, -127}, {1, VT_I4, 128, false, -127}, {1, VT_INT, 127, true, 127},
+      {1, VT_I2, 3, false, 127},    {0, VT_I4, 5, true, 5},       {2, VT_I4, 5, false, 0}};
+  for (const auto& [key, type, value, taken, then] : cases) {
+    EXPECT_EQ(taken ? S_OK : E_INVALIDARG, SetSetting(store.Get(), keys[key], value, type))
+        << key << " " << type << " " << value;
     PROPVARIANT v;
-    ASSERT_EQ(S_OK, store->GetValue(*key, &v));
-    EXPECT_TRUE(v.vt == (key == &other ? VT_EMPTY : VT_I4) && v.lVal == then) << key->pid << " " << value;
+    ASSERT_EQ(S_OK, store->GetValue(keys[key], &v));
+    EXPECT_TRUE(v.vt == (key == 2 ? VT_EMPTY : VT_I4) && v.lVal == then) << key << " " << value;
   }
 }
 

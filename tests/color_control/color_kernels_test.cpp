@@ -19,7 +19,7 @@ TEST(ColorToneCurve, KnownValues) {
                           {-30, 0, 90, 60},       {127, 0, 200, 255},   {-127, 0, 100, 0},    {0, 64, 200, 236},
                           {0, 64, 117, 111},      {0, -64, 0, 64},      {0, 127, 0, 0},       {0, 127, 255, 255},
                           {0, -127, 255, 129},    {0, -127, 0, 127},    {0, 127, 128, 128},   {0, -127, 128, 128},
-                          {50, 0, 128, 178},      {127, -127, 96, 255}, {-127, -127, 200, 2}, {1000, -1000, 96, 255},
+                          {50, 0, 128, 178},      {127, -127, 96, 255}, {-127, -127, 200, 2}, {0, 1000, 100, 72},
                           {INT32_MIN, 0, 200, 73}};
   for (const auto& c : cases) {
     ColorToneTable table;
@@ -32,7 +32,7 @@ TEST(ColorToneCurve, KnownValues) {
 // byte of RGB32, the chroma of YUY2 and the row padding are copied; neutral settings copy the frame.
 TEST(ColorFrame, ColourBytesThroughTheCurveTheRestCopied) {
   const std::tuple<ColorPixelFormat, int32_t, int32_t, ColorSettings, uint32_t, uint32_t> cases[] = {
-      {Rgb32, 13, 5, {-20, 50}, 52, 52}, {Rgb24, 13, -5, {-20, 50}, 39, 40}, {Rgb24, 1, 3, {127, 0}, 3, 4},
+      {Rgb32, 13, 5, {-20, 50}, 52, 52}, {Rgb24, 13, -5, {0, 50}, 39, 40}, {Rgb24, 1, 3, {127, 0}, 3, 4},
       {Yuy2, 10, 4, {60, -30}, 20, 20},  {Rgb32, 7, 2, {}, 28, 28},          {Rgb24, 7, 2, {}, 21, 24},
       {Yuy2, 6, 2, {}, 12, 12}};
   for (const auto& [format, width, height, settings, rowBytes, stride] : cases) {
