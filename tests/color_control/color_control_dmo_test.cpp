@@ -121,12 +121,14 @@ TEST(ColorControlDll, AggregatedItAnswersOnlyForItselfAndLeavesNothingBehind) {
   void* object = &outer;
   ASSERT_EQ(S_OK, CoCreateInstance(CLSID_OrvoColorControl, &outer, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&outer.Inner)));
   {
+    ComPtr<IMediaObject> dmo;
     ComPtr<IPropertyStore> store;
     ComPtr<IUnknown> identity;
-    ASSERT_EQ(S_OK, outer.QueryInterface(IID_PPV_ARGS(&store)));
+    ASSERT_EQ(S_OK, outer.QueryInterface(IID_PPV_ARGS(&dmo)));
+    ASSERT_EQ(S_OK, dmo.As(&store));
     ASSERT_EQ(S_OK, store.As(&identity));
     EXPECT_EQ(static_cast<IUnknown*>(&outer), identity.Get());
-    EXPECT_EQ(3u, outer.References);  // every reference counts on the outer object
+    EXPECT_EQ(4u, outer.References);  // every reference counts on the outer object
   }
   // The wrapper's own interfaces are for the wrapper to answer.
   for (const IID* iid : {&IID_IBaseFilter, &IID_IMediaFilter, &IID_IPersist, &IID_IMediaSeeking, &IID_IMediaPosition,
@@ -174,7 +176,7 @@ TEST(ColorControlDll, OffersAcceptsAndRefusesTypes) {
   }
 }
 
-// The output type is the whole input type, one frame large; the input then can only be that.
+// The output type is the whole input type, one frame large; the input then can only be that type.
 TEST(ColorControlDll, OutputIsTheInputTypeAndOneFrameLarge) {
   ComPtr<IMediaObject> dmo = ColorControl();
   MediaTypePtr input = Rgb24(161, -33);
@@ -192,6 +194,10 @@ TEST(ColorControlDll, OutputIsTheInputTypeAndOneFrameLarge) {
   ASSERT_EQ(S_OK, dmo->GetOutputSizeInfo(0, &size, &alignment));
   EXPECT_EQ(484u * 33u, size);  // rows of 483 bytes padded to 484
   EXPECT_EQ(DMO_E_TYPE_NOT_ACCEPTED, dmo->SetInputType(0, Yuy2(160, 33).get(), DMO_SET_TYPEF_TEST_ONLY));
+  // Disconnected (both types cleared), it can be connected again with another format.
+  EXPECT_TRUE(dmo->SetOutputType(0, nullptr, DMO_SET_TYPEF_CLEAR) == S_OK &&
+              dmo->SetInputType(0, nullptr, DMO_SET_TYPEF_CLEAR) == S_OK);
+  EXPECT_EQ(S_OK, dmo->SetOutputType(0, Yuy2(160, 33).get(), 0));
 }
 
 // {type of 2 x 1 pixels, input flags, input, output}: at brightness +100 each frame comes out

@@ -7,10 +7,8 @@
 #include <tuple>
 #include <vector>
 
-namespace {
 constexpr ColorPixelFormat Rgb32 = ColorPixelFormat::Rgb32, Rgb24 = ColorPixelFormat::Rgb24,
                            Yuy2 = ColorPixelFormat::Yuy2;
-}  // namespace
 
 // {brightness, contrast, in, out}: contrast scales the distance from 128 by (128 + c) / 128, rounded
 // half away from zero; brightness is added; clamped to 0..255; settings beyond -127..127 act as the limits.
@@ -33,7 +31,7 @@ TEST(ColorToneCurve, KnownValues) {
 TEST(ColorFrame, ColourBytesThroughTheCurveTheRestCopied) {
   const std::tuple<ColorPixelFormat, int32_t, int32_t, ColorSettings, uint32_t, uint32_t> cases[] = {
       {Rgb32, 13, 5, {-20, 50}, 52, 52}, {Rgb24, 13, -5, {0, 50}, 39, 40}, {Rgb24, 1, 3, {127, 0}, 3, 4},
-      {Yuy2, 10, 4, {60, -30}, 20, 20},  {Rgb32, 7, 2, {}, 28, 28},          {Rgb24, 7, 2, {}, 21, 24},
+      {Yuy2, 10, 4, {60, -30}, 20, 20},  {Rgb32, 7, 2, {}, 28, 28},        {Rgb24, 7, 2, {}, 21, 24},
       {Yuy2, 6, 2, {}, 12, 12}};
   for (const auto& [format, width, height, settings, rowBytes, stride] : cases) {
     ColorFrameLayout layout;
