@@ -1,645 +1,345 @@
-// OrvoColorControl.dll used directly, the way the DMO Wrapper filter uses it:
-// its class factory, aggregation, type negotiation, streaming and settings.
+// OrvoColorControl.dll under Wine: as the DMO Wrapper uses it, registered, in a graph.
 #include <windows.h>
-#include <mediaerr.h>
 #include <mediaobj.h>
-#include <propidl.h>
-#include <propsys.h>
+extern "C" {
+#include <dmort.h>
+}
 #include <dmo.h>
+#include <dmodshow.h>
 #include <dshow.h>
+#include <wrl/client.h>
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 #include <vector>
 
+#include "avi_generator.h"
 #include "color_control/color_control_ids.h"
-#include "color_control_test_support.h"
+#include "frame_picture.h"
+
+using Microsoft::WRL::ComPtr;
 
 namespace {
 
-const HRESULT InvalidStream = static_cast<HRESULT>(DMO_E_INVALIDSTREAMINDEX);
-const HRESULT TypeNotSet = static_cast<HRESULT>(DMO_E_TYPE_NOT_SET);
-const HRESULT NotAccepting = static_cast<HRESULT>(DMO_E_NOTACCEPTING);
-const HRESULT TypeNotAccepted = static_cast<HRESULT>(DMO_E_TYPE_NOT_ACCEPTED);
-const HRESULT NoMoreItems = static_cast<HRESULT>(DMO_E_NO_MORE_ITEMS);
-
-const DWORD AllInputFlags =
+// The input and output buffer flags have the same values.
+const DWORD AllFlags =
     DMO_INPUT_DATA_BUFFERF_SYNCPOINT | DMO_INPUT_DATA_BUFFERF_TIME | DMO_INPUT_DATA_BUFFERF_TIMELENGTH;
-const DWORD AllOutputFlags =
-    DMO_OUTPUT_DATA_BUFFERF_SYNCPOINT | DMO_OUTPUT_DATA_BUFFERF_TIME | DMO_OUTPUT_DATA_BUFFERF_TIMELENGTH;
 
-class ColorControlTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)));
-    ASSERT_NE(nullptr, Dll().Module) << "cannot load OrvoColorControl.dll";
-  }
-  void TearDown() override { CoUninitialize(); }
+// Calls an entry point of the DLL beside the test program, which stays loaded.
+HRESULT CallDll(const char* name) {
+  static const HMODULE dll = LoadLibraryW(L"OrvoColorControl.dll");
+  const auto entry = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(GetProcAddress(dll, name));
+  return entry != nullptr ? entry() : E_FAIL;
+}
 
-  // A DMO with input and output set to type.
-  ComPtr<IMediaObject> Streaming(const DMO_MEDIA_TYPE* type) {
-    ComPtr<IMediaObject> dmo = CreateColorControl();
-    EXPECT_EQ(S_OK, dmo->SetInputType(0, type, 0));
-    EXPECT_EQ(S_OK, dmo->SetOutputType(0, type, 0));
-    return dmo;
-  }
+using MediaTypePtr = std::unique_ptr<DMO_MEDIA_TYPE, HRESULT(WINAPI*)(DMO_MEDIA_TYPE*)>;
 
-  static ComPtr<IPropertyStore> Store(IMediaObject* dmo) {
-    ComPtr<IPropertyStore> store;
-    EXPECT_EQ(S_OK, dmo->QueryInterface(IID_PPV_ARGS(&store)));
-    return store;
-  }
+// A video type with a VIDEOINFOHEADER block, then changed by `change`.
+MediaTypePtr VideoType(
+    const GUID& subtype, LONG width, LONG height, WORD bitCount, DWORD compression = BI_RGB,
+    void (*change)(DMO_MEDIA_TYPE*) = [](DMO_MEDIA_TYPE*) {}) {
+  DMO_MEDIA_TYPE* mt = nullptr;
+  EXPECT_EQ(S_OK, MoCreateMediaType(&mt, sizeof(VIDEOINFOHEADER)));
+  *mt = {MEDIATYPE_Video, subtype, TRUE, FALSE, 0, FORMAT_VideoInfo, nullptr, mt->cbFormat, mt->pbFormat};
+  *reinterpret_cast<VIDEOINFOHEADER*>(mt->pbFormat) = {
+      {}, {}, 0, 0, 0, {sizeof(BITMAPINFOHEADER), width, height, 1, bitCount, compression}};
+  change(mt);
+  return MediaTypePtr(mt, MoDeleteMediaType);
+}
+MediaTypePtr Rgb32(LONG w, LONG h) { return VideoType(MEDIASUBTYPE_RGB32, w, h, 32); }
+MediaTypePtr Rgb24(LONG w, LONG h) { return VideoType(MEDIASUBTYPE_RGB24, w, h, 24); }
+MediaTypePtr Yuy2(LONG w, LONG h) { return VideoType(MEDIASUBTYPE_YUY2, w, h, 16, MAKEFOURCC('Y', 'U', 'Y', '2')); }
+MediaTypePtr Rgb32With(void (*change)(DMO_MEDIA_TYPE*)) { return VideoType(MEDIASUBTYPE_RGB32, 16, 16, 32, 0, change); }
 
-  // ProcessOutput into out; returns its result, with the buffer status in
-  // *bufferStatus. The status word starts as garbage, as the wrapper leaves it.
-  static HRESULT Output(IMediaObject* dmo, IMediaBuffer* out, DMO_OUTPUT_DATA_BUFFER* result,
-                        DWORD flags = DMO_PROCESS_OUTPUT_DISCARD_WHEN_NO_BUFFER) {
-    DMO_OUTPUT_DATA_BUFFER buffer = {};
-    buffer.pBuffer = out;
-    buffer.dwStatus = 0xFFFFFFFF;
-    buffer.rtTimestamp = -1;
-    buffer.rtTimelength = -1;
-    DWORD status = 0xFFFFFFFF;
-    const HRESULT hr = dmo->ProcessOutput(flags, 1, &buffer, &status);
-    EXPECT_EQ(0u, status);
-    *result = buffer;
-    return hr;
+// An IMediaBuffer over bytes the test owns, counting the references on it.
+struct TestBuffer final : IMediaBuffer {
+  TestBuffer(std::vector<BYTE> bytes, DWORD length) : Bytes(std::move(bytes)), Length(length) {}
+  STDMETHODIMP QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
+  STDMETHODIMP_(ULONG) AddRef() override { return ++References; }
+  STDMETHODIMP_(ULONG) Release() override { return --References; }
+  STDMETHODIMP SetLength(DWORD length) override {
+    return length <= Bytes.size() ? (Length = length, S_OK) : E_INVALIDARG;
   }
+  STDMETHODIMP GetMaxLength(DWORD* maxLength) override { return *maxLength = static_cast<DWORD>(Bytes.size()), S_OK; }
+  STDMETHODIMP GetBufferAndLength(BYTE** data, DWORD* size) override { return *data = &Bytes[0], *size = Length, S_OK; }
+  std::vector<BYTE> Bytes;
+  DWORD Length;
+  ULONG References = 0;
 };
 
-// A controlling object, as the DMO Wrapper filter is: it creates the DMO
-// aggregated and hands out the DMO's interfaces as its own.
-class Aggregator final : public IUnknown {
- public:
-  Aggregator() {
-    ComPtr<IClassFactory> factory = ColorControlFactory();
-    if (factory) {
-      created_ = factory->CreateInstance(this, IID_IUnknown, reinterpret_cast<void**>(inner_.GetAddressOf()));
-    }
-  }
+// The controlling object, as the DMO Wrapper filter is when it aggregates the DMO.
+struct Aggregator final : IUnknown {
   STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
-    if (IsEqualIID(iid, IID_IUnknown)) {
-      *out = static_cast<IUnknown*>(this);
-      AddRef();
-      return S_OK;
-    }
-    if (!inner_) {
-      *out = nullptr;
-      return E_NOINTERFACE;
-    }
-    return inner_->QueryInterface(iid, out);
+    if (!IsEqualIID(iid, IID_IUnknown)) return Inner->QueryInterface(iid, out);
+    *out = this;
+    return AddRef(), S_OK;
   }
-  STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++references_); }
-  STDMETHODIMP_(ULONG) Release() override { return static_cast<ULONG>(--references_); }
-
-  HRESULT Created() const { return created_; }
-  IUnknown* Inner() const { return inner_.Get(); }
-  void ReleaseInner() { inner_.Reset(); }
-  LONG References() const { return references_; }
-
- private:
-  LONG references_ = 1;
-  HRESULT created_ = E_FAIL;
-  ComPtr<IUnknown> inner_;
+  STDMETHODIMP_(ULONG) AddRef() override { return ++References; }
+  STDMETHODIMP_(ULONG) Release() override { return --References; }
+  ULONG References = 1;
+  ComPtr<IUnknown> Inner;
 };
+
+// A DMO made through COM, with both types set when one is given.
+ComPtr<IMediaObject> ColorControl(const MediaTypePtr& type = MediaTypePtr(nullptr, nullptr)) {
+  ComPtr<IMediaObject> dmo;
+  EXPECT_EQ(S_OK, CoCreateInstance(CLSID_OrvoColorControl, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&dmo)));
+  EXPECT_EQ(S_OK, dmo && type ? dmo->SetInputType(0, type.get(), 0) : S_OK);
+  EXPECT_EQ(S_OK, dmo && type ? dmo->SetOutputType(0, type.get(), 0) : S_OK);
+  return dmo;
+}
+
+// ProcessOutput into one buffer whose status and times start as garbage.
+HRESULT Output(IMediaObject* dmo, IMediaBuffer* buffer, DMO_OUTPUT_DATA_BUFFER* result) {
+  *result = {buffer, 0xFFFFFFFF, -1, -1};
+  DWORD status = 0xFFFFFFFF;
+  const HRESULT hr = dmo->ProcessOutput(DMO_PROCESS_OUTPUT_DISCARD_WHEN_NO_BUFFER, 1, result, &status);
+  EXPECT_EQ(0u, status);
+  return hr;
+}
+
+// Writes a setting through the object's property store.
+HRESULT SetSetting(IUnknown* object, const PROPERTYKEY& key, LONG value, VARTYPE type = VT_I4) {
+  ComPtr<IPropertyStore> store;
+  PROPVARIANT v;
+  PropVariantInit(&v);
+  v.vt = type;
+  v.lVal = value;
+  const HRESULT hr = object->QueryInterface(IID_PPV_ARGS(&store));
+  return FAILED(hr) ? hr : store->SetValue(key, v);
+}
+
+// COM for the whole process: all cases run on the main thread.
+const HRESULT ComReady = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
 
 }  // namespace
 
-// --- the class factory and the module ------------------------------------------
-
-TEST_F(ColorControlTest, FactoryServesOnlyItsClassAndAggregatesByTheRules) {
-  void* object = reinterpret_cast<void*>(1);
-  EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE, Dll().GetClassObject(CLSID_FilterGraph, IID_IClassFactory, &object));
-  EXPECT_EQ(nullptr, object);
-
-  ComPtr<IClassFactory> factory = ColorControlFactory();
-  ASSERT_TRUE(factory);
+TEST(ColorControlDll, AggregatedItAnswersOnlyForItselfAndLeavesNothingBehind) {
   Aggregator outer;
-  object = reinterpret_cast<void*>(1);
-  EXPECT_EQ(CLASS_E_NOAGGREGATION, factory->CreateInstance(&outer, IID_IMediaObject, &object));
-  EXPECT_EQ(nullptr, object);
-  EXPECT_EQ(E_NOINTERFACE, factory->CreateInstance(nullptr, IID_IBaseFilter, &object));
-  EXPECT_EQ(nullptr, object);
-}
-
-TEST_F(ColorControlTest, DllStaysLoadedWhileAnythingIsAlive) {
+  void* object = &outer;
+  ASSERT_EQ(S_OK, CoCreateInstance(CLSID_OrvoColorControl, &outer, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&outer.Inner)));
   {
-    ComPtr<IClassFactory> factory = ColorControlFactory();
-    EXPECT_EQ(S_FALSE, Dll().CanUnloadNow());
-    ComPtr<IMediaObject> dmo = CreateColorControl();
-    factory.Reset();
-    EXPECT_EQ(S_FALSE, Dll().CanUnloadNow());
-    dmo.Reset();
+    ComPtr<IMediaObject> dmo;
+    ComPtr<IPropertyStore> store;
+    ComPtr<IUnknown> identity;
+    ASSERT_EQ(S_OK, outer.QueryInterface(IID_PPV_ARGS(&dmo)));
+    ASSERT_EQ(S_OK, dmo.As(&store));
+    ASSERT_EQ(S_OK, store.As(&identity));
+    EXPECT_EQ(static_cast<IUnknown*>(&outer), identity.Get());
+    EXPECT_EQ(4u, outer.References);  // every reference counts on the outer object
   }
-  EXPECT_EQ(S_OK, Dll().CanUnloadNow());
-  ComPtr<IClassFactory> factory = ColorControlFactory();
-  EXPECT_EQ(S_OK, factory->LockServer(TRUE));
-  factory.Reset();
-  EXPECT_EQ(S_FALSE, Dll().CanUnloadNow());
-  factory = ColorControlFactory();
-  EXPECT_EQ(S_OK, factory->LockServer(FALSE));
-  factory.Reset();
-  EXPECT_EQ(S_OK, Dll().CanUnloadNow());
-}
-
-// --- aggregation -----------------------------------------------------------------
-
-TEST_F(ColorControlTest, AggregatedObjectDelegatesToItsOuterObject) {
-  Aggregator outer;
-  ASSERT_EQ(S_OK, outer.Created());
-  ASSERT_NE(nullptr, outer.Inner());
-  EXPECT_NE(static_cast<IUnknown*>(&outer), outer.Inner());
-
-  // The wrapper's path: its QueryInterface forwards to the inner IUnknown.
-  ComPtr<IPropertyStore> store;
-  ASSERT_EQ(S_OK, outer.QueryInterface(IID_PPV_ARGS(&store)));
-  ComPtr<IMediaObject> dmo;
-  ASSERT_EQ(S_OK, outer.QueryInterface(IID_PPV_ARGS(&dmo)));
-  EXPECT_EQ(3, outer.References());  // the references went to the outer object
-
-  // COM identity: IUnknown of any interface is the outer object.
-  ComPtr<IUnknown> identity;
-  ASSERT_EQ(S_OK, store->QueryInterface(IID_PPV_ARGS(&identity)));
-  EXPECT_EQ(static_cast<IUnknown*>(&outer), identity.Get());
-  identity.Reset();
-  ASSERT_EQ(S_OK, dmo->QueryInterface(IID_PPV_ARGS(&identity)));
-  EXPECT_EQ(static_cast<IUnknown*>(&outer), identity.Get());
-  identity.Reset();
-
-  // The inner IUnknown answers for itself.
-  ComPtr<IUnknown> inner;
-  ASSERT_EQ(S_OK, outer.Inner()->QueryInterface(IID_PPV_ARGS(&inner)));
-  EXPECT_EQ(outer.Inner(), inner.Get());
-  inner.Reset();
-
-  store.Reset();
-  dmo.Reset();
-  EXPECT_EQ(1, outer.References());
-  outer.ReleaseInner();
-  EXPECT_EQ(S_OK, Dll().CanUnloadNow());
-}
-
-TEST_F(ColorControlTest, FilterInterfacesAreLeftToTheWrapper) {
-  Aggregator outer;
-  ASSERT_EQ(S_OK, outer.Created());
-  const IID* refused[] = {&IID_IBaseFilter,         &IID_IMediaFilter,   &IID_IPersist,
-                          &IID_IMediaSeeking,       &IID_IMediaPosition, &IID_IPersistStream,
-                          &IID_IMediaObjectInPlace, &IID_IDispatch};
-  for (const IID* iid : refused) {
-    void* object = reinterpret_cast<void*>(1);
-    EXPECT_EQ(E_NOINTERFACE, outer.Inner()->QueryInterface(*iid, &object));
+  // The wrapper's own interfaces are for the wrapper to answer.
+  for (const IID* iid : {&IID_IBaseFilter, &IID_IMediaFilter, &IID_IPersist, &IID_IMediaSeeking, &IID_IMediaPosition,
+                         &IID_IPersistStream, &IID_IMediaObjectInPlace, &IID_IDispatch}) {
+    EXPECT_EQ(E_NOINTERFACE, outer.Inner->QueryInterface(*iid, &(object = &outer)));
     EXPECT_EQ(nullptr, object);
   }
-  EXPECT_EQ(1, outer.References());
-  outer.ReleaseInner();
+  EXPECT_EQ(1u, outer.References);
+  outer.Inner.Reset();
+  EXPECT_EQ(S_OK, CallDll("DllCanUnloadNow")) << "an object or a lock left alive";
 }
 
-TEST_F(ColorControlTest, StandaloneObjectHasOneIdentity) {
-  ComPtr<IMediaObject> dmo = CreateColorControl();
-  ComPtr<IPropertyStore> store = Store(dmo.Get());
-  ComPtr<IUnknown> a, b;
-  ASSERT_EQ(S_OK, dmo->QueryInterface(IID_PPV_ARGS(&a)));
-  ASSERT_EQ(S_OK, store->QueryInterface(IID_PPV_ARGS(&b)));
-  EXPECT_EQ(a.Get(), b.Get());
-  ComPtr<IMediaObject> again;
-  ASSERT_EQ(S_OK, store->QueryInterface(IID_PPV_ARGS(&again)));
-  EXPECT_EQ(dmo.Get(), again.Get());
-}
-
-// --- streams and types -------------------------------------------------------------
-
-TEST_F(ColorControlTest, OneInputAndOneOutputStream) {
-  ComPtr<IMediaObject> dmo = CreateColorControl();
-  DWORD inputs = 0, outputs = 0, flags = 0;
+// RGB32, RGB24, YUY2 offered; TEST_ONLY gives exactly S_OK (the wrapper checks) and sets nothing.
+TEST(ColorControlDll, OffersAcceptsAndRefusesTypes) {
+  ComPtr<IMediaObject> dmo = ColorControl();
+  DWORD inputs = 0, outputs = 0;
   ASSERT_EQ(S_OK, dmo->GetStreamCount(&inputs, &outputs));
-  EXPECT_EQ(1u, inputs);
-  EXPECT_EQ(1u, outputs);
-  EXPECT_EQ(S_OK, dmo->GetInputStreamInfo(0, &flags));
-  EXPECT_EQ(7u, flags);  // whole samples, one per buffer, fixed size
-  EXPECT_EQ(S_OK, dmo->GetOutputStreamInfo(0, &flags));
-  EXPECT_EQ(7u, flags);
-  auto type = Rgb32Type(8, 8);
-  EXPECT_EQ(InvalidStream, dmo->GetInputStreamInfo(1, &flags));
-  EXPECT_EQ(InvalidStream, dmo->GetOutputStreamInfo(1, &flags));
-  EXPECT_EQ(InvalidStream, dmo->SetInputType(1, type.get(), DMO_SET_TYPEF_TEST_ONLY));
-  EXPECT_EQ(InvalidStream, dmo->SetOutputType(1, type.get(), DMO_SET_TYPEF_TEST_ONLY));
-  EXPECT_EQ(InvalidStream, dmo->GetInputType(1, 0, nullptr));
-  EXPECT_EQ(InvalidStream, dmo->Discontinuity(1));
-}
-
-TEST_F(ColorControlTest, OffersItsSubtypesAndNoOutputBeforeTheInput) {
-  ComPtr<IMediaObject> dmo = CreateColorControl();
-  const GUID* expected[] = {&MEDIASUBTYPE_RGB32, &MEDIASUBTYPE_RGB24, &MEDIASUBTYPE_YUY2};
+  EXPECT_TRUE(inputs == 1 && outputs == 1);
+  const GUID* offered[] = {&MEDIASUBTYPE_RGB32, &MEDIASUBTYPE_RGB24, &MEDIASUBTYPE_YUY2};
+  DMO_MEDIA_TYPE mt;
   for (DWORD i = 0; i < 3; ++i) {
-    auto mt = EmptyMediaType();
-    ASSERT_EQ(S_OK, dmo->GetInputType(0, i, mt.get()));
-    EXPECT_TRUE(IsEqualGUID(MEDIATYPE_Video, mt->majortype));
-    EXPECT_TRUE(IsEqualGUID(*expected[i], mt->subtype)) << i;
+    ASSERT_EQ(S_OK, dmo->GetInputType(0, i, &mt));
+    EXPECT_TRUE(IsEqualGUID(MEDIATYPE_Video, mt.majortype) && IsEqualGUID(*offered[i], mt.subtype)) << i;
+    MoFreeMediaType(&mt);
   }
-  auto mt = EmptyMediaType();
-  EXPECT_EQ(NoMoreItems, dmo->GetInputType(0, 3, mt.get()));
-  EXPECT_EQ(TypeNotSet, dmo->GetOutputType(0, 0, mt.get()));
-  EXPECT_EQ(TypeNotSet, dmo->GetInputCurrentType(0, mt.get()));
-  DWORD size = 0, lookahead = 0, alignment = 0;
-  EXPECT_EQ(TypeNotSet, dmo->GetOutputSizeInfo(0, &size, &alignment));
-  EXPECT_EQ(TypeNotSet, dmo->GetInputSizeInfo(0, &size, &lookahead, &alignment));
+  EXPECT_EQ(DMO_E_NO_MORE_ITEMS, dmo->GetInputType(0, 3, &mt));
+  EXPECT_EQ(DMO_E_TYPE_NOT_SET, dmo->GetOutputType(0, 0, &mt));
+  int row = 0;
+  for (const MediaTypePtr& type : {Rgb32(160, 120), Rgb32(160, -120), Rgb24(161, 121), Yuy2(2, -1)}) {
+    EXPECT_EQ(S_OK, dmo->SetInputType(0, type.get(), DMO_SET_TYPEF_TEST_ONLY)) << "row " << row;
+    EXPECT_EQ(S_OK, dmo->SetOutputType(0, type.get(), DMO_SET_TYPEF_TEST_ONLY)) << "row " << row++;
+  }
+  EXPECT_EQ(DMO_E_TYPE_NOT_SET, dmo->GetInputCurrentType(0, &mt));
+  for (const MediaTypePtr& type :
+       {VideoType(MEDIASUBTYPE_RGB565, 16, 16, 16), VideoType(MEDIASUBTYPE_RGB32, 16, 16, 24),
+        VideoType(MEDIASUBTYPE_RGB24, 16, 16, 24, BI_BITFIELDS), VideoType(MEDIASUBTYPE_YUY2, 16, 16, 16), Yuy2(15, 16),
+        Rgb32(0, 16), Rgb32(16, 0), Rgb32(16385, 1), Rgb32(16, LONG_MIN), Rgb32(16384, 16384),
+        Rgb32With([](DMO_MEDIA_TYPE* t) { t->majortype = MEDIATYPE_Audio; }),
+        Rgb32With([](DMO_MEDIA_TYPE* t) { t->formattype = FORMAT_WaveFormatEx; }),
+        Rgb32With([](DMO_MEDIA_TYPE* t) { t->cbFormat = sizeof(VIDEOINFOHEADER) - 1; }),
+        Rgb32With([](DMO_MEDIA_TYPE* t) { reinterpret_cast<VIDEOINFOHEADER*>(t->pbFormat)->bmiHeader.biSize = 12; }),
+        Rgb32With([](DMO_MEDIA_TYPE* t) { CoTaskMemFree(t->pbFormat), t->pbFormat = nullptr; })}) {
+    EXPECT_EQ(DMO_E_TYPE_NOT_ACCEPTED, dmo->SetInputType(0, type.get(), DMO_SET_TYPEF_TEST_ONLY)) << "row " << row;
+    EXPECT_EQ(DMO_E_TYPE_NOT_ACCEPTED, dmo->SetOutputType(0, type.get(), 0)) << "row " << row++;
+  }
 }
 
-TEST_F(ColorControlTest, TestOnlyAcceptsEachHandledTypeWithExactlySOk) {
-  ComPtr<IMediaObject> dmo = CreateColorControl();
-  MediaTypePtr types[] = {
-      Rgb32Type(160, 120),
-      Rgb32Type(160, -120),
-      Rgb24Type(161, 121),  // padded rows
-      Rgb24Type(160, -120),
-      Yuy2Type(160, 120),
-      Yuy2Type(2, -1),
-      VideoType(MEDIASUBTYPE_RGB32, 64, 48, 32, BI_RGB, true),
-      VideoType(MEDIASUBTYPE_YUY2, 64, 48, 16, MAKEFOURCC('Y', 'U', 'Y', '2'), true),
-  };
-  for (const MediaTypePtr& type : types) {
-    EXPECT_EQ(S_OK, dmo->SetInputType(0, type.get(), DMO_SET_TYPEF_TEST_ONLY))
-        << Header(type.get())->biWidth << "x" << Header(type.get())->biHeight;
-    EXPECT_EQ(S_OK, dmo->SetOutputType(0, type.get(), DMO_SET_TYPEF_TEST_ONLY));
-  }
-  // Testing sets nothing.
-  auto mt = EmptyMediaType();
-  EXPECT_EQ(TypeNotSet, dmo->GetInputCurrentType(0, mt.get()));
-  EXPECT_EQ(TypeNotSet, dmo->GetOutputCurrentType(0, mt.get()));
-}
-
-TEST_F(ColorControlTest, RefusesTypesItCannotProcessSafely) {
-  ComPtr<IMediaObject> dmo = CreateColorControl();
-  std::vector<MediaTypePtr> refused;
-  refused.push_back(VideoType(MEDIASUBTYPE_RGB565, 16, 16, 16, BI_RGB));
-  refused.push_back(VideoType(MEDIASUBTYPE_RGB32, 16, 16, 24, BI_RGB));  // bit count
-  refused.push_back(VideoType(MEDIASUBTYPE_RGB24, 16, 16, 24, BI_BITFIELDS));
-  refused.push_back(VideoType(MEDIASUBTYPE_YUY2, 16, 16, 16, BI_RGB));  // compression
-  refused.push_back(Yuy2Type(15, 16));                                  // odd width
-  refused.push_back(Rgb32Type(0, 16));
-  refused.push_back(Rgb32Type(-16, 16));
-  refused.push_back(Rgb32Type(16, 0));
-  refused.push_back(Rgb32Type(100000, 100000));
-  refused.push_back(Rgb32Type(16, static_cast<LONG>(0x80000000u)));
-  {
-    auto audio = Rgb32Type(16, 16);
-    audio->majortype = MEDIATYPE_Audio;
-    refused.push_back(std::move(audio));
-  }
-  {
-    auto wave = Rgb32Type(16, 16);
-    wave->formattype = FORMAT_WaveFormatEx;
-    refused.push_back(std::move(wave));
-  }
-  {
-    auto shortBlock = Rgb32Type(16, 16);
-    shortBlock->cbFormat = sizeof(VIDEOINFOHEADER) - 1;
-    refused.push_back(std::move(shortBlock));
-  }
-  {
-    auto smallHeader = Rgb32Type(16, 16);
-    Header(smallHeader.get())->biSize = 12;
-    refused.push_back(std::move(smallHeader));
-  }
-  {
-    auto partial = EmptyMediaType();  // what GetInputType offers: no format block
-    ASSERT_EQ(S_OK, dmo->GetInputType(0, 0, partial.get()));
-    refused.push_back(std::move(partial));
-  }
-  for (std::size_t i = 0; i < refused.size(); ++i) {
-    EXPECT_EQ(TypeNotAccepted, dmo->SetInputType(0, refused[i].get(), DMO_SET_TYPEF_TEST_ONLY)) << "type " << i;
-    EXPECT_EQ(TypeNotAccepted, dmo->SetInputType(0, refused[i].get(), 0)) << "type " << i;
-    EXPECT_EQ(TypeNotAccepted, dmo->SetOutputType(0, refused[i].get(), 0)) << "type " << i;
-  }
-  {
-    auto noBlock = Rgb32Type(16, 16);
-    BYTE* block = noBlock->pbFormat;
-    noBlock->pbFormat = nullptr;
-    EXPECT_EQ(TypeNotAccepted, dmo->SetInputType(0, noBlock.get(), 0));
-    noBlock->pbFormat = block;
-  }
-  EXPECT_EQ(E_POINTER, dmo->SetInputType(0, nullptr, 0));
-  EXPECT_EQ(E_INVALIDARG, dmo->SetInputType(0, Rgb32Type(8, 8).get(), 0x100));
-}
-
-TEST_F(ColorControlTest, OutputTypeIsTheWholeInputType) {
-  ComPtr<IMediaObject> dmo = CreateColorControl();
-  auto input = Rgb24Type(161, -33);
+// The output type is the whole input type, one frame large; the input then can only be that type.
+TEST(ColorControlDll, OutputIsTheInputTypeAndOneFrameLarge) {
+  ComPtr<IMediaObject> dmo = ColorControl();
+  MediaTypePtr input = Rgb24(161, -33);
   ASSERT_EQ(S_OK, dmo->SetInputType(0, input.get(), 0));
-
-  auto output = EmptyMediaType();
-  ASSERT_EQ(S_OK, dmo->GetOutputType(0, 0, output.get()));
-  EXPECT_TRUE(IsEqualGUID(input->majortype, output->majortype));
-  EXPECT_TRUE(IsEqualGUID(input->subtype, output->subtype));
-  EXPECT_TRUE(IsEqualGUID(input->formattype, output->formattype));
-  EXPECT_EQ(input->bFixedSizeSamples, output->bFixedSizeSamples);
-  EXPECT_EQ(input->lSampleSize, output->lSampleSize);
-  ASSERT_EQ(input->cbFormat, output->cbFormat);
-  ASSERT_NE(nullptr, output->pbFormat);
-  EXPECT_EQ(0, std::memcmp(input->pbFormat, output->pbFormat, input->cbFormat));
-  auto none = EmptyMediaType();
-  EXPECT_EQ(NoMoreItems, dmo->GetOutputType(0, 1, none.get()));
-
-  // The wrapper tests the type it was given, then sets it.
-  EXPECT_EQ(S_OK, dmo->SetOutputType(0, output.get(), DMO_SET_TYPEF_TEST_ONLY));
-  EXPECT_EQ(TypeNotAccepted, dmo->SetOutputType(0, Rgb24Type(161, 33).get(), 0));  // rows flipped
-  EXPECT_EQ(TypeNotAccepted, dmo->SetOutputType(0, Rgb32Type(161, -33).get(), 0));
-  EXPECT_EQ(TypeNotAccepted, dmo->SetOutputType(0, Rgb24Type(160, -33).get(), 0));
-  ASSERT_EQ(S_OK, dmo->SetOutputType(0, output.get(), 0));
-  DWORD size = 0, alignment = 0, lookahead = 0;
+  DMO_MEDIA_TYPE output;
+  ASSERT_EQ(S_OK, dmo->GetOutputType(0, 0, &output));
+  EXPECT_TRUE(IsEqualGUID(input->subtype, output.subtype) && output.cbFormat == input->cbFormat &&
+              std::memcmp(input->pbFormat, output.pbFormat, input->cbFormat) == 0);
+  for (const MediaTypePtr& other : {Rgb24(161, 33), Rgb24(160, -33), Rgb32(161, -33)}) {
+    EXPECT_EQ(DMO_E_TYPE_NOT_ACCEPTED, dmo->SetOutputType(0, other.get(), 0));
+  }
+  EXPECT_EQ(S_OK, dmo->SetOutputType(0, &output, 0));
+  MoFreeMediaType(&output);
+  DWORD size = 0, alignment = 0;
   ASSERT_EQ(S_OK, dmo->GetOutputSizeInfo(0, &size, &alignment));
-  EXPECT_EQ(484u * 33u, size);
-  ASSERT_EQ(S_OK, dmo->GetInputSizeInfo(0, &size, &lookahead, &alignment));
-  EXPECT_EQ(484u * 33u, size);
-
-  // With the output set, the input can only be that type again.
-  auto offered = EmptyMediaType();
-  ASSERT_EQ(S_OK, dmo->GetInputType(0, 0, offered.get()));
-  EXPECT_EQ(S_OK, dmo->SetInputType(0, offered.get(), DMO_SET_TYPEF_TEST_ONLY));
-  EXPECT_EQ(NoMoreItems, dmo->GetInputType(0, 1, none.get()));
-  EXPECT_EQ(TypeNotAccepted, dmo->SetInputType(0, Yuy2Type(160, 33).get(), 0));
+  EXPECT_EQ(484u * 33u, size);  // rows of 483 bytes padded to 484
+  EXPECT_EQ(DMO_E_TYPE_NOT_ACCEPTED, dmo->SetInputType(0, Yuy2(160, 33).get(), DMO_SET_TYPEF_TEST_ONLY));
+  // Disconnected (both types cleared), it can be connected again with another format.
+  EXPECT_TRUE(dmo->SetOutputType(0, nullptr, DMO_SET_TYPEF_CLEAR) == S_OK &&
+              dmo->SetInputType(0, nullptr, DMO_SET_TYPEF_CLEAR) == S_OK);
+  EXPECT_EQ(S_OK, dmo->SetOutputType(0, Yuy2(160, 33).get(), 0));
 }
 
-TEST_F(ColorControlTest, ClearingATypeTakesItAway) {
-  ComPtr<IMediaObject> dmo = CreateColorControl();
-  ASSERT_EQ(S_OK, dmo->SetInputType(0, Rgb32Type(16, 16).get(), 0));
-  ASSERT_EQ(S_OK, dmo->SetOutputType(0, Rgb32Type(16, 16).get(), 0));
-  EXPECT_EQ(S_OK, dmo->SetOutputType(0, nullptr, DMO_SET_TYPEF_CLEAR));
-  EXPECT_EQ(S_OK, dmo->SetInputType(0, nullptr, DMO_SET_TYPEF_CLEAR));
-  auto mt = EmptyMediaType();
-  EXPECT_EQ(TypeNotSet, dmo->GetInputCurrentType(0, mt.get()));
-  EXPECT_EQ(TypeNotSet, dmo->GetOutputCurrentType(0, mt.get()));
-  // Reconnected with another format, as after a new file.
-  EXPECT_EQ(S_OK, dmo->SetInputType(0, Yuy2Type(32, 8).get(), 0));
-  EXPECT_EQ(S_OK, dmo->SetOutputType(0, Yuy2Type(32, 8).get(), 0));
-}
-
-// --- streaming -----------------------------------------------------------------------
-
-TEST_F(ColorControlTest, NoStreamingBeforeBothTypesAreSet) {
-  ComPtr<IMediaObject> dmo = CreateColorControl();
-  TestBuffer in(64 * 4, 64 * 4);
-  EXPECT_EQ(TypeNotSet, dmo->ProcessInput(0, &in, 0, 0, 0));
-  ASSERT_EQ(S_OK, dmo->SetInputType(0, Rgb32Type(8, 8).get(), 0));
-  EXPECT_EQ(TypeNotSet, dmo->ProcessInput(0, &in, 0, 0, 0));
-  TestBuffer out(64 * 4, 0);
-  DMO_OUTPUT_DATA_BUFFER result;
-  EXPECT_EQ(TypeNotSet, Output(dmo.Get(), &out, &result));
-  EXPECT_EQ(0u, result.dwStatus);
-  EXPECT_EQ(0, in.ExtraReferences());
-  // One buffer description, for the one output stream.
-  DMO_OUTPUT_DATA_BUFFER buffers[2] = {};
-  DWORD status = 0;
-  EXPECT_EQ(E_INVALIDARG, dmo->ProcessOutput(0, 2, buffers, &status));
-  EXPECT_EQ(E_POINTER, dmo->ProcessOutput(0, 1, nullptr, &status));
-  EXPECT_EQ(E_NOTIMPL, dmo->Lock(TRUE));
-}
-
-TEST_F(ColorControlTest, NeutralFrameComesOutBitForBitWithItsTimes) {
-  auto types = {Rgb32Type(33, 7), Rgb24Type(33, 7), Yuy2Type(34, -7)};
-  for (const MediaTypePtr& type : types) {
-    ComPtr<IMediaObject> dmo = Streaming(type.get());
-    DWORD frame = 0, alignment = 0;
-    ASSERT_EQ(S_OK, dmo->GetOutputSizeInfo(0, &frame, &alignment));
-    TestBuffer in(frame, frame);
-    FillNoise(in.Bytes(), 42);
-    ASSERT_EQ(S_OK, dmo->ProcessInput(0, &in, AllInputFlags, 400000, 333667));
-    EXPECT_EQ(0, in.ExtraReferences()) << "the input buffer was kept";
-
-    TestBuffer out(frame + 100, 0);
+// {type of 2 x 1 pixels, input flags, input, output}: at brightness +100 each frame comes out
+// changed (colour bytes only) with its flags and times, then nothing; its buffer is not kept.
+TEST(ColorControlDll, EachFrameComesOutChangedWithItsFlagsAndTimes) {
+  const std::tuple<MediaTypePtr (*)(LONG, LONG), DWORD, std::vector<BYTE>, std::vector<BYTE>> cases[] = {
+      {Rgb32, AllFlags, {117, 96, 200, 7, 0, 128, 255, 99}, {217, 196, 255, 7, 100, 228, 255, 99}},
+      {Rgb24, DMO_INPUT_DATA_BUFFERF_TIME, {0, 128, 200, 9, 0, 128, 200, 9}, {100, 228, 255, 109, 100, 228, 200, 9}},
+      {Yuy2, 0, {126, 90, 235, 160}, {226, 90, 255, 160}}};
+  for (const auto& [type, flags, input, expected] : cases) {
+    ComPtr<IMediaObject> dmo = ColorControl(type(2, 1));
+    ASSERT_EQ(S_OK, SetSetting(dmo.Get(), ColorControlBrightnessKey, 100));
+    TestBuffer in(input, static_cast<DWORD>(input.size())), out(std::vector<BYTE>(input.size() + 4, 0xEE), 0);
+    ASSERT_EQ(S_OK, dmo->ProcessInput(0, &in, flags, 400000, 333667));
+    EXPECT_EQ(0u, in.References);
+    in.Bytes.assign(input.size(), 0);
     DMO_OUTPUT_DATA_BUFFER result;
     ASSERT_EQ(S_OK, Output(dmo.Get(), &out, &result));
-    EXPECT_EQ(AllOutputFlags, result.dwStatus);
-    EXPECT_EQ(400000, result.rtTimestamp);
-    EXPECT_EQ(333667, result.rtTimelength);
-    ASSERT_EQ(frame, out.Length());
-    EXPECT_EQ(0, std::memcmp(in.Bytes().data(), out.Bytes().data(), frame));
-    EXPECT_EQ(0, out.ExtraReferences());
-
-    // Drained: nothing more, and the status says so.
-    ASSERT_EQ(S_FALSE, Output(dmo.Get(), &out, &result));
+    EXPECT_EQ(flags, result.dwStatus);
+    EXPECT_TRUE(!(flags & DMO_INPUT_DATA_BUFFERF_TIME) || result.rtTimestamp == 400000);
+    EXPECT_TRUE(!(flags & DMO_INPUT_DATA_BUFFERF_TIMELENGTH) || result.rtTimelength == 333667);
+    EXPECT_EQ(expected, std::vector<BYTE>(out.Bytes.begin(), out.Bytes.begin() + out.Length));
+    EXPECT_EQ(S_FALSE, Output(dmo.Get(), &out, &result));
     EXPECT_EQ(0u, result.dwStatus);
   }
 }
 
-TEST_F(ColorControlTest, StatusCarriesOnlyWhatTheInputHad) {
-  ComPtr<IMediaObject> dmo = Streaming(Rgb32Type(4, 4).get());
-  TestBuffer in(64, 64), out(64, 0);
+TEST(ColorControlDll, ShortFramesFlushDiscontinuityAndTooSmallABuffer) {
+  TestBuffer in(std::vector<BYTE>(64), 64), cut(std::vector<BYTE>(64), 63), out(std::vector<BYTE>(64), 0);
+  EXPECT_EQ(DMO_E_TYPE_NOT_SET, ColorControl()->ProcessInput(0, &in, 0, 0, 0));
+  ComPtr<IMediaObject> dmo = ColorControl(Rgb32(4, 4));
   DMO_OUTPUT_DATA_BUFFER result;
-  ASSERT_EQ(S_OK, dmo->ProcessInput(0, &in, 0, 0, 0));
-  ASSERT_EQ(S_OK, Output(dmo.Get(), &out, &result));
-  EXPECT_EQ(0u, result.dwStatus);
-  EXPECT_EQ(64u, out.Length());
-
-  ASSERT_EQ(S_OK, dmo->ProcessInput(0, &in, DMO_INPUT_DATA_BUFFERF_TIME, 123, 0));
-  ASSERT_EQ(S_OK, Output(dmo.Get(), &out, &result));
-  EXPECT_EQ(static_cast<DWORD>(DMO_OUTPUT_DATA_BUFFERF_TIME), result.dwStatus);
-  EXPECT_EQ(123, result.rtTimestamp);
-}
-
-TEST_F(ColorControlTest, OneFrameAtATime) {
-  ComPtr<IMediaObject> dmo = Streaming(Rgb32Type(4, 4).get());
-  TestBuffer in(64, 64), out(64, 0);
-  DWORD flags = 0;
-  ASSERT_EQ(S_OK, dmo->GetInputStatus(0, &flags));
-  EXPECT_EQ(static_cast<DWORD>(DMO_INPUT_STATUSF_ACCEPT_DATA), flags);
-  ASSERT_EQ(S_OK, dmo->ProcessInput(0, &in, 0, 0, 0));
-  ASSERT_EQ(S_OK, dmo->GetInputStatus(0, &flags));
-  EXPECT_EQ(0u, flags);
-  EXPECT_EQ(NotAccepting, dmo->ProcessInput(0, &in, 0, 0, 0));
-  DMO_OUTPUT_DATA_BUFFER result;
-  ASSERT_EQ(S_OK, Output(dmo.Get(), &out, &result));
-  EXPECT_EQ(S_OK, dmo->ProcessInput(0, &in, 0, 0, 0));  // accepted again once drained
-}
-
-TEST_F(ColorControlTest, InputIsCopiedSoTheCallerMayReuseItsBuffer) {
-  ComPtr<IMediaObject> dmo = Streaming(Rgb32Type(4, 4).get());
-  TestBuffer in(64, 64), out(64, 0);
-  FillNoise(in.Bytes(), 1);
-  const std::vector<BYTE> sent = in.Bytes();
-  ASSERT_EQ(S_OK, dmo->ProcessInput(0, &in, 0, 0, 0));
-  std::fill(in.Bytes().begin(), in.Bytes().end(), 0);  // the wrapper's sample is gone
-  DMO_OUTPUT_DATA_BUFFER result;
-  ASSERT_EQ(S_OK, Output(dmo.Get(), &out, &result));
-  EXPECT_EQ(sent, out.Bytes());
-}
-
-TEST_F(ColorControlTest, BrightnessAndContrastChangeThePicture) {
-  // RGB32: colour channels change, the fourth byte does not.
-  {
-    ComPtr<IMediaObject> dmo = Streaming(Rgb32Type(2, 1).get());
-    ComPtr<IPropertyStore> store = Store(dmo.Get());
-    ASSERT_EQ(S_OK, SetSetting(store.Get(), ColorControlBrightnessKey, 100));
-    TestBuffer in(8, 8), out(8, 0);
-    in.Bytes() = {117, 96, 200, 7, 0, 128, 255, 99};
-    ASSERT_EQ(S_OK, dmo->ProcessInput(0, &in, 0, 0, 0));
-    DMO_OUTPUT_DATA_BUFFER result;
-    ASSERT_EQ(S_OK, Output(dmo.Get(), &out, &result));
-    EXPECT_EQ((std::vector<BYTE>{217, 196, 255, 7, 100, 228, 255, 99}), out.Bytes());
-
-    ASSERT_EQ(S_OK, SetSetting(store.Get(), ColorControlBrightnessKey, 0));
-    ASSERT_EQ(S_OK, SetSetting(store.Get(), ColorControlContrastKey, 64));  // x 1.5
-    ASSERT_EQ(S_OK, dmo->ProcessInput(0, &in, 0, 0, 0));
-    ASSERT_EQ(S_OK, Output(dmo.Get(), &out, &result));
-    EXPECT_EQ((std::vector<BYTE>{111, 80, 236, 7, 0, 128, 255, 99}), out.Bytes());
-
-    // Back to neutral: the input again, exactly.
-    ASSERT_EQ(S_OK, SetSetting(store.Get(), ColorControlContrastKey, 0));
-    ASSERT_EQ(S_OK, dmo->ProcessInput(0, &in, 0, 0, 0));
-    ASSERT_EQ(S_OK, Output(dmo.Get(), &out, &result));
-    EXPECT_EQ(in.Bytes(), out.Bytes());
-  }
-  // YUY2: luma changes, chroma does not.
-  {
-    ComPtr<IMediaObject> dmo = Streaming(Yuy2Type(2, 1).get());
-    ComPtr<IPropertyStore> store = Store(dmo.Get());
-    ASSERT_EQ(S_OK, SetSetting(store.Get(), ColorControlBrightnessKey, -127));
-    TestBuffer in(4, 4), out(4, 0);
-    in.Bytes() = {126, 90, 235, 160};
-    ASSERT_EQ(S_OK, dmo->ProcessInput(0, &in, 0, 0, 0));
-    DMO_OUTPUT_DATA_BUFFER result;
-    ASSERT_EQ(S_OK, Output(dmo.Get(), &out, &result));
-    EXPECT_EQ((std::vector<BYTE>{0, 90, 108, 160}), out.Bytes());
-  }
-}
-
-TEST_F(ColorControlTest, UndeliverableFramesAreDroppedNotStuck) {
-  ComPtr<IMediaObject> dmo = Streaming(Rgb32Type(4, 4).get());
-  TestBuffer in(64, 64);
-  DMO_OUTPUT_DATA_BUFFER result;
-
-  // No output buffer, discarding allowed (the output pin is not connected).
-  ASSERT_EQ(S_OK, dmo->ProcessInput(0, &in, AllInputFlags, 5, 5));
-  EXPECT_EQ(S_OK, Output(dmo.Get(), nullptr, &result));
-  EXPECT_EQ(0u, result.dwStatus);
-  ASSERT_EQ(S_OK, dmo->ProcessInput(0, &in, 0, 0, 0));
-
-  // No output buffer and no permission to discard: the frame waits.
-  EXPECT_EQ(E_POINTER, Output(dmo.Get(), nullptr, &result, 0));
-  TestBuffer out(64, 0);
-  ASSERT_EQ(S_OK, Output(dmo.Get(), &out, &result));
-  EXPECT_EQ(64u, out.Length());
-
-  // An output buffer too small for a frame: nothing written past it, the
-  // frame dropped, the next one accepted.
-  ASSERT_EQ(S_OK, dmo->ProcessInput(0, &in, 0, 0, 0));
-  TestBuffer small(63, 0);
-  std::fill(small.Bytes().begin(), small.Bytes().end(), 0xAB);
-  EXPECT_TRUE(FAILED(Output(dmo.Get(), &small, &result)));
-  EXPECT_EQ(0u, result.dwStatus);
-  EXPECT_EQ(0u, small.Length());
-  EXPECT_EQ(std::vector<BYTE>(63, 0xAB), small.Bytes());
-  EXPECT_EQ(S_OK, dmo->ProcessInput(0, &in, 0, 0, 0));
-}
-
-TEST_F(ColorControlTest, ShortInputHoldsNoPicture) {
-  ComPtr<IMediaObject> dmo = Streaming(Rgb32Type(4, 4).get());
-  TestBuffer empty(64, 0), cut(64, 63), out(64, 0);
-  DMO_OUTPUT_DATA_BUFFER result;
-  EXPECT_EQ(S_FALSE, dmo->ProcessInput(0, &empty, AllInputFlags, 0, 1));
+  // A short chunk (cut, or empty for a dropped frame) holds no picture.
+  EXPECT_EQ(S_FALSE, dmo->ProcessInput(0, &cut, AllFlags, 0, 1));
   EXPECT_EQ(S_FALSE, Output(dmo.Get(), &out, &result));
-  EXPECT_EQ(0u, result.dwStatus);
-  EXPECT_EQ(S_FALSE, dmo->ProcessInput(0, &cut, 0, 0, 0));
-  EXPECT_EQ(S_FALSE, Output(dmo.Get(), &out, &result));
-  EXPECT_EQ(0u, out.Length());
-  EXPECT_EQ(E_POINTER, dmo->ProcessInput(0, nullptr, 0, 0, 0));
-}
-
-TEST_F(ColorControlTest, FlushAndDiscontinuity) {
-  ComPtr<IMediaObject> dmo = Streaming(Yuy2Type(4, 2).get());
-  TestBuffer in(16, 16), out(16, 0);
-  DMO_OUTPUT_DATA_BUFFER result;
-
-  // The wrapper's order at a discontinuity: Discontinuity, an output pass.
-  EXPECT_EQ(S_OK, dmo->Discontinuity(0));
-  EXPECT_EQ(S_FALSE, Output(dmo.Get(), &out, &result));
-  ASSERT_EQ(S_OK, dmo->ProcessInput(0, &in, AllInputFlags, 0, 1));
-  ASSERT_EQ(S_OK, Output(dmo.Get(), &out, &result));
-
-  // A flush (seek, stop, end of stream) throws the pending frame away.
+  // One frame at a time; a flush (seek, stop) throws the waiting one away.
   ASSERT_EQ(S_OK, dmo->ProcessInput(0, &in, 0, 0, 0));
+  EXPECT_EQ(DMO_E_NOTACCEPTING, dmo->ProcessInput(0, &in, 0, 0, 0));
   EXPECT_EQ(S_OK, dmo->Flush());
   EXPECT_EQ(S_FALSE, Output(dmo.Get(), &out, &result));
+  // At the end of the stream the wrapper signals a discontinuity and drains.
+  ASSERT_EQ(S_OK, dmo->ProcessInput(0, &in, 0, 0, 0));
+  EXPECT_EQ(S_OK, dmo->Discontinuity(0));
+  EXPECT_EQ(S_OK, Output(dmo.Get(), &out, &result));
+  EXPECT_EQ(64u, out.Length);
+  // No output buffer (pin unconnected) or too small a one: nothing written, the frame dropped.
+  ASSERT_EQ(S_OK, dmo->ProcessInput(0, &in, 0, 0, 0));
+  EXPECT_EQ(S_OK, Output(dmo.Get(), nullptr, &result));
+  ASSERT_EQ(S_OK, dmo->ProcessInput(0, &in, 0, 0, 0));
+  TestBuffer small(std::vector<BYTE>(63, 0xAB), 0);
+  EXPECT_TRUE(FAILED(Output(dmo.Get(), &small, &result)));
+  EXPECT_EQ(std::vector<BYTE>(63, 0xAB), small.Bytes);
   EXPECT_EQ(S_OK, dmo->ProcessInput(0, &in, 0, 0, 0));
-
-  // So does disconnecting (clearing a type).
-  EXPECT_EQ(S_OK, dmo->SetOutputType(0, nullptr, DMO_SET_TYPEF_CLEAR));
-  EXPECT_EQ(S_OK, dmo->SetOutputType(0, Yuy2Type(4, 2).get(), 0));
-  EXPECT_EQ(S_FALSE, Output(dmo.Get(), &out, &result));
 }
 
-// --- settings ------------------------------------------------------------------------
-
-TEST_F(ColorControlTest, PropertyStoreListsTheTwoKeys) {
-  ComPtr<IPropertyStore> store = Store(CreateColorControl().Get());
-  DWORD count = 0;
-  ASSERT_EQ(S_OK, store->GetCount(&count));
-  EXPECT_EQ(2u, count);
-  PROPERTYKEY key;
-  ASSERT_EQ(S_OK, store->GetAt(0, &key));
-  EXPECT_TRUE(IsEqualPropertyKey(ColorControlBrightnessKey, key));
-  ASSERT_EQ(S_OK, store->GetAt(1, &key));
-  EXPECT_TRUE(IsEqualPropertyKey(ColorControlContrastKey, key));
-  EXPECT_EQ(E_INVALIDARG, store->GetAt(2, &key));
-  // The format identifier of both keys.
-  const GUID fmtid = {0x174fb0ec, 0x2695, 0x476c, {0x88, 0xaa, 0xd2, 0xb4, 0x1c, 0xe7, 0x5e, 0x67}};
-  EXPECT_TRUE(IsEqualGUID(fmtid, ColorControlBrightnessKey.fmtid));
-  EXPECT_EQ(1u, ColorControlBrightnessKey.pid);
-  EXPECT_EQ(2u, ColorControlContrastKey.pid);
-
-  // Any other key: empty, and not writable.
-  PROPERTYKEY other = ColorControlBrightnessKey;
-  other.pid = 3;
-  PROPVARIANT value;
-  value.vt = VT_I4;
-  ASSERT_EQ(S_OK, store->GetValue(other, &value));
-  EXPECT_EQ(VT_EMPTY, value.vt);
-  EXPECT_EQ(E_INVALIDARG, SetSetting(store.Get(), other, 1));
-  EXPECT_EQ(E_POINTER, store->GetValue(ColorControlBrightnessKey, nullptr));
-}
-
-TEST_F(ColorControlTest, SettingsStartNeutralAndTakeTheirRange) {
-  ComPtr<IPropertyStore> store = Store(CreateColorControl().Get());
-  for (const PROPERTYKEY* key : {&ColorControlBrightnessKey, &ColorControlContrastKey}) {
-    PROPVARIANT value;
-    ASSERT_EQ(S_OK, store->GetValue(*key, &value));
-    EXPECT_EQ(VT_I4, value.vt);
-    EXPECT_EQ(0, value.lVal);
-    for (LONG v : {-127L, 127L, 5L}) {
-      ASSERT_EQ(S_OK, SetSetting(store.Get(), *key, v));
-      ASSERT_EQ(S_OK, store->GetValue(*key, &value));
-      EXPECT_EQ(v, value.lVal);
-    }
-    // Out of range or of another type: refused, the value stays.
-    EXPECT_EQ(E_INVALIDARG, SetSetting(store.Get(), *key, 128));
-    EXPECT_EQ(E_INVALIDARG, SetSetting(store.Get(), *key, -128));
-    PROPVARIANT other;
-    PropVariantInit(&other);
-    other.vt = VT_I2;
-    other.iVal = 3;
-    EXPECT_EQ(E_INVALIDARG, store->SetValue(*key, other));
-    other.vt = VT_EMPTY;
-    EXPECT_EQ(E_INVALIDARG, store->SetValue(*key, other));
-    other.vt = VT_INT;
-    other.intVal = -9;
-    EXPECT_EQ(S_OK, store->SetValue(*key, other));
-    ASSERT_EQ(S_OK, store->GetValue(*key, &value));
-    EXPECT_EQ(-9, value.lVal);
+// {key (brightness, contrast, another), type, value, taken, value read back}: the settings start
+// at 0, take -127..127 as 32-bit integers, refuse anything else; other keys read empty.
+TEST(ColorControlDll, SettingsTakeTheirRangeOnly) {
+  ComPtr<IPropertyStore> store;
+  ASSERT_EQ(S_OK, ColorControl().As(&store));
+  const PROPERTYKEY keys[] = {ColorControlBrightnessKey, ColorControlContrastKey, {ColorControlContrastKey.fmtid, 3}};
+  const std::tuple<int, VARTYPE, LONG, bool, LONG> cases[] = {
+      {0, VT_EMPTY, 0, false, 0},   {1, VT_EMPTY, 0, false, 0},   {0, VT_I4, 127, true, 127},
+      {0, VT_I4, 128, false, 127},  {0, VT_I4, -127, true, -127}, {0, VT_I4, -128, false, -127},
+      {1, VT_I4, -127, true, -127}, {1, VT_I4, 128, false, -127}, {1, VT_INT, 127, true, 127},
+      {1, VT_I2, 3, false, 127},    {0, VT_I4, 5, true, 5},       {2, VT_I4, 5, false, 0}};
+  for (const auto& [key, type, value, taken, then] : cases) {
+    EXPECT_EQ(taken ? S_OK : E_INVALIDARG, SetSetting(store.Get(), keys[key], value, type))
+        << key << " " << type << " " << value;
+    PROPVARIANT v;
+    ASSERT_EQ(S_OK, store->GetValue(keys[key], &v));
+    EXPECT_TRUE(v.vt == (key == 2 ? VT_EMPTY : VT_I4) && v.lVal == then) << key << " " << value;
   }
-  EXPECT_EQ(S_OK, store->Commit());
 }
 
-TEST_F(ColorControlTest, TheProgramsWayOfWritingASetting) {
-  // Read the value, replace its 32-bit payload, keep its type, write it back.
-  ComPtr<IPropertyStore> store = Store(CreateColorControl().Get());
-  PROPVARIANT value;
-  ASSERT_EQ(S_OK, store->GetValue(ColorControlContrastKey, &value));
-  value.lVal = (100 * 254) / 100 - 127;
-  ASSERT_EQ(S_OK, store->SetValue(ColorControlContrastKey, value));
-  PROPVARIANT check;
-  ASSERT_EQ(S_OK, store->GetValue(ColorControlContrastKey, &check));
-  EXPECT_EQ(127, check.lVal);
-  ASSERT_EQ(S_OK, store->GetValue(ColorControlBrightnessKey, &check));
-  EXPECT_EQ(0, check.lVal);
+// Unregistering takes the DMO from DMOEnum and COM; registering again gives it back.
+TEST(ColorControlDll, UnregisterRemovesWhatRegisterWritesForDmoEnumAndCom) {
+  const auto listed = [] {
+    ComPtr<IEnumDMO> dmos;
+    CLSID clsid;
+    wchar_t* name = nullptr;
+    int count = 0;
+    EXPECT_EQ(S_OK, DMOEnum(DMOCATEGORY_VIDEO_EFFECT, 0, 0, nullptr, 0, nullptr, &dmos));
+    while (dmos && dmos->Next(1, &clsid, &name, nullptr) == S_OK) {
+      count += IsEqualCLSID(CLSID_OrvoColorControl, clsid) && std::wstring(name) == ColorControlName;
+      CoTaskMemFree(name);
+    }
+    return count;
+  };
+  ComPtr<IMediaObject> dmo;
+  EXPECT_EQ(S_OK, CallDll("DllUnregisterServer"));
+  EXPECT_EQ(0, listed());
+  EXPECT_EQ(REGDB_E_CLASSNOTREG,
+            CoCreateInstance(CLSID_OrvoColorControl, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&dmo)));
+  ASSERT_EQ(S_OK, CallDll("DllRegisterServer"));
+  EXPECT_EQ(1, listed());
+  EXPECT_EQ(S_OK, CoCreateInstance(CLSID_OrvoColorControl, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&dmo)));
+}
+
+// Recording -> splitter -> DMO Wrapper -> VMR-9: brightness +100 raises the grey background
+// of the first frame by about 100; back at 0 the picture is the original again.
+TEST(ColorControlDll, BrightnessShowsInThePictureAndNeutralRestoresIt) {
+  AviGenOptions options;  // 160 x 120, 24-bit
+  std::string error;
+  ASSERT_TRUE(GenerateAviFile(options, "color_control_test.avi", &error)) << error;
+  ComPtr<IGraphBuilder> graph;
+  ComPtr<ICaptureGraphBuilder2> builder;
+  ComPtr<IBaseFilter> source, color, renderer;
+  ComPtr<IDMOWrapperFilter> wrapper;
+  ComPtr<IMediaControl> control;
+  ComPtr<IBasicVideo> video;
+  ASSERT_EQ(S_OK, CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&graph)));
+  ASSERT_EQ(S_OK, CoCreateInstance(CLSID_CaptureGraphBuilder2, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&builder)));
+  ASSERT_EQ(S_OK, builder->SetFiltergraph(graph.Get()));
+  ASSERT_EQ(S_OK, CoCreateInstance(CLSID_VideoMixingRenderer9, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&renderer)));
+  ASSERT_EQ(S_OK, CoCreateInstance(CLSID_DMOWrapperFilter, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&color)));
+  ASSERT_EQ(S_OK, color.As(&wrapper));
+  ASSERT_EQ(S_OK, wrapper->Init(CLSID_OrvoColorControl, DMOCATEGORY_VIDEO_EFFECT));
+  ASSERT_EQ(S_OK, graph->AddSourceFilter(L"color_control_test.avi", L"Source", &source));
+  ASSERT_EQ(S_OK, graph->AddFilter(color.Get(), L"BrightnessContrast"));
+  ASSERT_EQ(S_OK, graph->AddFilter(renderer.Get(), L"Video Renderer"));
+  ASSERT_EQ(S_OK, builder->RenderStream(nullptr, nullptr, source.Get(), color.Get(), renderer.Get()));
+  ASSERT_EQ(S_OK, graph.As(&control));
+  ASSERT_EQ(S_OK, graph->QueryInterface(IID_IBasicVideo, reinterpret_cast<void**>(video.GetAddressOf())));
+  // The first frame again, paused: the grey of its background at (4, 60) as the renderer has it.
+  const auto firstFrameGrey = [&] {
+    OAFilterState state;
+    std::vector<long> dib(40000);
+    long size = sizeof(long) * 40000;
+    control->Stop();
+    control->Pause();
+    EXPECT_EQ(S_OK, control->GetState(5000, &state));
+    EXPECT_EQ(S_OK, video->GetCurrentImage(&size, dib.data()));
+    const auto* header = reinterpret_cast<const BITMAPINFOHEADER*>(dib.data());
+    const LONG bytes = header->biBitCount / 8, stride = (header->biWidth * bytes + 3) & ~3;
+    const BYTE* pixel = reinterpret_cast<const BYTE*>(header + 1) + 60 * stride + 4 * bytes;
+    return (pixel[0] + pixel[1] + pixel[2]) / 3;
+  };
+  const int original = firstFrameGrey();
+  EXPECT_NEAR(FrameBackgroundLevel, original, 6);
+  ASSERT_EQ(S_OK, SetSetting(color.Get(), ColorControlBrightnessKey, 100));
+  EXPECT_NEAR(original + 100, firstFrameGrey(), 6);
+  ASSERT_EQ(S_OK, SetSetting(color.Get(), ColorControlBrightnessKey, 0));
+  EXPECT_EQ(original, firstFrameGrey());
 }
