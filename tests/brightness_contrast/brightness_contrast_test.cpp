@@ -5,6 +5,8 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "app/app_context.h"
 #include "app/main_window.h"
 #include "controls/playback_controls.h"
@@ -18,14 +20,12 @@ int Grey(COLORREF c) { return (GetRValue(c) + GetGValue(c) + GetBValue(c)) / 3; 
 
 class BrightnessContrastTest : public AppTest {
  protected:
-  // The slider moved, then its notification to the window.
+  // The slider moved, then its notification to the window; a setting as the filter holds it.
   static void Slide(HWND slider, WORD code, int position) {
     SendMessageW(slider, TBM_SETPOS, TRUE, position);
     SendMessageW(TheApp->BrightnessContrastWindow, WM_HSCROLL, MAKEWPARAM(code, position),
                  reinterpret_cast<LPARAM>(slider));
-    Pump(10);
   }
-  // A setting as the filter holds it (999 without the filter).
   static int Setting(const PROPERTYKEY& key) {
     PROPVARIANT v = {};
     return TheGraph->ColorProperties != nullptr && TheGraph->ColorProperties->GetValue(key, &v) == S_OK ? v.lVal : 999;
@@ -55,41 +55,38 @@ class BrightnessContrastTest : public AppTest {
 // Each slider writes its own setting; Home and End write nothing.
 TEST_F(BrightnessContrastTest, SliderNotificationsWriteTheirOwnSetting) {
   HWND brightness = TheApp->BrightnessSlider, contrast = TheApp->ContrastSlider;
-  const struct {
-    HWND Slider;
-    WORD Code;
-    int Position, Brightness, Contrast;
-  } rows[] = {{brightness, TB_THUMBTRACK, 0, -127, 0}, {contrast, TB_THUMBTRACK, 100, 0, 127},
-              {brightness, TB_LINEDOWN, 52, 5, 0},     {contrast, TB_PAGEUP, 25, 0, -64},
-              {brightness, TB_TOP, 0, 0, 0},           {contrast, TB_BOTTOM, 100, 0, 0}};
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.Code);
+  const std::tuple<HWND, WORD, int, int, int> rows[] = {
+      {brightness, TB_THUMBTRACK, 0, -127, 0}, {contrast, TB_THUMBTRACK, 100, 0, 127},
+      {brightness, TB_LINEDOWN, 52, 5, 0},     {contrast, TB_PAGEUP, 25, 0, -64},
+      {brightness, TB_TOP, 0, 0, 0},           {contrast, TB_BOTTOM, 100, 0, 0}};
+  for (const auto& [slider, code, position, brightnessSetting, contrastSetting] : rows) {
+    SCOPED_TRACE(code);
     SendMessageW(TheApp->BrightnessContrastWindow, WM_CLOSE, 0, 0);  // both back to neutral
-    Slide(row.Slider, row.Code, row.Position);
-    EXPECT_EQ(row.Brightness, Setting(BrightnessPropertyKey));
-    EXPECT_EQ(row.Contrast, Setting(ContrastPropertyKey));
+    Slide(slider, code, position);
+    EXPECT_EQ(brightnessSetting, Setting(BrightnessPropertyKey));
+    EXPECT_EQ(contrastSetting, Setting(ContrastPropertyKey));
   }
 }
 
-// Every way back to neutral gives the exact picture again; each round's new
-// file takes the filter again (after File > Close too).
+// Switched on while playing, the video pauses where it was; every way back to
+// neutral restores the picture exactly; each new file takes the filter again.
 TEST_F(BrightnessContrastTest, PictureChangesAndEachWayBackRestoresItExactly) {
-  const struct {
-    const char* Way;
-    void (*Back)();
-  } ways[] = {{"File > Close", [] { Command(CloseId); }},
-              {"the menu item", [] { Command(BrightnessContrastId); }},
-              {"the close box", [] { SendMessageW(TheApp->BrightnessContrastWindow, WM_CLOSE, 0, 0); }}};
-  for (const auto& way : ways) {
-    SCOPED_TRACE(way.Way);
-    Open(MakeCaptureRecording(10, {}, std::to_wstring(&way - ways) + L".avi"));  // the last one may still be open
+  for (int way = 0; way < 3; ++way) {
+    SCOPED_TRACE(way);
+    Open(MakeCaptureRecording(300, {}, std::to_wstring(way) + L".avi"));  // the last one may still be open
     ASSERT_TRUE(WaitForShownFrame(0));  // which also puts the main window above the others
     const COLORREF before = WaitForPixel([](COLORREF) { return true; });
+    Click(StartButton);
+    for (int attempt = 0; attempt < 400 && CurrentFramePosition() < 3; ++attempt) Pump(10);
     Command(BrightnessContrastId);
     EXPECT_TRUE(IsWindowVisible(TheApp->BrightnessContrastWindow));
+    EXPECT_TRUE(PlaybackState == TransportPause);
+    EXPECT_TRUE(WaitForShownFrame(SliderPosition()));
     Slide(TheApp->BrightnessSlider, TB_THUMBTRACK, 100);
     EXPECT_GT(Grey(WaitForPixel([&](COLORREF c) { return Grey(c) > Grey(before) + 100; })), Grey(before) + 100);
-    way.Back();
+    if (way == 0) Command(CloseId);
+    if (way == 1) Command(BrightnessContrastId);
+    if (way == 2) SendMessageW(TheApp->BrightnessContrastWindow, WM_CLOSE, 0, 0);
     ExpectNeutralAndOff();
     if (OpenFrameCount != 0) {
       EXPECT_EQ(before, WaitForPixel([&](COLORREF c) { return c == before; }));
@@ -97,28 +94,11 @@ TEST_F(BrightnessContrastTest, PictureChangesAndEachWayBackRestoresItExactly) {
   }
 }
 
-TEST_F(BrightnessContrastTest, SwitchingOnWhilePlayingPausesOnTheCurrentFrame) {
-  Open(MakeCaptureRecording(300, {}));
-  Click(StartButton);
-  for (int attempt = 0; attempt < 400 && CurrentFramePosition() < 3; ++attempt) Pump(10);
-  Command(BrightnessContrastId);
-  const uint32_t frame = CurrentFramePosition();
-  EXPECT_GE(frame, 3u);
-  EXPECT_TRUE(PlaybackState == TransportPause);
-  EXPECT_EQ(frame, SliderPosition());
-  EXPECT_TRUE(WaitForShownFrame(frame));
-}
-
-// A failing step of the splice (switching on: the file is closed) or of its
-// removal (switching off; its disconnections are the splice's) is reported,
-// and everything goes neutral.
+// A failing step of the splice (the file is then closed) or of its removal (whose
+// disconnections are the splice's) is reported, and everything goes neutral.
 TEST_F(BrightnessContrastTest, FailingSpliceStepsAreReportedAndEndNeutral) {
   using Step = ColorControlStep;
-  const struct {
-    Step Failing;
-    bool Removing;
-    const wchar_t* Said;
-  } rows[] = {
+  const std::tuple<Step, bool, const wchar_t*> rows[] = {
       {Step::AddFilter, false, L"cannot add brightness/contrast filter to graph - thus not enabled"},
       {Step::FindRendererPin, false, L"cannot find input pin on the EVR filter - brightness/contrast not enabled"},
       {Step::FindUpstreamPin, false, L"cannot find EVR filter connected to pin"},
@@ -130,19 +110,19 @@ TEST_F(BrightnessContrastTest, FailingSpliceStepsAreReportedAndEndNeutral) {
       {Step::ConnectColorOutput, false, L"direct connection of brightness/contrast output pin and EVR input pin"},
       {Step::ConnectRendererBack, true, L"direct connection of brightness/contrast input pin and EVR connected to pin"},
   };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(testing::PrintToString(std::wstring(row.Said)) + (row.Removing ? " switching off" : " on"));
-    Open(MakeCaptureRecording(10, {}));
-    if (row.Removing) Command(BrightnessContrastId);
+  for (const auto& [step, removing, warning] : rows) {
+    SCOPED_TRACE(testing::PrintToString(std::wstring(warning)) + (removing ? " switching off" : " on"));
+    Open(MakeCaptureRecording(10, {}, removing ? L"off.avi" : L"on.avi"));
+    if (removing) Command(BrightnessContrastId);
     const size_t seen = MessagesText().size();
-    ForcedColorControlFailure = row.Failing;
+    ForcedColorControlFailure = step;
     Command(BrightnessContrastId);
     ForcedColorControlFailure = Step::None;
     const std::wstring said = MessagesText().substr(seen);
-    EXPECT_NE(std::wstring::npos, said.find(std::wstring(L"\r\nWARNING: ") + row.Said)) << said;
-    EXPECT_EQ(!row.Removing,
+    EXPECT_NE(std::wstring::npos, said.find(std::wstring(L"\r\nWARNING: ") + warning)) << said;
+    EXPECT_EQ(!removing,
               said.find(L"Brightness/contrast cannot start; the avi file must be reopened") != std::wstring::npos);
-    EXPECT_EQ(row.Removing, OpenFrameCount != 0);
+    EXPECT_EQ(removing, OpenFrameCount != 0);
     ExpectNeutralAndOff();
   }
 }
