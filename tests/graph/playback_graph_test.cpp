@@ -1,0 +1,270 @@
+// The playback graph under File > Open and File > Close: exact frame seeking,
+// every way an open is refused or fails, the graph-events window, the release
+// of the graph, the EVR's display control and the real open dialog.
+#include <gtest/gtest.h>
+
+#include <thread>
+#include <vector>
+
+#include "app/app_context.h"
+#include "app/main_window.h"
+#include "controls/playback_controls.h"
+#include "graph/frame_seeking.h"
+#include "graph/playback_graph.h"
+#include "harness/app_harness.h"
+
+namespace {
+
+using Microsoft::WRL::ComPtr;
+
+class PlaybackGraphTest : public AppTest {
+ protected:
+  // File > Open answered with path, whatever comes of it.
+  void TryOpen(const std::wstring& path) {
+    ArrangeFileChoice(S_OK, path);
+    Command(OpenId);
+  }
+  // What the program said since the last call, blank and time lines left out.
+  std::wstring Said() {
+    std::wstring said;
+    for (const std::wstring& line : NewLines()) {
+      if (!line.empty() && !IsTimeLine(line)) said += line + L"\n";
+    }
+    return said;
+  }
+  void ExpectNoFileOpen() {
+    EXPECT_EQ(0u, OpenFrameCount);
+    EXPECT_EQ(nullptr, TheGraph->GraphBuilder);
+    EXPECT_EQ(nullptr, TheGraph->SourceFilter);
+    EXPECT_EQ(NoFile(), States());
+  }
+  static HRESULT Seek(LONGLONG frame, DWORD how = AM_SEEKING_AbsolutePositioning) {
+    return TheGraph->MediaSeeking->SetPositions(&frame, how, nullptr, AM_SEEKING_NoPositioning);
+  }
+};
+
+// Wine's graph seeks in media time only: there the frame layer carries every
+// seek, at 29.97 frames a second with no frame starting on a whole unit.
+TEST_F(PlaybackGraphTest, OpensPausedOnFrameZeroAndSeeksEveryFrameExactly) {
+  const struct { uint32_t Rate, Scale, Frames; } timings[] = {{30, 1, 30}, {30000, 1001, 300}};
+  for (const auto& t : timings) {
+    AviGenOptions options;
+    options.Rate = t.Rate;
+    options.Scale = t.Scale;
+    options.FrameCount = t.Frames;
+    Open(MakeRecording(L"r" + std::to_wstring(t.Frames) + L".avi", options));
+    EXPECT_TRUE(GraphRunState == GraphRun::Paused);
+    EXPECT_TRUE(WaitForShownFrame(0));
+    for (uint32_t frame = 0; frame <= t.Frames; ++frame) {
+      LONGLONG at = -1;
+      ASSERT_EQ(S_OK, Seek(frame));
+      ASSERT_EQ(S_OK, TheGraph->MediaSeeking->GetCurrentPosition(&at));
+      ASSERT_EQ(frame, at);
+    }
+    for (uint32_t frame : {t.Frames - 1, t.Frames / 2 + 1, 1u}) {
+      ASSERT_EQ(S_OK, Seek(frame));
+      EXPECT_TRUE(WaitForShownFrame(frame));
+    }
+  }
+}
+
+TEST_F(PlaybackGraphTest, FrameLayerRefusesWhatFramesCannotSay) {
+  Open(MakeCaptureRecording(30, {}));
+  IMediaSeeking* seeking = TheGraph->MediaSeeking.Get();
+  LONGLONG target = 0;
+  EXPECT_EQ(E_NOTIMPL, Seek(3, AM_SEEKING_RelativePositioning));
+  EXPECT_EQ(E_INVALIDARG, Seek(-1));
+  EXPECT_EQ(E_INVALIDARG, seeking->SetTimeFormat(&TIME_FORMAT_BYTE));
+  EXPECT_EQ(E_INVALIDARG, seeking->ConvertTimeFormat(&target, &TIME_FORMAT_BYTE, 1, &TIME_FORMAT_FRAME));
+  EXPECT_EQ(E_INVALIDARG, seeking->ConvertTimeFormat(&target, &TIME_FORMAT_MEDIA_TIME, -1, &TIME_FORMAT_FRAME));
+  // No rate, no scale, frames under two media-time units, an end past 64 bits.
+  const struct { uint32_t Rate, Scale; } timings[] = {{0, 1}, {30, 0}, {10000000, 1}, {1, 0xFFFFFFFFu}};
+  for (const auto& t : timings) {
+    IMediaSeeking* layer = seeking;
+    EXPECT_EQ(E_INVALIDARG, CreateFrameSeeking(seeking, t.Rate, t.Scale, 1000, &layer)) << t.Rate << "/" << t.Scale;
+    EXPECT_EQ(nullptr, layer);
+  }
+}
+
+// The recording at path with the main header's frame size cleared.
+std::wstring Sizeless(std::wstring path) {
+  const std::string bytes = ReadFileBytes(path).replace(64, 8, 8, '\0');
+  WriteFileBytes(path += L".sizeless.avi", bytes);
+  return path;
+}
+
+// A failing step reports itself and leaves no file open; only a refused
+// renderer rectangle lets the open go on (here for a header without frame size).
+TEST_F(PlaybackGraphTest, EachFailingBuildStepSaysSoAndLeavesNoFileOpen) {
+  const std::wstring path = MakeCaptureRecording(30, {});
+  const struct {
+    GraphStep Step;
+    const wchar_t* Said;
+    bool SizelessHeader = false, Opens = false;
+  } rows[] = {
+      {GraphStep::CreateGraphBuilder, L"SEVERE: cannot create graph builder instance"},
+      {GraphStep::CreateCaptureBuilder, L"SEVERE: cannot create graph builder 2 instance"},
+      {GraphStep::SetFiltergraph, L"SEVERE: cannot set filter graph in graph builder 2 instance"},
+      {GraphStep::QueryMediaControl, L"SEVERE: cannot find the media control object"},
+      {GraphStep::QueryMediaEvents, L"SEVERE: cannot find the media event object"},
+      {GraphStep::SetNotifyWindow, L"SEVERE: cannot set the media event object notify window"},
+      {GraphStep::AddSourceFilter, L"SEVERE: failure to add the video file source filter to the filter graph"},
+      {GraphStep::CreateRenderer, L"SEVERE: cannot create an EVR display filter"},
+      {GraphStep::QueryRendererService, L"SEVERE: cannot find the EVR display filter service"},
+      {GraphStep::GetDisplayControl, L"SEVERE: cannot create the EVR display filter control instance"},
+      {GraphStep::SetVideoWindow, L"SEVERE: cannot set the EVR display filter clipping window"},
+      {GraphStep::SetAspectRatioMode, L"SEVERE: cannot set the EVR display filter aspect ratio"},
+      {GraphStep::AddRenderer, L"SEVERE: failure to add the EVR filter to the filter graph"},
+      {GraphStep::RenderStream, L"SEVERE: cannot render the filter graph video stream"},
+      {GraphStep::QueryMediaSeeking, L"SEVERE: cannot find the media seeking interface"},
+      {GraphStep::SetTimeFormat, L"SEVERE: cannot set the time format for the video stream"},
+      {GraphStep::RendererPinUnconnected, L"WARNING: cannot find EVR filter connected to pin", true},
+      {GraphStep::SetVideoPosition, L"SEVERE: EVR display control cannot set the window size", true, true},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(testing::PrintToString(std::wstring(row.Said)));
+    ForcedGraphFailure = row.Step;
+    TryOpen(row.SizelessHeader ? Sizeless(path) : path);
+    ForcedGraphFailure = GraphStep::None;
+    const std::wstring said = Said();
+    EXPECT_EQ(0u, said.find(std::wstring(row.Said) + L"\n")) << said;
+    if (!row.Opens) ExpectNoFileOpen();
+  }
+  EXPECT_EQ(30u, OpenFrameCount);
+  EXPECT_NE(nullptr, EvrUpstreamPin) << "a header without frame size: the renderer's connection is asked";
+}
+
+// FilePath holds 255 units: one more is refused before the open file is touched.
+TEST_F(PlaybackGraphTest, PathOverFilePathsLengthIsRefusedAndTheOpenFileStays) {
+  const std::wstring name(250 - WorkDir().size(), L'x');
+  ASSERT_EQ(255u, (WorkDir() + L"\\" + name + L".avi").size());
+  Open(MakeCaptureRecording(12, {}, name + L".avi"));
+  Said();
+  TryOpen(WorkDir() + L"\\" + name + L"x.avi");
+  EXPECT_EQ(0u, Said().find(L"SEVERE: the selected file path is longer than 255 characters; file open aborted\n"));
+  EXPECT_EQ(12u, OpenFrameCount);
+  EXPECT_EQ(AtFirstFrame(false), States());
+}
+
+TEST_F(PlaybackGraphTest, UnreadableFileOrRefusedHeaderIsReportedWithTheOldFileClosed) {
+  AviGenOptions notRiff;
+  notRiff.BadFourccOffset = 0;
+  const std::pair<std::wstring, std::wstring> rows[] = {
+      {WorkDir() + L"\\gone.avi", L"SEVERE: cannot create a HANDLE for the selected file\n"},
+      {MakeRecording(L"bad.avi", notRiff),
+       L"WARNING: AVI file header is not RIFF formatted; file open aborted\n"
+       L"SEVERE: parsing the selected file header failed\n"}};
+  for (const auto& row : rows) {
+    Open(MakeCaptureRecording(30, {}));
+    Said();
+    TryOpen(row.first);
+    EXPECT_EQ(0u, Said().find(row.second)) << row.first;
+    ExpectNoFileOpen();
+  }
+}
+
+// The end of the stream parks the video on its end, but only after a run. (With
+// default handling cancelled the graph hands each EC_COMPLETE on as notified.)
+TEST_F(PlaybackGraphTest, EventsWindowActsOnTheEndOfTheStreamOnlyAfterARun) {
+  EXPECT_EQ(E_UNEXPECTED, static_cast<HRESULT>(SendMessageW(TheGraph->EventsWindow, GraphEventMessage, 0, 0)));
+  Open(MakeCaptureRecording(300, {}));
+  ComPtr<IMediaEventSink> sink;
+  ASSERT_EQ(S_OK,
+            TheGraph->GraphBuilder->QueryInterface(IID_IMediaEventSink, reinterpret_cast<void**>(sink.GetAddressOf())));
+  ASSERT_EQ(S_OK, TheGraph->MediaEvents->CancelDefaultHandling(EC_COMPLETE));
+  sink->Notify(EC_COMPLETE, S_OK, 0);
+  Pump(100);
+  EXPECT_EQ(AtFirstFrame(false), States());
+  Click(StartButton);
+  sink->Notify(EC_COMPLETE, S_OK, 0);
+  Pump(100);
+  EXPECT_EQ(AtEnd(), States());
+  EXPECT_EQ(300u, SliderPosition());
+}
+
+// This process's handles in the system's handle table (Wine's
+// GetProcessHandleCount answers 0).
+size_t OwnHandles() {
+  using Query = LONG(WINAPI*)(int, void*, ULONG, ULONG*);
+  const auto query = reinterpret_cast<Query>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
+  std::vector<ULONG_PTR> table(1 << 16);  // SystemHandleInformation: a count, then the entries
+  while (query(16, table.data(), static_cast<ULONG>(table.size() * sizeof(ULONG_PTR)), nullptr) == LONG(0xC0000004)) {
+    table.resize(table.size() * 2);
+  }
+  size_t own = 0;  // entries of three words, the owner's process id in the low half of the first
+  for (ULONG_PTR i = 0; i < table[0]; ++i) own += static_cast<ULONG>(table[1 + 3 * i]) == GetCurrentProcessId();
+  return own;
+}
+
+// The same graph made and dropped by bare platform calls: Wine's filter graph
+// itself keeps some handles for every graph built, the yardstick for ours.
+void BareGraph(const std::wstring& path) {
+  ComPtr<IGraphBuilder> graph;
+  ComPtr<ICaptureGraphBuilder2> builder;
+  ComPtr<IBaseFilter> source, renderer;
+  CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&graph));
+  CoCreateInstance(CLSID_CaptureGraphBuilder2, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&builder));
+  CoCreateInstance(CLSID_VideoRenderer, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&renderer));
+  builder->SetFiltergraph(graph.Get());
+  graph->AddSourceFilter(path.c_str(), L"source", &source);
+  graph->AddFilter(renderer.Get(), L"renderer");
+  ASSERT_EQ(S_OK, builder->RenderStream(nullptr, nullptr, source.Get(), nullptr, renderer.Get()));
+}
+
+// Each open makes a graph with its objects, threads and the file's handle;
+// File > Close must give back all that the platform does not keep itself.
+TEST_F(PlaybackGraphTest, FiftyOpensAndClosesKeepNoMoreHandlesThanBareGraphs) {
+  const std::wstring path = MakeCaptureRecording(10, {});
+  auto openAndClose = [&]() {
+    Open(path);
+    Command(CloseId);
+    ASSERT_EQ(nullptr, TheGraph->GraphBuilder);
+  };
+  for (int i = 0; i < 3; ++i) openAndClose(), BareGraph(path);  // first-use allocations
+  const size_t start = OwnHandles();
+  for (int i = 0; i < 50; ++i) openAndClose();
+  const size_t ours = OwnHandles() - start;
+  for (int i = 0; i < 50; ++i) BareGraph(path);
+  const size_t bare = OwnHandles() - start - ours;
+  printf("handles kept by 50 opens and closes: %zu; by 50 bare graphs: %zu\n", ours, bare);
+  EXPECT_LE(ours, bare + 10);
+}
+
+TEST_F(PlaybackGraphTest, EvrDisplayControlTakesTheClipWindowAndTheRectangle) {
+  ComPtr<IBaseFilter> evr;
+  ComPtr<IUnknown> service;
+  std::unique_ptr<VideoDisplay> display;
+  ASSERT_EQ(S_OK, CreateRendererFilter(RendererKind::Evr, &evr));
+  ASSERT_EQ(S_OK, QueryRendererService(RendererKind::Evr, evr.Get(), &service));
+  ASSERT_EQ(S_OK, GetVideoDisplay(RendererKind::Evr, service.Get(), &display));
+  EXPECT_EQ(S_OK, display->SetVideoWindow(TheApp->ClipWindow));
+  EXPECT_EQ(S_OK, display->SetAspectRatioModeNone());
+  EXPECT_EQ(S_OK, display->SetVideoPosition(RECT{0, 0, 320, 240}));
+}
+
+// The common item dialog answered as a user would, from another thread: the
+// path typed into the file name field, then Open.
+TEST_F(PlaybackGraphTest, TheRealOpenDialogOpensTheFileTypedIntoIt) {
+  const std::wstring path = MakeCaptureRecording(30, {});
+  ChooseVideoFile = ShowOpenFileDialog;
+  bool answered = false;
+  std::thread user([&]() {
+    HWND dialog = nullptr;
+    for (int attempt = 0; attempt < 400 && dialog == nullptr; ++attempt, Sleep(25)) {
+      dialog = FindWindowW(L"#32770", L"Open");
+    }
+    HWND name = dialog != nullptr ? GetDlgItem(dialog, 0x480) : nullptr;  // Wine's file name field
+    if (name == nullptr) return;
+    SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    answered = true;
+  });
+  Command(OpenId);
+  user.join();
+  ASSERT_TRUE(answered) << "no \"Open\" dialog with a file name field appeared";
+  EXPECT_EQ(path, reinterpret_cast<const wchar_t*>(TheApp->FileInfo.FilePath));
+  EXPECT_TRUE(WaitForShownFrame(0));
+}
+
+}  // namespace
