@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "app/app_context.h"
+#include "controls/display_windows.h"
 #include "controls/playback_controls.h"
 #include "graph/playback_graph.h"
 #include "graph/transport.h"
@@ -35,6 +36,9 @@ void PlaceVideo(const MainLayout& layout) {
     if (app->ScrollWindow != nullptr) ShowWindow(app->ScrollWindow, SW_HIDE);
   }
   SetWindowPos(app->ClipWindow, nullptr, 0, 0, layout.VideoWidth, layout.VideoHeight, SWP_NOZORDER);
+  // The host keeps its size when a second large picture comes, and then gets
+  // no WM_SIZE: its limits and bars are fitted here as well.
+  if (layout.Scrolling) UpdateScrollHost();
   UpdateWindow(app->ClipWindow);
 }
 

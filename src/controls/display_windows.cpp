@@ -148,22 +148,41 @@ void SetBar(SCROLLINFO* bar, int which, HWND window, int32_t maximum, int32_t pa
   SetScrollInfo(window, which, bar, TRUE);
 }
 
-void OnScrollSize(HWND window, int32_t clientWidth, int32_t clientHeight) {
+void FitScrollBars(HWND window) {
   const SharedState* shared = TheApp->Shared;
   const int32_t displayWidth = static_cast<int32_t>(shared->DisplayWidth);
   const int32_t displayHeight = static_cast<int32_t>(shared->DisplayHeight);
-  ScrollLimitX = ScrollLimit(displayWidth, clientWidth);
-  ScrollLimitY = ScrollLimit(displayHeight, clientHeight);
+  RECT client;
+  GetClientRect(window, &client);
+  ScrollLimitX = ScrollLimit(displayWidth, client.right);
+  ScrollLimitY = ScrollLimit(displayHeight, client.bottom);
   ScrollOffsetX = std::min(ScrollOffsetX, ScrollLimitX);
   ScrollOffsetY = std::min(ScrollOffsetY, ScrollLimitY);
   // The bars and the picture stay where the (clamped) offsets say, so a
   // resized host never shows bars at 0 for a scrolled picture.
-  SetBar(&HorizontalBar, SB_HORZ, window, displayWidth, clientWidth, ScrollOffsetX);
-  SetBar(&VerticalBar, SB_VERT, window, displayHeight, clientHeight, ScrollOffsetY);
+  SetBar(&HorizontalBar, SB_HORZ, window, displayWidth, client.right, ScrollOffsetX);
+  SetBar(&VerticalBar, SB_VERT, window, displayHeight, client.bottom, ScrollOffsetY);
   if (TheApp->ClipWindow != nullptr && GetParent(TheApp->ClipWindow) == window) {
     SetWindowPos(TheApp->ClipWindow, nullptr, -ScrollOffsetX, -ScrollOffsetY, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
   }
 }
+
+}  // namespace
+
+void UpdateScrollHost() {
+  HWND window = TheApp != nullptr ? TheApp->ScrollWindow : nullptr;
+  static bool updating = false;
+  if (window == nullptr || updating) return;
+  // A bar that appears or goes away changes the client area (and sends
+  // WM_SIZE from inside SetScrollInfo): a second pass fits the limits, the
+  // pages and the picture to the client area the bars leave.
+  updating = true;
+  FitScrollBars(window);
+  FitScrollBars(window);
+  updating = false;
+}
+
+namespace {
 
 // Returns true when the offset changed and the picture moved.
 bool OnScroll(HWND window, bool horizontal, WPARAM wParam) {
@@ -193,7 +212,7 @@ bool OnScroll(HWND window, bool horizontal, WPARAM wParam) {
 LRESULT CALLBACK ScrollWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_SIZE:
-      OnScrollSize(window, LOWORD(lParam), HIWORD(lParam));
+      UpdateScrollHost();
       return 0;
     case WM_HSCROLL:
       if (OnScroll(window, true, wParam)) return 0;

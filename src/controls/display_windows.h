@@ -29,6 +29,10 @@ constexpr UINT MagnifyDoubleId = 32792;
 // window out around it at its home position.
 void ApplyMagnifySelection();
 
+// Fits the scrolling host's limits, bars and picture position to its client
+// area and the displayed picture size; after every layout and on WM_SIZE.
+void UpdateScrollHost();
+
 // Back to the native size; relayout non-zero lays the main window out again.
 void CloseMagnify(int relayout);
 

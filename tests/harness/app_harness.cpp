@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 #include <richedit.h>
+#include <shellapi.h>
 
 #include <memory>
 
@@ -128,7 +129,12 @@ void AppTest::Command(unsigned id, HWND window) {
 }
 
 std::wstring AppTest::MakeRecording(const std::wstring& name, const AviGenOptions& options) {
-  return WriteRecording(workDir_, name, options);
+  const std::wstring path = workDir_ + L"\\" + name;
+  std::string error;
+  const std::vector<uint8_t> bytes = GenerateAviBytes(options, &error);
+  EXPECT_TRUE(error.empty()) << error;
+  WriteFileBytes(path, std::string(bytes.begin(), bytes.end()));
+  return path;
 }
 
 std::wstring AppTest::MakeCaptureRecording(uint32_t frames, const std::vector<uint32_t>& dropped,
@@ -259,11 +265,6 @@ bool AppTest::WaitForShownFrame(uint32_t frame) {
   return false;
 }
 
-bool AppTest::WaitForState(TransportCommand state, int attempts) {
-  for (int attempt = 0; attempt < attempts && PlaybackState != state; ++attempt) Pump(25);
-  return PlaybackState == state;
-}
-
 bool Grayed(HMENU menu, UINT item, UINT by) { return (GetMenuState(menu, item, by) & MF_GRAYED) != 0; }
 bool Checked(HMENU menu, UINT item) { return (GetMenuState(menu, item, MF_BYCOMMAND) & MF_CHECKED) != 0; }
 
@@ -319,24 +320,13 @@ std::string ReadFileBytes(const std::wstring& path) {
 }
 
 void RemoveTree(const std::wstring& path) {
-  WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &found);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      const std::wstring name = found.cFileName;
-      if (name == L"." || name == L"..") continue;
-      const std::wstring child = path + L"\\" + name;
-      SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveTree(child);
-      } else {
-        DeleteFileW(child.c_str());
-      }
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
-  }
-  SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-  RemoveDirectoryW(path.c_str());
+  std::wstring from = path;
+  from.push_back(L'\0');  // the list of paths ends with an empty one
+  SHFILEOPSTRUCTW operation = {};
+  operation.wFunc = FO_DELETE;
+  operation.pFrom = from.c_str();
+  operation.fFlags = FOF_NO_UI;
+  SHFileOperationW(&operation);
 }
 
 std::vector<std::wstring> SplitLines(const std::wstring& text) {
@@ -365,15 +355,6 @@ std::wstring WindowTextOf(HWND window) {
   wchar_t text[512];
   GetWindowTextW(window, text, 512);
   return text;
-}
-
-std::wstring WriteRecording(const std::wstring& dir, const std::wstring& name, const AviGenOptions& options) {
-  const std::wstring path = dir + L"\\" + name;
-  std::string error;
-  const std::vector<uint8_t> bytes = GenerateAviBytes(options, &error);
-  EXPECT_TRUE(error.empty()) << error;
-  WriteFileBytes(path, std::string(bytes.begin(), bytes.end()));
-  return path;
 }
 
 namespace {

@@ -90,8 +90,6 @@ class AppTest : public ::testing::Test {
   bool ShownFrame(uint32_t* frame);
   // Pumps until the screen shows frame (bounded by attempts, not by time).
   bool WaitForShownFrame(uint32_t frame);
-  // Pumps until PlaybackState is state or the attempts run out.
-  static bool WaitForState(TransportCommand state, int attempts = 400);
 
  private:
   std::wstring workDir_;
@@ -104,9 +102,6 @@ std::ostream& operator<<(std::ostream& out, const AppTest::ControlStates& s);
 // kept) instead of showing itself; a null path answers with no path at all.
 void ArrangeFileChoice(HRESULT result, const wchar_t* path);
 inline void ArrangeFileChoice(HRESULT result, const std::wstring& path) { ArrangeFileChoice(result, path.c_str()); }
-
-// Writes a generated recording into dir; returns its full path.
-std::wstring WriteRecording(const std::wstring& dir, const std::wstring& name, const AviGenOptions& options);
 
 // Whether a menu item is greyed or checked.
 bool Grayed(HMENU menu, UINT item, UINT by = MF_BYCOMMAND);
