@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "app/app_context.h"
+#include "app/main_window.h"
 #include "controls/display_windows.h"
 #include "controls/playback_controls.h"
 #include "graph/playback_graph.h"
@@ -79,7 +80,9 @@ void ClampToWorkArea(HWND window, int32_t left, int32_t top, int32_t right, int3
 }
 
 void PaintMainBackground() {
-  HWND main = TheApp->MainWindow;
+  // Start-up moves the main window (WM_MOVE) before it is stored.
+  HWND main = TheApp != nullptr ? TheApp->MainWindow : nullptr;
+  if (main == nullptr) return;
   PAINTSTRUCT paint;
   BeginPaint(main, &paint);
   RECT client;
@@ -106,6 +109,8 @@ void RebuildPositionSlider(int wide) {
   if (PositionSlider != nullptr) DestroyWindow(PositionSlider);
   PositionSlider = nullptr;
   if (CreatePositionSlider(wide) == 0 || OpenFrameCount == 0) return;
+  // While the video plays the slider stays off, as the other controls do.
+  if (PlaybackState == TransportRun) EnableWindow(PositionSlider, FALSE);
   SendMessageW(PositionSlider, TBM_SETRANGEMIN, FALSE, 0);
   SendMessageW(PositionSlider, TBM_SETRANGEMAX, FALSE, static_cast<LPARAM>(OpenFrameCount));
   SendMessageW(PositionSlider, TBM_SETPOS, TRUE, static_cast<LPARAM>(CurrentFramePosition()));

@@ -293,7 +293,7 @@ void OnFrameTick(WPARAM generation, LPARAM position) {
   // The last frame and the end position are left to the end of the stream.
   if (p >= OpenFrameCount - 1u) return;
   SetSliderPosition(p);
-  ShowFrameNumber(p, 1);
+  ShowFrameNumber(p, IsKeyFrame(p) ? 1 : 0);
 }
 
 }  // namespace
@@ -369,7 +369,7 @@ void PauseOnCurrentFrame() {
   StopFrameTimer();
   EnableDisplayMenu(1);
   if (f != 0) SetSliderPosition(f);
-  ShowFrameNumber(f, 1);
+  ShowFrameNumber(f, IsKeyFrame(f) ? 1 : 0);
   EnterState(TransportPause, n);
 }
 
