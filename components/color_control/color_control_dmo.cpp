@@ -375,7 +375,21 @@ STDMETHODIMP ColorControlDmo::ProcessOutput(DWORD flags, DWORD bufferCount, DMO_
 
 // Every method takes the object's own lock already; a caller-held lock
 // across calls is not offered (the DMO Wrapper filter never asks for one).
-STDMETHODIMP ColorControlDmo::Lock(LONG) { return E_NOTIMPL; }
+// Lets a client hold the object across several calls: a lock keeps every
+// other thread's call waiting until the same thread unlocks. An unlock by a
+// thread that holds no lock is refused.
+STDMETHODIMP ColorControlDmo::Lock(LONG lock) {
+  if (lock != 0) {
+    EnterCriticalSection(&lock_);
+    clientLockThread_ = GetCurrentThreadId();
+    ++clientLockDepth_;
+    return S_OK;
+  }
+  if (clientLockDepth_ == 0 || clientLockThread_ != GetCurrentThreadId()) return E_UNEXPECTED;
+  if (--clientLockDepth_ == 0) clientLockThread_ = 0;
+  LeaveCriticalSection(&lock_);
+  return S_OK;
+}
 
 // --- settings --------------------------------------------------------------------
 

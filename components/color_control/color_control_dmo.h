@@ -95,6 +95,10 @@ class ColorControlDmo final : public IMediaObject, public IPropertyStore {
   LONG references_ = 1;
 
   CRITICAL_SECTION lock_;  // held by every method that reads or changes the state
+  // A client's hold on the object through IMediaObject::Lock: the thread
+  // that holds lock_ that way, and how many times it locked.
+  DWORD clientLockThread_ = 0;
+  LONG clientLockDepth_ = 0;
 
   DMO_MEDIA_TYPE inputType_ = {};
   DMO_MEDIA_TYPE outputType_ = {};

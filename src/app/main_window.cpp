@@ -274,6 +274,10 @@ void OnAbout() {
 }
 
 void OnFileOpen() {
+  // The open dialog has no owner, so the menu stays live while it is up: a
+  // second File > Open then is ignored, and never closes the file that the
+  // first one is opening.
+  if (OpeningFile != 0) return;
   AppContext* app = TheApp;
   const HRESULT result = OpenFileFromMenu();
   if (result == S_OK) {

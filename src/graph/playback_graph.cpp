@@ -231,12 +231,18 @@ HRESULT PlaybackGraph::LearnFrameSizeFromRenderer() {
   }
   MediaTypeFields connection;
   const AM_MEDIA_TYPE& type = connection.Type;
-  if (SUCCEEDED(EvrUpstreamPin->ConnectionMediaType(&connection.Type))) {
-    if (IsEqualGUID(type.formattype, FORMAT_VideoInfo2) && type.pbFormat != nullptr &&
-        type.cbFormat >= sizeof(VIDEOINFOHEADER2)) {
-      const VIDEOINFOHEADER2* info = reinterpret_cast<const VIDEOINFOHEADER2*>(type.pbFormat);
-      const LONG width = info->bmiHeader.biWidth;
-      const LONG height = info->bmiHeader.biHeight;
+  if (SUCCEEDED(EvrUpstreamPin->ConnectionMediaType(&connection.Type)) && type.pbFormat != nullptr) {
+    // The picture's bitmap header, in either of the two video formats a
+    // decoder may connect with.
+    const BITMAPINFOHEADER* bitmap = nullptr;
+    if (IsEqualGUID(type.formattype, FORMAT_VideoInfo2) && type.cbFormat >= sizeof(VIDEOINFOHEADER2)) {
+      bitmap = &reinterpret_cast<const VIDEOINFOHEADER2*>(type.pbFormat)->bmiHeader;
+    } else if (IsEqualGUID(type.formattype, FORMAT_VideoInfo) && type.cbFormat >= sizeof(VIDEOINFOHEADER)) {
+      bitmap = &reinterpret_cast<const VIDEOINFOHEADER*>(type.pbFormat)->bmiHeader;
+    }
+    if (bitmap != nullptr) {
+      const LONG width = bitmap->biWidth;
+      const LONG height = bitmap->biHeight;
       if (width > 0) {
         // A top-down picture has a negative height; its size is the same.
         const uint32_t rows = height < 0 ? 0u - static_cast<uint32_t>(height) : static_cast<uint32_t>(height);
