@@ -82,7 +82,7 @@ TEST_F(BrightnessContrastTest, PictureChangesAndEachWayBackRestoresItExactly) {
     if (way == 1) Command(BrightnessContrastId);
     if (way == 2) SendMessageW(TheApp->BrightnessContrastWindow, WM_CLOSE, 0, 0);
     ExpectNeutralAndOff();
-    if (OpenFrameCount != 0) EXPECT_EQ(before, WaitForPixel([&](COLORREF c) { return c == before; }));
+    EXPECT_TRUE(OpenFrameCount == 0 || WaitForPixel([&](COLORREF c) { return c == before; }) == before);
   }
 }
 
