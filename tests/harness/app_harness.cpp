@@ -27,8 +27,8 @@ std::wstring MakeTempFolder() {
   wchar_t base[MAX_PATH];
   GetTempPathW(MAX_PATH, base);
   for (unsigned attempt = 0;; ++attempt) {
-    const std::wstring name = std::wstring(base) + L"orvo-test-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                              std::to_wstring(attempt);
+    const std::wstring name =
+        std::wstring(base) + L"orvo-test-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(attempt);
     if (CreateDirectoryW(name.c_str(), nullptr)) return name;
     if (GetLastError() != ERROR_ALREADY_EXISTS) return L"";
   }
@@ -166,38 +166,22 @@ void AppTest::Scroll(WORD code, uint32_t position) {
   Pump(5);
 }
 
-bool AppTest::ControlStates::operator==(const ControlStates& o) const {
-  return Start == o.Start && Pause == o.Pause && Begin == o.Begin && Back == o.Back && Forward == o.Forward &&
-         End == o.End && Previous == o.Previous && Next == o.Next && Slider == o.Slider && Clip == o.Clip;
+std::string AppTest::States() {
+  const HWND controls[] = {StartButton,           PauseButton,           BeginFileButton,
+                           BackOneFrameButton,    ForwardOneFrameButton, EndFileButton,
+                           PreviousDroppedButton, NextDroppedButton,     PositionSlider};
+  std::string states;
+  for (size_t i = 0; i < 9; ++i) states += IsWindowEnabled(controls[i]) ? "SPBbFE<>s"[i] : '.';
+  return states + (IsWindowVisible(TheApp->ClipWindow) ? 'c' : '.');
 }
 
-std::ostream& operator<<(std::ostream& out, const AppTest::ControlStates& s) {
-  auto bit = [](bool b) { return b ? "1" : "0"; };
-  return out << "start " << bit(s.Start) << " pause " << bit(s.Pause) << " begin " << bit(s.Begin) << " back "
-             << bit(s.Back) << " forward " << bit(s.Forward) << " end " << bit(s.End) << " < " << bit(s.Previous)
-             << " > " << bit(s.Next) << " slider " << bit(s.Slider) << " clip " << bit(s.Clip);
+std::string AppTest::PausedInside(bool after, bool before) {
+  return std::string("S.BbFE") + (before ? '<' : '.') + (after ? '>' : '.') + "sc";
 }
-
-AppTest::ControlStates AppTest::States() {
-  auto on = [](HWND control) { return IsWindowEnabled(control) != FALSE; };
-  return {on(StartButton),           on(PauseButton),
-          on(BeginFileButton),       on(BackOneFrameButton),
-          on(ForwardOneFrameButton), on(EndFileButton),
-          on(PreviousDroppedButton), on(NextDroppedButton),
-          on(PositionSlider),        IsWindowVisible(TheApp->ClipWindow) != FALSE};
-}
-
-AppTest::ControlStates AppTest::PausedInside(bool after, bool before) {
-  return {true, false, true, true, true, true, before, after, true, true};
-}
-AppTest::ControlStates AppTest::AtFirstFrame(bool after) {
-  return {true, false, false, false, true, true, false, after, true, true};
-}
-AppTest::ControlStates AppTest::AtEnd() { return {false, false, true, true, false, false, true, false, true, false}; }
-AppTest::ControlStates AppTest::Playing() {
-  return {false, true, false, false, false, false, false, false, false, true};
-}
-AppTest::ControlStates AppTest::NoFile() { return {}; }
+std::string AppTest::AtFirstFrame(bool after) { return std::string("S...FE.") + (after ? '>' : '.') + "sc"; }
+std::string AppTest::AtEnd() { return "..Bb..<.s."; }
+std::string AppTest::Playing() { return ".P.......c"; }
+std::string AppTest::NoFile() { return ".........."; }
 
 uint32_t AppTest::SliderPosition() { return static_cast<uint32_t>(SendMessageW(PositionSlider, TBM_GETPOS, 0, 0)); }
 
@@ -276,6 +260,11 @@ RECT WindowRectOf(HWND window) {
   RECT r = {};
   GetWindowRect(window, &r);
   return r;
+}
+
+int WidthOf(HWND window) {
+  const RECT r = WindowRectOf(window);
+  return r.right - r.left;
 }
 
 std::wstring ProgramFolder() {
