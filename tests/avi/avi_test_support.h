@@ -4,11 +4,12 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "avi/avi_byte_source.h"
 #include "avi/avi_header_parser.h"
@@ -22,8 +23,8 @@ class FaultyByteSource final : public AviByteSource {
   explicit FaultyByteSource(AviByteSource& inner) : Memory(nullptr, 0), Inner(&inner) {}
   AviReadStatus ReadAt(uint64_t offset, void* buffer, uint32_t count, uint32_t* bytesRead) override {
     Offsets.push_back(offset);
-    if (Reads++ == FailRead) return *bytesRead = 0, Failure;
-    return Inner->ReadAt(offset, buffer, count, bytesRead);
+    *bytesRead = 0;
+    return Reads++ == FailRead ? Failure : Inner->ReadAt(offset, buffer, count, bytesRead);
   }
   bool GetSize(uint64_t* size) override { return SizeZero ? (*size = 0, true) : !SizeFails && Inner->GetSize(size); }
   int FailRead = -1, Reads = 0;
@@ -88,7 +89,7 @@ inline bool ParseCommandLine(const std::string& line, AviGenOptions* o, std::str
 inline AviGenOptions Options(const std::string& line) {
   AviGenOptions o;
   std::string error;
-  if (!ParseCommandLine(line, &o, &error)) std::fprintf(stderr, "%s\n", error.c_str()), std::abort();
+  EXPECT_TRUE(ParseCommandLine(line, &o, &error)) << error;
   return o;
 }
 
@@ -100,9 +101,9 @@ inline const std::string Small = "--size 80x60 --frames 40 --index-entries 8 --d
 
 // The flags a capture file of frames frames with these dropped must get.
 inline std::vector<uint32_t> ExpectedFlags(uint32_t frames, const std::vector<uint32_t>& dropped) {
-  std::vector<uint32_t> flags(frames + 8, 0);
-  std::fill_n(flags.begin(), frames, 1u);
+  std::vector<uint32_t> flags(frames, 1u);
   for (uint32_t f : dropped) flags[f] = 0;
+  flags.resize(frames + 8, 0);
   return flags;
 }
 
