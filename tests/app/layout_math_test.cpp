@@ -36,12 +36,10 @@ TEST(MainLayout, MinimumSizeCuttingAndScrolling) {
   EXPECT_EQ(Layout({0, 0, 660, 543}, 640, 480), "0,0 660x543 video 644x484");
   EXPECT_EQ(Layout({0, 0, 659, 543}, 640, 480).find("scrolls"), 12u);
   EXPECT_EQ(Layout({0, 0, 660, 542}, 640, 480).find("scrolls"), 12u);
-  LayoutRect r = {100, 150, 1800, 650};
-  EXPECT_TRUE(CutToWorkArea(&r, Work));  // only the oversized edge is cut
-  EXPECT_EQ(r.Right * 10000 + r.Bottom, 1700 * 10000 + 650);
-  r = {100, 150, 736, 650};
-  EXPECT_FALSE(CutToWorkArea(&r, Work));
-  EXPECT_EQ(r.Right, 736);
+  LayoutRect wide = {100, 150, 1800, 650}, fits = {100, 150, 736, 650};
+  EXPECT_TRUE(CutToWorkArea(&wide, Work) && !CutToWorkArea(&fits, Work));  // only the oversized edge is cut
+  EXPECT_EQ(std::to_string(wide.Right) + "," + std::to_string(wide.Bottom) + " " + std::to_string(fits.Right),
+            "1700,650 736");
 }
 
 TEST(ClampPosition, WindowsAreKeptOnTheWorkAreaWithoutOverflow) {

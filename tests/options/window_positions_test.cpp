@@ -33,17 +33,18 @@ std::string Parsed(const char16_t* name, const char16_t* value, WindowPositionRe
 
 TEST(WindowPositions, DefaultsAndEachElementReadIntoItsOwnFields) {
   EXPECT_EQ(Values(DefaultWindowPositions), "50, 50|100, 150, 636, 500|150, 550|200, 200|250, 250");
-  const char* expected[] = {"1, 2|-3, -4, -5, -6|-7, -8|-9, -10|-11, -12", "-1, -2|1, 2, 3, 4|-7, -8|-9, -10|-11, -12",
-                            "-1, -2|-3, -4, -5, -6|1, 2|-9, -10|-11, -12", "-1, -2|-3, -4, -5, -6|-7, -8|1, 2|-11, -12",
-                            "-1, -2|-3, -4, -5, -6|-7, -8|-9, -10|1, 2"};
-  for (int i = 0; i < WindowPositionElementCount; ++i)
-    EXPECT_EQ(Parsed(WindowPositionElements[i].Name, u"1, 2, 3, 4"), expected[i]);
+  const std::pair<const char16_t*, const char*> elements[] = {
+      {u"MainWindowPosition", "1, 2|-3, -4, -5, -6|-7, -8|-9, -10|-11, -12"},
+      {u"MessageWindowPosition", "-1, -2|1, 2, 3, 4|-7, -8|-9, -10|-11, -12"},
+      {u"PlaybackControlsWindowPosition", "-1, -2|-3, -4, -5, -6|1, 2|-9, -10|-11, -12"},
+      {u"BrightnessContrastWindowPosition", "-1, -2|-3, -4, -5, -6|-7, -8|1, 2|-11, -12"},
+      {u"MagnifyWindowPosition", "-1, -2|-3, -4, -5, -6|-7, -8|-9, -10|1, 2"}};
+  for (const auto& [name, expected] : elements) EXPECT_EQ(Parsed(name, u"1, 2, 3, 4"), expected);
   // Names are matched exactly; null arguments change nothing.
   const std::string unchanged = Values(Sentinels);
-  for (const char16_t* name : {u"mainwindowposition", u"MainWindowPositio", u"MainWindowPositionX",
-                               u" MainWindowPosition", u"MessagesWindowPosition", u""})
+  for (const char16_t* name : {u"mainwindowposition", u"MainWindowPositio", u"MainWindowPositionX", u"",
+                               static_cast<const char16_t*>(nullptr)})
     EXPECT_EQ(Parsed(name, u"1, 2, 3, 4"), unchanged);
-  EXPECT_EQ(Parsed(nullptr, u"1, 2"), unchanged);
   EXPECT_EQ(Parsed(u"MainWindowPosition", nullptr), unchanged);
   ParseWindowPosition(u"MainWindowPosition", nullptr, u"1, 2");
 }
@@ -66,10 +67,7 @@ TEST(WindowPositions, ScanningStopsAtTheFirstMisfitAndClampsTo32Bits) {
 }
 
 TEST(WindowPositions, FormatWritesExtremesAndNeverPastItsBuffer) {
-  WindowPositionRecord record = DefaultWindowPositions;
-  record.MessagesX = INT32_MIN;
-  record.MessagesY = INT32_MAX;
-  record.MessagesHeight = -7;
+  const WindowPositionRecord record{50, 50, INT32_MIN, INT32_MAX, 636, -7, 0, 0, 0, 0, 0, 0};
   EXPECT_EQ(Values(record, 2), "50, 50|-2147483648, 2147483647, 636, -7");
   char16_t buffer[8];
   for (std::size_t capacity = 1; capacity <= 8; ++capacity) {
