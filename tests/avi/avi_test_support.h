@@ -69,10 +69,8 @@ inline ParseOutcome ParseBytes(const std::vector<uint8_t>& bytes, ParseOutcome o
   return ParseWith(source, out);
 }
 
-// Parses an orvo-avigen command line and the output path into *o; an option's
-// value may hold blanks ("--artist ORVO Video").
-inline bool ParseCommandLine(const std::string& line, AviGenOptions* o, std::string* error,
-                             const char* output = "x.avi") {
+// The options of an orvo-avigen command line; an option's value may hold blanks ("--artist ORVO Video").
+inline AviGenOptions Options(const std::string& line) {
   std::vector<std::string> arguments;
   for (std::size_t at = 0, end = 0; at < line.size(); at = end + 1) {
     end = std::min(line.find(" --", at), line.size());
@@ -80,16 +78,11 @@ inline bool ParseCommandLine(const std::string& line, AviGenOptions* o, std::str
     arguments.push_back(line.substr(at, std::min(blank, end) - at));
     if (blank < end) arguments.push_back(line.substr(blank + 1, end - blank - 1));
   }
-  if (output[0] != 0) arguments.push_back(output);
-  std::string path;
-  bool help = false;
-  return ParseAviGenArguments(arguments, o, &path, &help, error);
-}
-
-inline AviGenOptions Options(const std::string& line) {
+  arguments.push_back("x.avi");
   AviGenOptions o;
-  std::string error;
-  EXPECT_TRUE(ParseCommandLine(line, &o, &error)) << error;
+  std::string path, error;
+  bool help = false;
+  EXPECT_TRUE(ParseAviGenArguments(arguments, &o, &path, &help, &error)) << line << ": " << error;
   return o;
 }
 

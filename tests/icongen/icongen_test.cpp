@@ -30,7 +30,7 @@ bool IsClassicIco(const std::vector<uint8_t>& f, int w, int h) {
 
 }  // namespace
 
-TEST(IcoFile, StoresPixelsBottomUpWithAPaddedTransparencyMaskAndKeepsToTheSizeLimits) {
+TEST(IcoFile, StoresPixelsBottomUpWithAPaddedTransparencyMask) {
   IconImage image = MakeIconImage(5, 3);  // odd width: mask rows need padding
   for (size_t i = 0; i < image.Bgra.size(); ++i) image.Bgra[i] = i % 4 == 3 ? 255 : 20;
   image.Bgra[0] = 1;                                            // top left, blue
@@ -42,11 +42,6 @@ TEST(IcoFile, StoresPixelsBottomUpWithAPaddedTransparencyMaskAndKeepsToTheSizeLi
   // Only the two transparent pixels are set in the mask; the padding bits stay clear.
   EXPECT_EQ(std::vector<uint8_t>(ico.end() - 12, ico.end()),
             std::vector<uint8_t>({0x40, 0, 0, 0, 0, 0, 0, 0, 0x08, 0, 0, 0}));
-  EXPECT_TRUE(IsClassicIco(EncodeIco(MakeIconImage(256, 256)), 256, 256));
-  IconImage shortBuffer = MakeIconImage(16, 16);
-  shortBuffer.Bgra.pop_back();
-  EXPECT_TRUE(EncodeIco(MakeIconImage(0, 16)).empty() && EncodeIco(MakeIconImage(16, 257)).empty() &&
-              EncodeIco(shortBuffer).empty());
 }
 
 TEST(Icongen, WritesEveryIconWithItsOwnPictureIntoANewFolder) {
