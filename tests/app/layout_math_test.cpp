@@ -1,5 +1,4 @@
-// Placing the main window on the work area: minimum size, cutting to the work
-// area, when the video scrolls, and keeping dragged windows on screen.
+// Main window placement: minimum size, cutting to the work area, scrolling, windows kept on screen.
 #include "app/layout_math.h"
 
 #include <gtest/gtest.h>

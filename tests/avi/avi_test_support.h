@@ -1,5 +1,4 @@
-// Helpers of the AVI tests: recordings made from orvo-avigen command lines, a
-// byte source that fails on demand, and one parse with the messages it routed.
+// AVI test helpers: generated recordings, a byte source that fails on demand, one parse.
 #pragma once
 
 #include <algorithm>
@@ -13,6 +12,7 @@
 
 #include "avi/avi_byte_source.h"
 #include "avi/avi_header_parser.h"
+#include "avi_header_fuzz.h"
 #include "avi_generator.h"
 #include "messages/message_route.h"
 
@@ -64,7 +64,10 @@ inline ParseOutcome ParseWith(AviByteSource& source, ParseOutcome out = ParseOut
   return out;
 }
 
+// Checks the fuzzer's rules on bytes (key and dropped counts that match the flags, and the like; a broken
+// rule aborts) and parses them.
 inline ParseOutcome ParseBytes(const std::vector<uint8_t>& bytes, ParseOutcome out = ParseOutcome()) {
+  AviHeaderFuzzOne(bytes.data(), bytes.size());
   AviMemoryByteSource source(bytes);
   return ParseWith(source, out);
 }

@@ -1,5 +1,4 @@
-// The texts of the file facts: frame rate, codec names, grouped sizes, counts.
-// No writer touches a unit past the capacity it is given.
+// The texts of the file facts, none written past the capacity it is given.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -50,9 +49,8 @@ TEST(AviTexts, SizesAndCountsFitTheirFieldsWholeOrNotAtAll) {
   EXPECT_EQ(U8(field), "4294967295");
   EXPECT_TRUE(FormatSignedText(field, AviCountTextUnits, INT32_MIN));
   EXPECT_EQ(U8(field) + static_cast<char>(field[AviCountTextUnits]), "-2147483648#");
+  // Too small a field stays empty rather than showing a cut number; exactly full fits.
   EXPECT_FALSE(FormatUnsignedText(field, 5, 12345) || FormatSignedText(field, 5, -1234) ||
-               CopyFieldText(field, 7, u"unknown"));
-  EXPECT_EQ(field[0], 0);
+               CopyFieldText(field, 7, u"unknown") || field[0] != 0);
   EXPECT_TRUE(FormatUnsignedText(field, 5, 1234) && CopyFieldText(field, 8, u"unknown"));
-  EXPECT_EQ(U8(field), "unknown");
 }

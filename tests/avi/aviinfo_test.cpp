@@ -1,5 +1,4 @@
-// orvo-aviinfo: dropped-frame runs, the text and JSON reports, and the exit
-// status that combines the files' outcomes.
+// orvo-aviinfo: dropped-frame runs, text and JSON reports, and the exit status.
 #include <gtest/gtest.h>
 
 #include "avi_test_support.h"

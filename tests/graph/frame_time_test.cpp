@@ -1,5 +1,4 @@
-// The frame <-> media-time arithmetic behind frame-unit seeking, and the
-// displayed picture size of each magnify level.
+// Frame <-> media-time arithmetic for frame seeking, and the picture size of each magnify level.
 #include <gtest/gtest.h>
 
 #include <cstdint>

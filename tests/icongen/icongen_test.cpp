@@ -1,5 +1,4 @@
-// The icon files must be classic 32-bit .ico files (LoadImage with
-// LR_LOADFROMFILE reads them), with the names and sizes the program asks for.
+// The icons must be classic 32-bit .ico files (LoadImage reads them), named and sized as asked.
 #include <gtest/gtest.h>
 
 #include <filesystem>

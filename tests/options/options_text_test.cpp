@@ -1,5 +1,4 @@
-// The options file's text reshaped to a line per node, and the directory and
-// path it is written to, each held to its buffer.
+// The options file's text, a line per node, and its directory and path, each held to its buffer.
 #include "options/options_text.h"
 
 #include <gtest/gtest.h>

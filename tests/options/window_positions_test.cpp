@@ -1,5 +1,4 @@
-// The window-position record: reading each option element's value into its
-// own fields, and writing the values back.
+// The window-position record: each option element read into its own fields, and written back.
 #include "options/window_positions.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,4 @@
-// Where the transport's frame steps land and which neighbour flags they report,
-// on key-frame patterns with dropped frames at the start, at the end, in runs,
-// none and all.
+// Where frame steps land and which neighbour flags they report, over key/dropped frame patterns.
 #include "graph/frame_navigation.h"
 
 #include <gtest/gtest.h>
