@@ -275,16 +275,10 @@ std::wstring ProgramFolder() {
 }
 
 void CopyIconsTo(const std::wstring& dir) {
-  const std::wstring from = ProgramFolder() + L"\\OrvoVideoIcons";
-  const std::wstring to = dir + L"\\OrvoVideoIcons";
-  CreateDirectoryW(to.c_str(), nullptr);
-  WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW((from + L"\\*.ico").c_str(), &found);
-  ASSERT_NE(search, INVALID_HANDLE_VALUE) << "no icons beside the test program";
-  do {
-    CopyFileW((from + L"\\" + found.cFileName).c_str(), (to + L"\\" + found.cFileName).c_str(), FALSE);
-  } while (FindNextFileW(search, &found));
-  FindClose(search);
+  const std::wstring from = ProgramFolder() + L"\\OrvoVideoIcons" + L'\0';  // lists end with an empty entry
+  const std::wstring to = dir + L'\0';
+  SHFILEOPSTRUCTW operation = {nullptr, FO_COPY, from.c_str(), to.c_str(), FOF_NO_UI};
+  ASSERT_EQ(0, SHFileOperationW(&operation)) << "no icons beside the test program";
 }
 
 void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
@@ -309,12 +303,8 @@ std::string ReadFileBytes(const std::wstring& path) {
 }
 
 void RemoveTree(const std::wstring& path) {
-  std::wstring from = path;
-  from.push_back(L'\0');  // the list of paths ends with an empty one
-  SHFILEOPSTRUCTW operation = {};
-  operation.wFunc = FO_DELETE;
-  operation.pFrom = from.c_str();
-  operation.fFlags = FOF_NO_UI;
+  const std::wstring from = path + L'\0';
+  SHFILEOPSTRUCTW operation = {nullptr, FO_DELETE, from.c_str(), nullptr, FOF_NO_UI};
   SHFileOperationW(&operation);
 }
 
