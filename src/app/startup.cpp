@@ -11,6 +11,7 @@
 #include "app/main_window.h"
 #include "app/reports.h"
 #include "base/bounded_text.h"
+#include "base/window_class.h"
 #include "controls/brightness_contrast_window.h"
 #include "controls/display_windows.h"
 #include "controls/playback_controls.h"
@@ -73,19 +74,6 @@ HICON LoadIconFile(const wchar_t* relativePath) {
   return static_cast<HICON>(LoadImageW(nullptr, path, IMAGE_ICON, 0, 0, LR_LOADFROMFILE));
 }
 
-void RegisterWindowClass(UINT style, WNDPROC procedure, HINSTANCE instance, const wchar_t* name) {
-  WNDCLASSEXW windowClass = {};
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.style = style;
-  windowClass.lpfnWndProc = procedure;
-  windowClass.hInstance = instance;
-  windowClass.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
-  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
-  windowClass.lpszClassName = name;
-  RegisterClassExW(&windowClass);  // a failure shows when the window is created
-}
-
 // Monotonic nanoseconds from the performance counter.
 long long SteadyNanoseconds() {
   LARGE_INTEGER counter, frequency;
@@ -117,7 +105,8 @@ void AppContext::Fatal(const wchar_t* text) {
 }
 
 bool AppContext::CreateMainWindow() {
-  RegisterWindowClass(CS_HREDRAW | CS_VREDRAW, ForwardMainWindowProc, Instance, MainWindowClass);
+  RegisterWindowClass(MainWindowClass, ForwardMainWindowProc, Instance, GRAY_BRUSH, CS_HREDRAW | CS_VREDRAW,
+                      LoadIconW(nullptr, IDI_APPLICATION));
   if (Forced(StartupStep::MainWindow)) return false;
   MainWindow =
       CreateWindowExW(0, MainWindowClass, ProgramTitle, WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX,
@@ -126,7 +115,8 @@ bool AppContext::CreateMainWindow() {
 }
 
 bool AppContext::CreateMessagesWindow() {
-  RegisterWindowClass(CS_HREDRAW | CS_VREDRAW | CS_NOCLOSE, MessagesWindowProc, Instance, MessagesWindowClass);
+  RegisterWindowClass(MessagesWindowClass, MessagesWindowProc, Instance, GRAY_BRUSH,
+                      CS_HREDRAW | CS_VREDRAW | CS_NOCLOSE, LoadIconW(nullptr, IDI_APPLICATION));
   if (Forced(StartupStep::MessagesWindow)) return false;
   MessagesWindow = CreateWindowExW(0, MessagesWindowClass, L"User Messages",
                                    WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX, WindowPositions.MessagesX,

@@ -5,6 +5,7 @@
 #include "app/app_context.h"
 #include "app/layout.h"
 #include "app/main_window.h"
+#include "base/window_class.h"
 #include "controls/brightness_contrast_values.h"
 #include "controls/playback_controls.h"
 #include "graph/color_control.h"
@@ -17,7 +18,6 @@ namespace {
 
 const wchar_t WindowClassName[] = L"BrightnessContrast";
 
-
 struct ControlPlace {
   int x, y, width, height;
 };
@@ -27,17 +27,6 @@ constexpr ControlPlace ContrastSliderPlace = {20, 150, 250, 40};
 constexpr ControlPlace ContrastLabelPlace = {20, 190, 250, 30};
 
 void Report(const wchar_t* text) { RouteUserMessage(text, 1); }
-
-void RegisterWindowClass(HINSTANCE instance) {
-  WNDCLASSEXW windowClass = {};
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.lpfnWndProc = BrightnessContrastProc;
-  windowClass.hInstance = instance;
-  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH));
-  windowClass.lpszClassName = WindowClassName;
-  RegisterClassExW(&windowClass);  // a failure shows when the window is created
-}
 
 HWND CreateSlider(AppContext* app, const ControlPlace& place, int id) {
   return CreateWindowExW(WS_EX_CLIENTEDGE, TRACKBAR_CLASSW, L"", WS_CHILD | TBS_HORZ | TBS_BOTTOM, place.x, place.y,
@@ -129,7 +118,7 @@ LRESULT OnLabelColours(HDC dc) {
 }  // namespace
 
 int CreateBrightnessContrastWindow(AppContext* app) {
-  RegisterWindowClass(app->Instance);
+  RegisterWindowClass(WindowClassName, BrightnessContrastProc, app->Instance, LTGRAY_BRUSH);
   app->BrightnessContrastWindow =
       CreateWindowExW(0, WindowClassName, L"Brightness and Contrast", WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
                       WindowPositions.BrightnessContrastX, WindowPositions.BrightnessContrastY, 310, 270, nullptr,

@@ -7,6 +7,7 @@
 #include "app/app_context.h"
 #include "app/layout.h"
 #include "app/main_window.h"
+#include "base/window_class.h"
 #include "controls/playback_controls.h"
 #include "controls/scroll_math.h"
 #include "graph/playback_graph.h"
@@ -20,17 +21,6 @@ namespace {
 
 SCROLLINFO HorizontalBar = {};
 SCROLLINFO VerticalBar = {};
-
-void RegisterDisplayClass(const wchar_t* name, WNDPROC procedure, HINSTANCE instance, int brush) {
-  WNDCLASSEXW windowClass = {};
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.lpfnWndProc = procedure;
-  windowClass.hInstance = instance;
-  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(brush));
-  windowClass.lpszClassName = name;
-  RegisterClassExW(&windowClass);
-}
 
 struct MagnifyChoice {
   HWND AppContext::*button;
@@ -60,7 +50,7 @@ void LayoutAroundPicture() {
 }  // namespace
 
 int CreateClipWindow(AppContext* app) {
-  RegisterDisplayClass(L"OrvoVideoPlaybackClipWindow", ClipWindowProc, app->Instance, GRAY_BRUSH);
+  RegisterWindowClass(L"OrvoVideoPlaybackClipWindow", ClipWindowProc, app->Instance, GRAY_BRUSH);
   app->ClipWindow = CreateWindowExW(0, L"OrvoVideoPlaybackClipWindow", L"", WS_CHILD | WS_DLGFRAME, 0, 0, 400, 400,
                                     app->MainWindow, nullptr, app->Instance, nullptr);
   if (app->ClipWindow == nullptr) return 0;
@@ -73,7 +63,7 @@ int CreateClipWindow(AppContext* app) {
 }
 
 int CreateScrollWindow(AppContext* app) {
-  RegisterDisplayClass(L"OrvoVideoScrollWindow", ScrollWindowProc, app->Instance, GRAY_BRUSH);
+  RegisterWindowClass(L"OrvoVideoScrollWindow", ScrollWindowProc, app->Instance, GRAY_BRUSH);
   app->ScrollWindow =
       CreateWindowExW(0, L"OrvoVideoScrollWindow", L"", WS_CHILD | WS_DLGFRAME | WS_HSCROLL | WS_VSCROLL, 0, 0, 100,
                       100, app->MainWindow, nullptr, app->Instance, nullptr);
@@ -81,7 +71,7 @@ int CreateScrollWindow(AppContext* app) {
 }
 
 int CreateMagnifyWindow(AppContext* app) {
-  RegisterDisplayClass(L"Magnify", MagnifyProc, app->Instance, LTGRAY_BRUSH);
+  RegisterWindowClass(L"Magnify", MagnifyProc, app->Instance, LTGRAY_BRUSH);
   app->MagnifyWindow = CreateWindowExW(0, L"Magnify", L"Video Magnify", WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
                                        WindowPositions.MagnifyX, WindowPositions.MagnifyY, 270, 230, nullptr, nullptr,
                                        app->Instance, nullptr);

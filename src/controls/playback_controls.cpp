@@ -6,6 +6,7 @@
 #include "app/layout.h"
 #include "app/main_window.h"
 #include "base/bounded_text.h"
+#include "base/window_class.h"
 #include "graph/playback_graph.h"
 #include "graph/transport.h"
 #include "options/window_positions.h"
@@ -40,18 +41,6 @@ constexpr UINT DisplayMenuPosition = 1;
 HWND PlaybackWindow() { return TheApp != nullptr ? TheApp->PlaybackWindow : nullptr; }
 
 // ---- creation ---------------------------------------------------------------
-
-void RegisterPlaybackClass(HINSTANCE instance) {
-  WNDCLASSEXW windowClass = {};
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.style = CS_NOCLOSE;
-  windowClass.lpfnWndProc = PlaybackControlsProc;
-  windowClass.hInstance = instance;
-  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH));
-  windowClass.lpszClassName = PlaybackClassName;
-  RegisterClassExW(&windowClass);  // a failure shows when the window is created
-}
 
 HWND CreateChild(const wchar_t* className, const wchar_t* text, DWORD style, int x, int y, int width, int height) {
   return CreateWindowExW(0, className, text, WS_CHILD | WS_VISIBLE | style, x, y, width, height, PlaybackWindow(),
@@ -303,7 +292,7 @@ void OnFrameTick(WPARAM generation, LPARAM position) {
 int CreatePlaybackControls(AppContext* app) {
   INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_BAR_CLASSES};
   InitCommonControlsEx(&controls);
-  RegisterPlaybackClass(app->Instance);
+  RegisterWindowClass(PlaybackClassName, PlaybackControlsProc, app->Instance, LTGRAY_BRUSH, CS_NOCLOSE);
   app->PlaybackWindow = CreateWindowExW(0, PlaybackClassName, L"Playback", WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
                                         WindowPositions.PlaybackX, WindowPositions.PlaybackY, NarrowWindowWidth,
                                         WindowHeight, nullptr, nullptr, app->Instance, nullptr);

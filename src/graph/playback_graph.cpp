@@ -9,6 +9,7 @@
 #include "avi/handle_byte_source.h"
 #include "base/bounded_text.h"
 #include "base/win_handles.h"
+#include "base/window_class.h"
 #include "graph/frame_seeking.h"
 #include "graph/video_size.h"
 #include "messages/user_messages.h"
@@ -45,15 +46,8 @@ RECT VideoRectangle(uint32_t width, uint32_t height) {
 HWND ClipWindow() { return TheApp != nullptr ? TheApp->ClipWindow : nullptr; }
 
 void CreateEventsWindow(PlaybackGraph& graph) {
-  WNDCLASSEXW windowClass = {};
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.style = CS_HREDRAW | CS_VREDRAW;
-  windowClass.lpfnWndProc = GraphEventsProc;
-  windowClass.hInstance = graph.Instance;
-  windowClass.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
-  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  windowClass.lpszClassName = L"GraphEventsClass";
-  RegisterClassExW(&windowClass);
+  RegisterWindowClass(L"GraphEventsClass", GraphEventsProc, graph.Instance, -1, CS_HREDRAW | CS_VREDRAW,
+                      LoadIconW(nullptr, IDI_APPLICATION));
   graph.EventsWindow = CreateWindowExW(WS_EX_NOPARENTNOTIFY, L"GraphEventsClass", L"Graph Events", WS_BORDER, 0, 0, 100,
                                        100, nullptr, nullptr, graph.Instance, nullptr);
 }

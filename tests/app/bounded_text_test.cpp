@@ -17,7 +17,10 @@ TEST(BoundedText, CopiesAndAppendsNeverPastTheBuffer) {
   EXPECT_EQ(wide[0], L'\0');
   EXPECT_FALSE(CopyText(wide, 0, L"a"));
   const char field[3] = {'a', 'b', 'c'};  // unterminated, as system fields may be: read to its size only
-  char text[16] = "x=";
+  char text[8] = "x=";
   EXPECT_TRUE(AppendField(text, field));
   EXPECT_EQ(std::string(text), "x=abc");
+  char unterminated[6] = {'a', 'b', 'c', 'd', '#', '#'};  // appending to a buffer whose text fills its capacity
+  EXPECT_FALSE(AppendText(unterminated, 4, "x"));
+  EXPECT_EQ(std::string(unterminated, 6), std::string("abc\0##", 6));
 }

@@ -20,11 +20,6 @@
 
 namespace {
 
-int WidthOf(HWND window) {
-  const RECT r = WindowRectOf(window);
-  return r.right - r.left;
-}
-
 class ProgramTest : public AppTest {
  protected:
   std::wstring Recording(const std::wstring& name, std::vector<uint32_t> dropped, bool capture = true) {
@@ -42,10 +37,15 @@ class ProgramTest : public AppTest {
 TEST_F(ProgramTest, OpeningACaptureRecordingReportsItAndEntersTheFileOpenState) {
   const std::wstring path = Recording(L"dropped.avi", {5, 6, 20});
   Open(path);
-  const std::vector<std::wstring> expected = {
-      L"", L"File \"" + path + L"\" is open for playback", L"File information:", L"\tTotal Frames\t\t30",
-      L"\tKey Frames\t\t27", L"\tDropped Frames\t\t3", L"\tFrame size\t\t160 x 120", L"\tFrame rate\t\t30.00 fps",
-      L" "};
+  const std::vector<std::wstring> expected = {L"",
+                                              L"File \"" + path + L"\" is open for playback",
+                                              L"File information:",
+                                              L"\tTotal Frames\t\t30",
+                                              L"\tKey Frames\t\t27",
+                                              L"\tDropped Frames\t\t3",
+                                              L"\tFrame size\t\t160 x 120",
+                                              L"\tFrame rate\t\t30.00 fps",
+                                              L" "};
   std::vector<std::wstring> lines = NewLines();
   ASSERT_EQ(12u, lines.size()) << testing::PrintToString(lines);
   EXPECT_TRUE(IsTimeLine(lines[1]));

@@ -38,7 +38,7 @@ TEST_F(StartupTest, WithoutOptionsOrIconsTheWindowsTakeTheDefaultsAndTheNoticeCo
 
   HMENU menu = GetMenu(TheApp->MainWindow);
   ASSERT_EQ(4, GetMenuItemCount(menu));
-  EXPECT_TRUE(Grayed(menu, 1, MF_BYPOSITION));  // Display
+  EXPECT_TRUE(Grayed(menu, 1, MF_BYPOSITION));   // Display
   EXPECT_TRUE(Grayed(TheApp->FileMenu, 32796));  // Close
   EXPECT_TRUE(Grayed(TheApp->FileMenu, 32797));  // Information
   EXPECT_FALSE(Grayed(TheApp->FileMenu, 32795));

@@ -1,17 +1,18 @@
-// Helpers of the AVI tests: recordings made from orvo-avigen command lines, a
-// byte source that fails on demand, and one parse with the messages it routed.
+// AVI test helpers: generated recordings, a byte source that fails on demand, one parse.
 #pragma once
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "avi/avi_byte_source.h"
 #include "avi/avi_header_parser.h"
+#include "avi_header_fuzz.h"
 #include "avi_generator.h"
 #include "messages/message_route.h"
 
@@ -22,8 +23,8 @@ class FaultyByteSource final : public AviByteSource {
   explicit FaultyByteSource(AviByteSource& inner) : Memory(nullptr, 0), Inner(&inner) {}
   AviReadStatus ReadAt(uint64_t offset, void* buffer, uint32_t count, uint32_t* bytesRead) override {
     Offsets.push_back(offset);
-    if (Reads++ == FailRead) return *bytesRead = 0, Failure;
-    return Inner->ReadAt(offset, buffer, count, bytesRead);
+    *bytesRead = 0;
+    return Reads++ == FailRead ? Failure : Inner->ReadAt(offset, buffer, count, bytesRead);
   }
   bool GetSize(uint64_t* size) override { return SizeZero ? (*size = 0, true) : !SizeFails && Inner->GetSize(size); }
   int FailRead = -1, Reads = 0;
@@ -63,15 +64,16 @@ inline ParseOutcome ParseWith(AviByteSource& source, ParseOutcome out = ParseOut
   return out;
 }
 
+// Checks the fuzzer's rules on bytes (key and dropped counts that match the flags, and the like; a broken
+// rule aborts) and parses them.
 inline ParseOutcome ParseBytes(const std::vector<uint8_t>& bytes, ParseOutcome out = ParseOutcome()) {
+  AviHeaderFuzzOne(bytes.data(), bytes.size());
   AviMemoryByteSource source(bytes);
   return ParseWith(source, out);
 }
 
-// Parses an orvo-avigen command line and the output path into *o; an option's
-// value may hold blanks ("--artist ORVO Video").
-inline bool ParseCommandLine(const std::string& line, AviGenOptions* o, std::string* error,
-                             const char* output = "x.avi") {
+// The options of an orvo-avigen command line; an option's value may hold blanks ("--artist ORVO Video").
+inline AviGenOptions Options(const std::string& line) {
   std::vector<std::string> arguments;
   for (std::size_t at = 0, end = 0; at < line.size(); at = end + 1) {
     end = std::min(line.find(" --", at), line.size());
@@ -79,16 +81,11 @@ inline bool ParseCommandLine(const std::string& line, AviGenOptions* o, std::str
     arguments.push_back(line.substr(at, std::min(blank, end) - at));
     if (blank < end) arguments.push_back(line.substr(blank + 1, end - blank - 1));
   }
-  if (output[0] != 0) arguments.push_back(output);
-  std::string path;
-  bool help = false;
-  return ParseAviGenArguments(arguments, o, &path, &help, error);
-}
-
-inline AviGenOptions Options(const std::string& line) {
+  arguments.push_back("x.avi");
   AviGenOptions o;
-  std::string error;
-  if (!ParseCommandLine(line, &o, &error)) std::fprintf(stderr, "%s\n", error.c_str()), std::abort();
+  std::string path, error;
+  bool help = false;
+  EXPECT_TRUE(ParseAviGenArguments(arguments, &o, &path, &help, &error)) << line << ": " << error;
   return o;
 }
 
@@ -100,9 +97,9 @@ inline const std::string Small = "--size 80x60 --frames 40 --index-entries 8 --d
 
 // The flags a capture file of frames frames with these dropped must get.
 inline std::vector<uint32_t> ExpectedFlags(uint32_t frames, const std::vector<uint32_t>& dropped) {
-  std::vector<uint32_t> flags(frames + 8, 0);
-  std::fill_n(flags.begin(), frames, 1u);
+  std::vector<uint32_t> flags(frames, 1u);
   for (uint32_t f : dropped) flags[f] = 0;
+  flags.resize(frames + 8, 0);
   return flags;
 }
 

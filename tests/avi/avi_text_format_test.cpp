@@ -1,5 +1,4 @@
-// The texts of the file facts: frame rate, codec names, grouped sizes, counts.
-// No writer touches a unit past the capacity it is given.
+// The texts of the file facts, none written past the capacity it is given.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -8,27 +7,18 @@
 #include "avi_test_support.h"
 
 TEST(AviTexts, FrameRatesAndCodecNames) {
-  std::string rates, names;
   // Named pairs first, then whole and truncated hundredths (also where (rate - whole * scale) * 100 passes 32 bits).
-  for (auto [rate, scale] : std::vector<std::pair<uint32_t, uint32_t>>{{30000, 1001},
-                                                                       {10000000, 333333},
-                                                                       {10000000, 400000},
-                                                                       {2997, 100},
-                                                                       {25, 1},
-                                                                       {15, 2},
-                                                                       {24000, 1001},
-                                                                       {1, 3},
-                                                                       {0, 7},
-                                                                       {4294967295u, 1},
-                                                                       {30, 0},
-                                                                       {49999999, 50000000},
-                                                                       {4294967295u, 4294967294u},
-                                                                       {4294967294u, 4294967295u}}) {
+  const std::tuple<uint32_t, uint32_t, const char*> rates[] = {
+      {30000, 1001, "29.97"}, {10000000, 333333, "30"}, {10000000, 400000, "25"},     {2997, 100, "29.97"},
+      {25, 1, "25.00"},       {15, 2, "7.50"},          {24000, 1001, "23.97"},       {1, 3, "0.33"},
+      {0, 7, "0.00"},         {30, 0, "unknown"},       {49999999, 50000000, "0.99"}, {~0u, 1, "4294967295.00"},
+      {~0u, ~1u, "1.00"},     {~1u, ~0u, "0.99"}};
+  for (const auto& [rate, scale, text] : rates) {
     AviFileInfo info{};
     FormatFrameRate(info, rate, scale);
-    rates += U8(info.FrameRateText) + " ";
+    EXPECT_EQ(U8(info.FrameRateText), text) << rate << "/" << scale;
   }
-  EXPECT_EQ(rates, "29.97 30 25 29.97 25.00 7.50 23.97 0.33 0.00 4294967295.00 unknown 0.99 1.00 0.99 ");
+  std::string names;
   for (const char* fourcc : {"YUY2", "LAGS", "dvsd", "DIB ", "MJPG", "yuy2"}) {
     uint32_t value;
     std::memcpy(&value, fourcc, 4);
@@ -59,9 +49,8 @@ TEST(AviTexts, SizesAndCountsFitTheirFieldsWholeOrNotAtAll) {
   EXPECT_EQ(U8(field), "4294967295");
   EXPECT_TRUE(FormatSignedText(field, AviCountTextUnits, INT32_MIN));
   EXPECT_EQ(U8(field) + static_cast<char>(field[AviCountTextUnits]), "-2147483648#");
+  // Too small a field stays empty rather than showing a cut number; exactly full fits.
   EXPECT_FALSE(FormatUnsignedText(field, 5, 12345) || FormatSignedText(field, 5, -1234) ||
-               CopyFieldText(field, 7, u"unknown"));
-  EXPECT_EQ(field[0], 0);
+               CopyFieldText(field, 7, u"unknown") || field[0] != 0);
   EXPECT_TRUE(FormatUnsignedText(field, 5, 1234) && CopyFieldText(field, 8, u"unknown"));
-  EXPECT_EQ(U8(field), "unknown");
 }

@@ -7,17 +7,16 @@
 #include "avi_test_support.h"
 
 TEST(HandleByteSource, ParsesAsFromMemoryAndFailsOnAClosedHandle) {
-  AviGenOptions o = Options(Small);
+  const AviGenOptions o = Options(Small);
   TempFile file("handle.avi");
   std::string error;
   ASSERT_TRUE(GenerateAviFile(o, file.Path, &error)) << error;
   HANDLE h = CreateFileA(file.Path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(h, INVALID_HANDLE_VALUE);
   HandleByteSource source(h);
-  ParseOutcome fromHandle = ParseWith(source), fromMemory = ParseBytes(GenerateAviBytes(o));
-  ASSERT_EQ(fromHandle.Code, AviParseSucceeded);
-  EXPECT_EQ(fromHandle.Facts.KeyFrameFlags, fromMemory.Facts.KeyFrameFlags);
-  EXPECT_EQ(U8(fromHandle.Info.FileSizeText), U8(fromMemory.Info.FileSizeText));
+  const ParseOutcome r = ParseWith(source);  // the file size known: a capture file
+  ASSERT_EQ(r.Code, AviParseSucceeded);
+  EXPECT_EQ(r.Facts.KeyFrameFlags, ExpectedFlags(o.FrameCount, o.DroppedFrames));
   // Reads past the end are short, not failures; a position beyond 2^63 cannot be set.
   uint8_t buffer[16];
   uint32_t got = 99;

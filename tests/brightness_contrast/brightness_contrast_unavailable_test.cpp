@@ -2,12 +2,10 @@
 // view of HKCR (this process only) and finds no video effect.
 #include <windows.h>
 
-#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include "app/app_context.h"
 #include "app/main_window.h"
-#include "controls/playback_controls.h"
 #include "harness/app_harness.h"
 
 namespace {
@@ -27,11 +25,7 @@ TEST_F(NoColorControlTest, MenuLacksTheItemAndPlaybackWorks) {
   RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);  // start-up has looked
   RegDeleteTreeW(HKEY_CURRENT_USER, EmptyView);
   EXPECT_EQ(-1, static_cast<int>(GetMenuState(TheApp->DisplayMenu, BrightnessContrastId, MF_BYCOMMAND)));
-  EXPECT_FALSE(IsWindowVisible(TheApp->BrightnessContrastWindow));  // made all the same, hidden and neutral
-  EXPECT_EQ(50, SendMessageW(TheApp->BrightnessSlider, TBM_GETPOS, 0, 0));
-  EXPECT_EQ(50, SendMessageW(TheApp->ContrastSlider, TBM_GETPOS, 0, 0));
-  Open(MakeCaptureRecording(30, {}));
-  EXPECT_TRUE(WaitForShownFrame(0));
+  Open(MakeCaptureRecording(30, {}));  // which asserts the file opened at frame 0
 }
 
 }  // namespace

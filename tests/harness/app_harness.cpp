@@ -27,8 +27,8 @@ std::wstring MakeTempFolder() {
   wchar_t base[MAX_PATH];
   GetTempPathW(MAX_PATH, base);
   for (unsigned attempt = 0;; ++attempt) {
-    const std::wstring name = std::wstring(base) + L"orvo-test-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                              std::to_wstring(attempt);
+    const std::wstring name =
+        std::wstring(base) + L"orvo-test-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(attempt);
     if (CreateDirectoryW(name.c_str(), nullptr)) return name;
     if (GetLastError() != ERROR_ALREADY_EXISTS) return L"";
   }
@@ -166,38 +166,22 @@ void AppTest::Scroll(WORD code, uint32_t position) {
   Pump(5);
 }
 
-bool AppTest::ControlStates::operator==(const ControlStates& o) const {
-  return Start == o.Start && Pause == o.Pause && Begin == o.Begin && Back == o.Back && Forward == o.Forward &&
-         End == o.End && Previous == o.Previous && Next == o.Next && Slider == o.Slider && Clip == o.Clip;
+std::string AppTest::States() {
+  const HWND controls[] = {StartButton,           PauseButton,           BeginFileButton,
+                           BackOneFrameButton,    ForwardOneFrameButton, EndFileButton,
+                           PreviousDroppedButton, NextDroppedButton,     PositionSlider};
+  std::string states;
+  for (size_t i = 0; i < 9; ++i) states += IsWindowEnabled(controls[i]) ? "SPBbFE<>s"[i] : '.';
+  return states + (IsWindowVisible(TheApp->ClipWindow) ? 'c' : '.');
 }
 
-std::ostream& operator<<(std::ostream& out, const AppTest::ControlStates& s) {
-  auto bit = [](bool b) { return b ? "1" : "0"; };
-  return out << "start " << bit(s.Start) << " pause " << bit(s.Pause) << " begin " << bit(s.Begin) << " back "
-             << bit(s.Back) << " forward " << bit(s.Forward) << " end " << bit(s.End) << " < " << bit(s.Previous)
-             << " > " << bit(s.Next) << " slider " << bit(s.Slider) << " clip " << bit(s.Clip);
+std::string AppTest::PausedInside(bool after, bool before) {
+  return std::string("S.BbFE") + (before ? '<' : '.') + (after ? '>' : '.') + "sc";
 }
-
-AppTest::ControlStates AppTest::States() {
-  auto on = [](HWND control) { return IsWindowEnabled(control) != FALSE; };
-  return {on(StartButton),           on(PauseButton),
-          on(BeginFileButton),       on(BackOneFrameButton),
-          on(ForwardOneFrameButton), on(EndFileButton),
-          on(PreviousDroppedButton), on(NextDroppedButton),
-          on(PositionSlider),        IsWindowVisible(TheApp->ClipWindow) != FALSE};
-}
-
-AppTest::ControlStates AppTest::PausedInside(bool after, bool before) {
-  return {true, false, true, true, true, true, before, after, true, true};
-}
-AppTest::ControlStates AppTest::AtFirstFrame(bool after) {
-  return {true, false, false, false, true, true, false, after, true, true};
-}
-AppTest::ControlStates AppTest::AtEnd() { return {false, false, true, true, false, false, true, false, true, false}; }
-AppTest::ControlStates AppTest::Playing() {
-  return {false, true, false, false, false, false, false, false, false, true};
-}
-AppTest::ControlStates AppTest::NoFile() { return {}; }
+std::string AppTest::AtFirstFrame(bool after) { return std::string("S...FE.") + (after ? '>' : '.') + "sc"; }
+std::string AppTest::AtEnd() { return "..Bb..<.s."; }
+std::string AppTest::Playing() { return ".P.......c"; }
+std::string AppTest::NoFile() { return ".........."; }
 
 uint32_t AppTest::SliderPosition() { return static_cast<uint32_t>(SendMessageW(PositionSlider, TBM_GETPOS, 0, 0)); }
 
@@ -278,6 +262,11 @@ RECT WindowRectOf(HWND window) {
   return r;
 }
 
+int WidthOf(HWND window) {
+  const RECT r = WindowRectOf(window);
+  return r.right - r.left;
+}
+
 std::wstring ProgramFolder() {
   wchar_t path[MAX_PATH];
   const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
@@ -286,16 +275,10 @@ std::wstring ProgramFolder() {
 }
 
 void CopyIconsTo(const std::wstring& dir) {
-  const std::wstring from = ProgramFolder() + L"\\OrvoVideoIcons";
-  const std::wstring to = dir + L"\\OrvoVideoIcons";
-  CreateDirectoryW(to.c_str(), nullptr);
-  WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW((from + L"\\*.ico").c_str(), &found);
-  ASSERT_NE(search, INVALID_HANDLE_VALUE) << "no icons beside the test program";
-  do {
-    CopyFileW((from + L"\\" + found.cFileName).c_str(), (to + L"\\" + found.cFileName).c_str(), FALSE);
-  } while (FindNextFileW(search, &found));
-  FindClose(search);
+  const std::wstring from = ProgramFolder() + L"\\OrvoVideoIcons" + L'\0';  // lists end with an empty entry
+  const std::wstring to = dir + L'\0';
+  SHFILEOPSTRUCTW operation = {nullptr, FO_COPY, from.c_str(), to.c_str(), FOF_NO_UI};
+  ASSERT_EQ(0, SHFileOperationW(&operation)) << "no icons beside the test program";
 }
 
 void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
@@ -320,12 +303,8 @@ std::string ReadFileBytes(const std::wstring& path) {
 }
 
 void RemoveTree(const std::wstring& path) {
-  std::wstring from = path;
-  from.push_back(L'\0');  // the list of paths ends with an empty one
-  SHFILEOPSTRUCTW operation = {};
-  operation.wFunc = FO_DELETE;
-  operation.pFrom = from.c_str();
-  operation.fFlags = FOF_NO_UI;
+  const std::wstring from = path + L'\0';
+  SHFILEOPSTRUCTW operation = {nullptr, FO_DELETE, from.c_str(), nullptr, FOF_NO_UI};
   SHFileOperationW(&operation);
 }
 

@@ -25,14 +25,6 @@
 #include "graph/transport.h"
 
 class AppTest : public ::testing::Test {
- public:
-  // What the user sees of the playback controls: which are enabled, and
-  // whether the picture shows.
-  struct ControlStates {
-    bool Start, Pause, Begin, Back, Forward, End, Previous, Next, Slider, Clip;
-    bool operator==(const ControlStates& o) const;
-  };
-
  protected:
   void SetUp() override;
   void TearDown() override;
@@ -69,16 +61,19 @@ class AppTest : public ::testing::Test {
   // A slider action: the slider at position, then WM_HSCROLL with code.
   void Scroll(WORD code, uint32_t position);
 
-  static ControlStates States();
+  // What the user sees of the playback controls: a letter for each enabled
+  // one (Start, Pause, Beginning, back, Forward, End, <, >, slider) and 'c'
+  // while the picture shows, '.' for each that is off.
+  static std::string States();
   static uint32_t SliderPosition();
   static std::wstring StatusText();
   // The rows of the state table: paused inside the file, at the first frame,
   // at the end, playing, no file; after / before: dropped frames on that side.
-  static ControlStates PausedInside(bool after, bool before);
-  static ControlStates AtFirstFrame(bool after);
-  static ControlStates AtEnd();
-  static ControlStates Playing();
-  static ControlStates NoFile();
+  static std::string PausedInside(bool after, bool before);
+  static std::string AtFirstFrame(bool after);
+  static std::string AtEnd();
+  static std::string Playing();
+  static std::string NoFile();
   // The status line for a frame: with Dropped Frames Control on (key or
   // dropped), and for a file without drops.
   static std::wstring KeyLine(uint32_t frame);
@@ -96,8 +91,6 @@ class AppTest : public ::testing::Test {
   size_t seenMessages_ = 0;
 };
 
-std::ostream& operator<<(std::ostream& out, const AppTest::ControlStates& s);
-
 // The next File > Open's dialog answers with result and path (a copy is
 // kept) instead of showing itself; a null path answers with no path at all.
 void ArrangeFileChoice(HRESULT result, const wchar_t* path);
@@ -107,6 +100,7 @@ inline void ArrangeFileChoice(HRESULT result, const std::wstring& path) { Arrang
 bool Grayed(HMENU menu, UINT item, UINT by = MF_BYCOMMAND);
 bool Checked(HMENU menu, UINT item);
 RECT WindowRectOf(HWND window);
+int WidthOf(HWND window);
 inline bool operator==(const RECT& a, const RECT& b) {
   return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }

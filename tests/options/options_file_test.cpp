@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 #include <tuple>
+#include <vector>
 
 #include "harness/app_harness.h"
 
@@ -22,17 +23,14 @@ const wchar_t FileName[] = L"ORVO_options_playback.xml";
 const char DefaultFile[] =
     "<?xml version='1.0'?>\r\n\r\n<!--ORVO Video Playback Version 1-->\r\n\r\n<Root>\r\n"
     "\t<MainWindowPosition Value=\"50, 50\"/>\r\n\t<MessageWindowPosition Value=\"100, 150, 636, 500\"/>\r\n"
-    "\t<PlaybackControlsWindowPosition Value=\"150, 550\"/>\r\n\t<BrightnessContrastWindowPosition Value=\"200, "
-    "200\"/>\r\n"
-    "\t<MagnifyWindowPosition Value=\"250, 250\"/>\r\n</Root>\r\n";
+    "\t<PlaybackControlsWindowPosition Value=\"150, 550\"/>\r\n"
+    "\t<BrightnessContrastWindowPosition Value=\"200, 200\"/>\r\n\t<MagnifyWindowPosition Value=\"250, 250\"/>\r\n"
+    "</Root>\r\n";
 
-// The twelve values in one line: compared as a whole and readable when not equal.
-std::string Show(const Record& r) {
-  std::string s;
-  for (int32_t v : {r.MainX, r.MainY, r.MessagesX, r.MessagesY, r.MessagesWidth, r.MessagesHeight, r.PlaybackX,
-                    r.PlaybackY, r.BrightnessContrastX, r.BrightnessContrastY, r.MagnifyX, r.MagnifyY})
-    s += std::to_string(v) + " ";
-  return s;
+// The twelve values: compared as a whole and readable when not equal.
+std::vector<int32_t> Show(const Record& r) {
+  return {r.MainX,     r.MainY,     r.MessagesX,           r.MessagesY,           r.MessagesWidth, r.MessagesHeight,
+          r.PlaybackX, r.PlaybackY, r.BrightnessContrastX, r.BrightnessContrastY, r.MagnifyX,      r.MagnifyY};
 }
 
 std::string Doc(const std::string& body) { return "<?xml version='1.0'?>\r\n<Root>\r\n" + body + "\r\n</Root>\r\n"; }
@@ -54,16 +52,9 @@ TEST_F(OptionsFile, FileTextsReadAsAUserWouldExpect) {
   }
   lol += "]>\n<Root><MainWindowPosition Value=\"&k;\"/></Root>\n";  // a billion letters: refused, not expanded
 
-  // A file's text, the result, and the main window's position it gives (the rest keep their defaults).
+  // A file's text, the result, the main window's position it gives; the attribute's own name is not looked at.
   const std::tuple<std::string, int, int32_t, int32_t> cases[] = {
-      {"<Root/>", Loaded, 50, 50},
       {Main("-10,-20"), Loaded, -10, -20},
-      {Main("+7,\n\t 8"), Loaded, 7, 8},
-      {Main("12px, 5"), Loaded, 12, 50},
-      {Main("123456789012345678901234567890, -123456789012345678901234567890"), Loaded, INT32_MAX, INT32_MIN},
-      {Main("x, 1"), Loaded, 50, 50},
-      // Exact element names; the single attribute's own name is not looked at.
-      {Doc("<mainWindowPosition Value=\"1, 2\"/><MAINWINDOWPOSITION Value=\"3, 4\"/>"), Loaded, 50, 50},
       {Doc("<MainWindowPosition Position=\"1, 2\"/>"), Loaded, 1, 2},
       {Doc("<MainWindowPosition Value=\"1, 2\" Other=\"3, 4\"/><MainWindowPosition/>"), Loaded, 50, 50},
       {Doc("<MainWindowPosition Value=\"1, 2\"/>\n<MainWindowPosition Value=\"3, 4\"/>"), Loaded, 3, 4},
@@ -75,10 +66,8 @@ TEST_F(OptionsFile, FileTextsReadAsAUserWouldExpect) {
            "<Group Value=\"7, 8\"><MainWindowPosition Value=\"9, 10\"/></Group>"),
        Loaded, 13, 14},
       {"", Refused, 50, 50},
-      {"<Root><MainWindowPosition Value=\"1, 2\"/>", Refused, 50, 50},
-      {Doc("<MainWindowPosition Value=\"1, 2\">"), Refused, 50, 50},
+      {"<Root><MainWindowPosition Value=\"1, 2\"/>", Refused, 50, 50},  // nothing of a broken file is used
       {"<Root/><Root/>", Refused, 50, 50},
-      {std::string(DefaultFile).substr(0, 150), Refused, 50, 50},
       {lol, Refused, 50, 50},
   };
   for (const auto& [text, result, x, y] : cases) {
@@ -101,22 +90,18 @@ TEST_F(OptionsFile, WritesTheKnownTextAndReadsBackAllTwelveValues) {
   ASSERT_EQ(1, WriteOptionsFile());
   EXPECT_EQ(DefaultFile, ReadFileBytes(FileName));
 
-  for (const Record& sample : {Record{-8, -31, -1600, -900, 0, -1, 3840, 2160, -32000, 12, 7, -7},
-                               Record{INT32_MIN, INT32_MAX, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10}}) {
-    WindowPositions = sample;
-    ASSERT_EQ(1, WriteOptionsFile());
-    Record read = DefaultWindowPositions;
-    ASSERT_EQ(1, ReadOptionsFile(&read));
-    EXPECT_EQ(Show(sample), Show(read));
-  }
+  WindowPositions = Record{INT32_MIN, INT32_MAX, -1600, -900, 0, -1, 3840, 2160, -32000, 12, 7, -7};
+  ASSERT_EQ(1, WriteOptionsFile());
+  Record read = DefaultWindowPositions;
+  ASSERT_EQ(1, ReadOptionsFile(&read));
+  EXPECT_EQ(Show(WindowPositions), Show(read));
 }
 
 TEST_F(OptionsFile, FailedWritesLeaveTheOldFile) {
   WriteFileBytes(FileName, "old");
   const std::wstring tooLong = L"<a><b>" + std::wstring(4090, L'x');
-  // No text, too few lines, no ANSI form, only a look-alike in ANSI, too long.
-  for (const wchar_t* text :
-       {static_cast<const wchar_t*>(nullptr), L"", L"<only one>", L"<a>\x4E2D<b>", L"<a>\x0100<b>", tooLong.c_str()})
+  // No text, no ANSI form, only a look-alike in ANSI, too long (the text's own checks: options_text_test).
+  for (const wchar_t* text : {static_cast<const wchar_t*>(nullptr), L"<a>\x4E2D<b>", L"<a>\x0100<b>", tooLong.c_str()})
     EXPECT_EQ(0, WriteOptionsText(text));
   EXPECT_EQ("old", ReadFileBytes(FileName));
 

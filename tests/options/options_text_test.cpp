@@ -1,5 +1,4 @@
-// The options file's text reshaped to a line per node, and the directory and
-// path it is written to, each held to its buffer.
+// The options file's text, a line per node, and its directory and path, each held to its buffer.
 #include "options/options_text.h"
 
 #include <gtest/gtest.h>
@@ -38,8 +37,7 @@ TEST(OptionsText, FewerThanTwoClosingBracketsOrNoRoomIsRefused) {
   const std::string x(OptionsTextBytes - 9, 'x');  // a full buffer with two returns to drop
   EXPECT_EQ(Reshape("<a>\r<b>\r" + x), "<a>\n<b>\n" + x);
   char out[8] = "#######";
-  EXPECT_FALSE(ReshapeOptionsText(nullptr, 10, out, sizeof out, nullptr));
-  EXPECT_EQ(out[0], '\0');
+  EXPECT_TRUE(!ReshapeOptionsText(nullptr, 10, out, sizeof out, nullptr) && out[0] == '\0');
 }
 
 TEST(OptionsText, DirectoryGetsOneSeparatorAndThePathMustFit) {

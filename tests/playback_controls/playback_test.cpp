@@ -23,11 +23,6 @@ namespace {
 const std::vector<uint32_t> Drops{3, 4, 9};
 constexpr uint32_t Frames = 12;
 
-int WindowWidth(HWND window) {
-  const RECT r = WindowRectOf(window);
-  return r.right - r.left;
-}
-
 bool DisplayMenuEnabled() { return !Grayed(TheApp->MainMenu, 1, MF_BYPOSITION); }
 
 class PlaybackTest : public AppTest {
@@ -43,7 +38,7 @@ class PlaybackTest : public AppTest {
       Click(button);
       EXPECT_EQ(f, SliderPosition());
       EXPECT_EQ(dropped ? DroppedLine(f) : KeyLine(f), StatusText());
-      EXPECT_EQ(PausedInside(f < 9, f > 3), States()) << "at " << f;
+      EXPECT_EQ(PausedInside(f<9, f> 3), States()) << "at " << f;
       EXPECT_EQ(state, PlaybackState);
       EXPECT_EQ(f, CurrentFramePosition());
       if (!dropped) {
@@ -62,38 +57,41 @@ class PlaybackTest : public AppTest {
 
 TEST_F(PlaybackTest, WithNoFileEverythingIsOffAndEachControlSitsInItsPlace) {
   EXPECT_EQ(L"Playback", WindowTextOf(TheApp->PlaybackWindow));
-  EXPECT_EQ(636, WindowWidth(TheApp->PlaybackWindow));
+  EXPECT_EQ(636, WidthOf(TheApp->PlaybackWindow));
   EXPECT_EQ(NoFile(), States());
   EXPECT_EQ(L"", StatusText());
   EXPECT_EQ(TransportNone, PlaybackState);
   SendMessageW(TheApp->PlaybackWindow, WM_CLOSE, 0, 0);
   EXPECT_TRUE(IsWindowVisible(TheApp->PlaybackWindow)) << "the window cannot be closed";
 
-  const struct {
-    HWND Control;
-    int X, Y, Width, Height;
-    const wchar_t* Caption;
-  } places[] = {
-      {StartButton, 3, 3, 100, 100, L"Start\r\nPlayback"},  {PauseButton, 106, 3, 100, 100, L"Pause"},
-      {BeginFileButton, 209, 3, 100, 100, L"Beginning\r\nof File"},
-      {BackOneFrameButton, 312, 3, 100, 100, L"Back One\r\nFrame"},
-      {ForwardOneFrameButton, 415, 3, 100, 100, L"Forward\r\nOne Frame"},
-      {EndFileButton, 518, 3, 100, 100, L"End of\r\nFile"},   {PreviousDroppedButton, 621, 3, 100, 100, L"<"},
-      {NextDroppedButton, 724, 3, 100, 100, L">"},            {PositionSlider, 3, 106, 614, 50, L""},
-      {StatusLine, 3, 156, 614, 30, L""},
-  };
-  for (const auto& p : places) {
-    RECT r = WindowRectOf(p.Control);
+  // Eight buttons in a row, the slider and the status line under them.
+  const HWND buttons[] = {StartButton,           PauseButton,   BeginFileButton,       BackOneFrameButton,
+                          ForwardOneFrameButton, EndFileButton, PreviousDroppedButton, NextDroppedButton};
+  const wchar_t* captions[] = {L"Start\r\nPlayback",
+                               L"Pause",
+                               L"Beginning\r\nof File",
+                               L"Back One\r\nFrame",
+                               L"Forward\r\nOne Frame",
+                               L"End of\r\nFile",
+                               L"<",
+                               L">"};
+  auto place = [](HWND control) {
+    RECT r = WindowRectOf(control);
     MapWindowPoints(nullptr, TheApp->PlaybackWindow, reinterpret_cast<POINT*>(&r), 2);
-    EXPECT_EQ((RECT{p.X, p.Y, p.X + p.Width, p.Y + p.Height}), r) << WindowTextOf(p.Control).c_str();
-    EXPECT_EQ(p.Caption, WindowTextOf(p.Control));
+    return r;
+  };
+  for (int i = 0; i < 8; ++i) {
+    EXPECT_EQ((RECT{3 + 103 * i, 3, 103 + 103 * i, 103}), place(buttons[i])) << i;
+    EXPECT_EQ(captions[i], WindowTextOf(buttons[i]));
   }
+  EXPECT_EQ((RECT{3, 106, 617, 156}), place(PositionSlider));
+  EXPECT_EQ((RECT{3, 156, 617, 186}), place(StatusLine));
   EXPECT_EQ(reinterpret_cast<WPARAM>(FontCourierNew72Bold), SendMessageW(NextDroppedButton, WM_GETFONT, 0, 0));
 }
 
 TEST_F(PlaybackTest, EveryButtonVisitsItsFramesInACaptureRecording) {
   Open(MakeCaptureRecording(Frames, Drops));
-  EXPECT_EQ(842, WindowWidth(TheApp->PlaybackWindow));
+  EXPECT_EQ(842, WidthOf(TheApp->PlaybackWindow));
   EXPECT_EQ(static_cast<LRESULT>(Frames), SendMessageW(PositionSlider, TBM_GETRANGEMAX, 0, 0));
   EXPECT_EQ(KeyLine(0), StatusText());
   EXPECT_EQ(AtFirstFrame(true), States());
@@ -132,7 +130,7 @@ TEST_F(PlaybackTest, EveryButtonVisitsItsFramesInACaptureRecording) {
   EXPECT_TRUE(WaitForShownFrame(0)) << "the picture comes back";
 
   SendMessageW(PositionSlider, TBM_SETPOS, TRUE, 5);  // moved without a seek
-  Press(PauseButton);                                  // paused on frame 0: the slider stays
+  Press(PauseButton);                                 // paused on frame 0: the slider stays
   EXPECT_EQ(5u, SliderPosition());
   EXPECT_EQ(KeyLine(0), StatusText());
   EXPECT_EQ(PausedInside(true, false), States());
@@ -162,7 +160,7 @@ TEST_F(PlaybackTest, ARecordingNotFromTheCaptureProgramStepsOneFrameAtATime) {
   options.FrameCount = 8;
   options.HasArtist = false;
   Open(MakeRecording(L"other.avi", options));
-  EXPECT_EQ(636, WindowWidth(TheApp->PlaybackWindow));
+  EXPECT_EQ(636, WidthOf(TheApp->PlaybackWindow));
   EXPECT_EQ(PlainLine(0), StatusText());
   EXPECT_EQ(AtFirstFrame(false), States());
   Click(ForwardOneFrameButton);
