@@ -85,9 +85,11 @@ TEST_F(ProgramTest, OpeningACaptureRecordingReportsItAndEntersTheFileOpenState) 
   EXPECT_EQ(614, WidthOf(PositionSlider));
   EXPECT_EQ(614, WidthOf(StatusLine));
   EXPECT_EQ(30, SendMessageW(PositionSlider, TBM_GETRANGEMAX, 0, 0)) << "the new slider keeps the range";
+  Click(StartButton);
   Command(DroppedFramesControlId);
   EXPECT_EQ(842, WidthOf(TheApp->PlaybackWindow));
   EXPECT_EQ(820, WidthOf(PositionSlider));
+  EXPECT_FALSE(IsWindowEnabled(PositionSlider)) << "the new slider is off while playing, as the old one was";
 
   Command(CloseId);
   lines = NewLines();
@@ -115,6 +117,21 @@ TEST_F(ProgramTest, OtherRecordingsAndRefusedFiles) {
   const std::wstring clean = Recording(L"clean.avi", {});
   Open(clean);  // a second open replaces the first
   EXPECT_EQ(clean, reinterpret_cast<const wchar_t*>(TheApp->FileInfo.FilePath));
+
+  // The dialog has no owner: File > Open chosen again while it is up is ignored.
+  static int asked;
+  static std::wstring chosen;
+  asked = 0;
+  chosen = clean;
+  ChooseVideoFile = [](wchar_t** path) {
+    if (++asked == 1) SendMessageW(TheApp->MainWindow, WM_COMMAND, MAKEWPARAM(OpenId, 0), 0);
+    *path = static_cast<wchar_t*>(CoTaskMemAlloc((chosen.size() + 1) * sizeof(wchar_t)));
+    memcpy(*path, chosen.c_str(), (chosen.size() + 1) * sizeof(wchar_t));
+    return S_OK;
+  };
+  Command(OpenId);
+  EXPECT_EQ(1, asked);
+  EXPECT_NE(0u, OpenFrameCount);
 
   AviGenOptions broken;
   broken.BadFourccOffset = 8;

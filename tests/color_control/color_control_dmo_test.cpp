@@ -142,6 +142,9 @@ TEST(ColorControlDll, AggregatedItAnswersOnlyForItselfAndLeavesNothingBehind) {
 // RGB32, RGB24, YUY2 offered; TEST_ONLY gives exactly S_OK (the wrapper checks) and sets nothing.
 TEST(ColorControlDll, OffersAcceptsAndRefusesTypes) {
   ComPtr<IMediaObject> dmo = ColorControl();
+  EXPECT_EQ(S_OK, dmo->Lock(TRUE));
+  EXPECT_EQ(S_OK, dmo->Lock(FALSE));
+  EXPECT_EQ(E_UNEXPECTED, dmo->Lock(FALSE)) << "no unlock without a lock";
   const GUID* offered[] = {&MEDIASUBTYPE_RGB32, &MEDIASUBTYPE_RGB24, &MEDIASUBTYPE_YUY2};
   DMO_MEDIA_TYPE mt;
   for (DWORD i = 0; i < 3; ++i) {

@@ -129,6 +129,8 @@ TEST_F(PlaybackGraphTest, EachFailingBuildStepSaysSoAndLeavesNoFileOpen) {
   }
   EXPECT_EQ(30u, OpenFrameCount);
   EXPECT_NE(nullptr, EvrUpstreamPin) << "a header without frame size: the renderer's connection is asked";
+  EXPECT_EQ(160u, TheApp->Shared->VideoWidth) << "and it tells the size, whichever video format it has";
+  EXPECT_EQ(120u, TheApp->Shared->VideoHeight);
 }
 
 // A path over FilePath's 255 units is refused before the open file is touched;

@@ -109,6 +109,8 @@ TEST_F(PlaybackTest, EveryButtonVisitsItsFramesInACaptureRecording) {
   EXPECT_EQ(TransportStepBack, PlaybackState) << "the first-frame set leaves the state alone";
 
   Walk(NextDroppedButton, Drops, true, TransportNextNonKey);
+  Press(PauseButton);  // a pause on a dropped frame says so
+  EXPECT_EQ(DroppedLine(9), StatusText());
   EXPECT_FALSE(IsWindowEnabled(NextDroppedButton));
   Press(NextDroppedButton);  // past the last dropped frame: to the end
   EXPECT_EQ(DroppedLine(Frames), StatusText());
