@@ -218,7 +218,7 @@ TEST_F(PlaybackTest, PlaysToTheEndWithTheSliderFollowingOnceASecond) {
 
 TEST_F(PlaybackTest, NoTickOutlivesItsStopOrTheFile) {
   FrameTickMilliseconds = 2;  // a tick meets the stop at every point of its work
-  // Twenty seconds: however slow the machine, the rounds never reach the end.
+  // 500 frames: however slow the machine, the rounds never reach the end.
   const std::wstring path = MakeCaptureRecording(500, {}, L"long.avi");
   Open(path);
   Click(StartButton);
