@@ -103,13 +103,16 @@ void ParseAndCheck(AviByteSource& source, std::size_t size) {
     Check(facts.KeyFrameFlags.back() == 0 && facts.KeyFrameFlags.front() <= 1, "the spare slots stay zero");
     return;
   }
-  uint64_t keys = 0;
-  for (uint32_t flag : facts.KeyFrameFlags) {
+  uint64_t keys = 0, frameKeys = 0;  // all key flags, and those of the stream's frames
+  for (std::size_t i = 0; i < facts.KeyFrameFlags.size(); ++i) {
+    const uint32_t flag = facts.KeyFrameFlags[i];
     Check(flag <= 1, "flags are 0 or 1");
     keys += flag;
+    if (i < facts.TotalFrames) frameKeys += flag;
   }
   if (FromCaptureProgram) {
-    Check(keys == facts.KeyFrameCount, "the key count is the number of key flags");
+    Check(frameKeys == facts.KeyFrameCount, "the key count is the number of key flags of the stream's frames");
+    Check(facts.DroppedFrameCount >= 0, "the dropped count is never negative");
     Check(facts.DroppedFrameCount == static_cast<int32_t>(facts.StreamLength - facts.KeyFrameCount),
           "dropped frames are the frames that are not key frames");
   } else {

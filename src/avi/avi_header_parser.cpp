@@ -115,10 +115,11 @@ bool InsideFile(uint64_t offset, uint64_t length, uint64_t fileSize) {
 }
 
 // Appends the key flags of n standard-index entries (size word at offset 4,
-// entries entrySize bytes apart) to flags and counts the key frames. The flags
-// go through a small local batch so that the large array is written once, in
-// order.
-void AppendKeyFlags(const uint8_t* entries, uint32_t n, uint32_t entrySize, uint32_t delta,
+// entries entrySize bytes apart) to flags and counts the key frames among the
+// frames below frames (the spare slots past the stream's end are not frames).
+// The flags go through a small local batch so that the large array is
+// written once, in order.
+void AppendKeyFlags(const uint8_t* entries, uint32_t n, uint32_t entrySize, uint32_t delta, uint32_t frames,
                     std::vector<uint32_t>& flags, uint32_t& keyFrames) {
   constexpr uint32_t Batch = 1024;
   uint32_t batch[Batch];
@@ -126,10 +127,11 @@ void AppendKeyFlags(const uint8_t* entries, uint32_t n, uint32_t entrySize, uint
   for (uint32_t done = 0; done < n;) {
     const uint32_t m = std::min(Batch, n - done);
     uint32_t keys = 0;
+    const std::size_t at = flags.size();
     for (uint32_t i = 0; i < m; ++i, p += entrySize) {
       const uint32_t key = (U32At(p) & delta) == 0 ? 1u : 0u;
       batch[i] = key;
-      keys += key;
+      if (at + i < frames) keys += key;
     }
     flags.insert(flags.end(), batch, batch + m);
     keyFrames += keys;
@@ -140,12 +142,16 @@ void AppendKeyFlags(const uint8_t* entries, uint32_t n, uint32_t entrySize, uint
 // Walks the OpenDML index of a capture-program file: the super index at
 // superIndex (inside the header bytes), each standard index it lists, each
 // frame entry in order, appending one flag per frame to flags (empty, with
-// room reserved for slots entries) and counting key frames. Entries past the
-// end of the flag array end the walk: they have no slot and are not counted.
-// Returns 0 or AviParseReadFailed (message reported).
+// room reserved for slots entries) and counting the key frames among the
+// stream's frames. The work is bounded by the flag array, not by what the
+// super index claims: a standard index that is empty, lies before the end of
+// the previous one (a repeat), or has more entries than the array has slots
+// left marks the index as damaged. Returns 0 or AviParseReadFailed (message
+// reported).
 [[nodiscard]] int32_t WalkOpenDmlIndex(AviByteSource& source, const AviIndexConstants& constants,
                                        const uint8_t* superIndex, uint64_t superIndexPosition, uint64_t fileSize,
-                                       std::size_t slots, std::vector<uint32_t>& flags, uint32_t& keyFrames) {
+                                       std::size_t slots, uint32_t frames, std::vector<uint32_t>& flags,
+                                       uint32_t& keyFrames) {
   const uint32_t superEntrySize = static_cast<uint16_t>(U16At(superIndex + 8) * 4u);
   const uint32_t superCount = U32At(superIndex + 12);
   if (superCount == 0) return AviParseSucceeded;
@@ -163,6 +169,7 @@ void AppendKeyFlags(const uint8_t* entries, uint32_t n, uint32_t entrySize, uint
   std::vector<uint8_t> entryBlock;
   uint8_t chunkHeader[StandardIndexHeaderSize + BufferSlack];
   const uint32_t delta = constants.DeltaFrameMask;
+  uint64_t previousEnd = 0;
 
   const uint32_t superPerBlock = std::max<uint32_t>(1, IndexBlockSize / superEntrySize);
   for (uint32_t first = 0; first < superCount; first += superPerBlock) {
@@ -187,15 +194,16 @@ void AppendKeyFlags(const uint8_t* entries, uint32_t n, uint32_t entrySize, uint
       if (headerBytes > 0 && !ReadIndexBytes(source, chunkOffset, chunkHeader, headerBytes)) return AviParseReadFailed;
       const uint32_t entrySize = static_cast<uint16_t>(U16At(chunkHeader + 8) * 4u);
       const uint32_t count = U32At(chunkHeader + 12);
-      if (count == 0) continue;
       // An entry holds the frame's offset and its size word (8 bytes).
       const uint64_t entries = chunkOffset + constants.StandardIndexEntryOffset;
-      if (entrySize < 8 || constants.StandardIndexEntryOffset > fileSize ||
+      if (count == 0 || chunkOffset < previousEnd || count > slots - flags.size() || entrySize < 8 ||
+          constants.StandardIndexEntryOffset > fileSize ||
           !InsideFile(entries, static_cast<uint64_t>(count) * entrySize, fileSize)) {
         Report(CaptureReadFailed);
         return AviParseReadFailed;
       }
 
+      previousEnd = chunkOffset + chunkSize;
       const uint32_t perBlock = std::max<uint32_t>(1, IndexBlockSize / entrySize);
       for (uint32_t e0 = 0; e0 < count; e0 += perBlock) {
         const uint32_t n = std::min(perBlock, count - e0);
@@ -204,10 +212,7 @@ void AppendKeyFlags(const uint8_t* entries, uint32_t n, uint32_t entrySize, uint
           entryBlock.assign(static_cast<std::size_t>(bytes) + BufferSlack, 0);
         if (!ReadIndexBytes(source, entries + static_cast<uint64_t>(e0) * entrySize, entryBlock.data(), bytes))
           return AviParseReadFailed;
-        const std::size_t room = slots - flags.size();
-        AppendKeyFlags(entryBlock.data(), static_cast<uint32_t>(std::min<std::size_t>(n, room)), entrySize, delta,
-                       flags, keyFrames);
-        if (n >= room) return AviParseSucceeded;
+        AppendKeyFlags(entryBlock.data(), n, entrySize, delta, frames, flags, keyFrames);
       }
     }
   }
@@ -286,9 +291,9 @@ void AppendKeyFlags(const uint8_t* entries, uint32_t n, uint32_t entrySize, uint
 }
 
 // Reads the stream length into facts and makes room for its flag array
-// (StreamLength + 8 slots). Every frame takes at least one byte of the file,
-// so a longer stream than the file can hold is a damaged header; it is
-// refused before a flag array of its length is made. Without the file size
+// (StreamLength + 8 slots). Every frame takes at least its 8-byte chunk header
+// in the file, so a longer stream than the file can hold is a damaged header;
+// it is refused before a flag array of its length is made. Without the file size
 // the length is held to MaxFramesOfUnknownSize. Returns 0 or
 // AviParseReadFailed (message reported).
 [[nodiscard]] int32_t ReadStreamLength(const uint8_t* h, bool sizeKnown, uint64_t fileSize, AviFrameFacts& facts) {
@@ -296,7 +301,7 @@ void AppendKeyFlags(const uint8_t* entries, uint32_t n, uint32_t entrySize, uint
   facts.TotalFrames = streamLength;
   facts.StreamLength = streamLength;
   facts.KeyFrameFlags = std::vector<uint32_t>();
-  if (sizeKnown ? streamLength > fileSize : streamLength > MaxFramesOfUnknownSize) {
+  if (sizeKnown ? streamLength > fileSize / 8 : streamLength > MaxFramesOfUnknownSize) {
     Report(OpenedFileReadFailed);
     return AviParseReadFailed;
   }
@@ -334,8 +339,8 @@ void AppendKeyFlags(const uint8_t* entries, uint32_t n, uint32_t entrySize, uint
     Report(u"SEVERE: problem reading FOURCC value in file created by ORVO Video Capture\r\n");
     walked = AviParseReadFailed;
   } else {
-    walked = WalkOpenDmlIndex(source, constants, h + superIndexPosition, superIndexPosition, fileSize, slots, flags,
-                              keyFrames);
+    walked = WalkOpenDmlIndex(source, constants, h + superIndexPosition, superIndexPosition, fileSize, slots,
+                              streamLength, flags, keyFrames);
   }
   flags.resize(slots, 0);
   return walked;
@@ -346,6 +351,9 @@ AviHeaderFacts ReadHeaderFacts(const uint8_t* h) {
   AviHeaderFacts header;
   header.FrameWidth = U32At(h + FrameWidthOffset);
   header.FrameHeight = U32At(h + FrameHeightOffset);
+  // A size no picture has (or none at all) is left to the renderer's
+  // connection to tell.
+  if (!IsPictureSize(header.FrameWidth, header.FrameHeight)) header.FrameWidth = header.FrameHeight = 0;
   header.Rate = U32At(h + RateOffset);
   header.Scale = U32At(h + ScaleOffset);
   header.HandlerFourcc = U32At(h + HandlerOffset);

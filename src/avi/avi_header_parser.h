@@ -34,7 +34,7 @@ struct AviFrameFacts {
 // Header values besides the texts. The caller stores the frame width and
 // height into VideoWidth/DisplayWidth and VideoHeight/DisplayHeight.
 struct AviHeaderFacts {
-  uint32_t FrameWidth = 0;     // main header
+  uint32_t FrameWidth = 0;     // main header; both 0 when the header gives no picture size
   uint32_t FrameHeight = 0;    // main header
   uint32_t Rate = 0;           // first stream header
   uint32_t Scale = 0;          // first stream header
@@ -79,3 +79,11 @@ extern int FromCaptureProgram;
 // flag array and one block whatever the index claims.
 [[nodiscard]] int32_t ParseAviHeader(AviByteSource& source, const AviIndexConstants& constants, AviFileInfo& info,
                                      AviFrameFacts& facts, AviHeaderFacts& header);
+
+// The largest picture side the player takes from a header or a connection.
+constexpr uint32_t LargestPictureSide = 16384;
+// Whether width x height is a picture the player can lay out: each side from
+// 1 to LargestPictureSide.
+constexpr bool IsPictureSize(uint32_t width, uint32_t height) {
+  return width >= 1 && height >= 1 && width <= LargestPictureSide && height <= LargestPictureSide;
+}

@@ -234,16 +234,19 @@ HRESULT PlaybackGraph::LearnFrameSizeFromRenderer() {
     } else if (IsEqualGUID(type.formattype, FORMAT_VideoInfo) && type.cbFormat >= sizeof(VIDEOINFOHEADER)) {
       bitmap = &reinterpret_cast<const VIDEOINFOHEADER*>(type.pbFormat)->bmiHeader;
     }
-    if (bitmap != nullptr) {
-      const LONG width = bitmap->biWidth;
+    if (bitmap != nullptr && bitmap->biWidth > 0) {
+      // A top-down picture has a negative height; its size is the same.
       const LONG height = bitmap->biHeight;
-      if (width > 0) {
-        // A top-down picture has a negative height; its size is the same.
-        const uint32_t rows = height < 0 ? 0u - static_cast<uint32_t>(height) : static_cast<uint32_t>(height);
-        Shared->VideoWidth = Shared->DisplayWidth = static_cast<uint32_t>(width);
+      const uint32_t rows = height < 0 ? 0u - static_cast<uint32_t>(height) : static_cast<uint32_t>(height);
+      if (IsPictureSize(static_cast<uint32_t>(bitmap->biWidth), rows)) {
+        Shared->VideoWidth = Shared->DisplayWidth = static_cast<uint32_t>(bitmap->biWidth);
         Shared->VideoHeight = Shared->DisplayHeight = rows;
       }
     }
+  }
+  if (Shared->VideoWidth == 0) {  // the connection told no usable size either
+    Shared->VideoWidth = Shared->DisplayWidth = 640;
+    Shared->VideoHeight = Shared->DisplayHeight = 480;
   }
   return S_OK;
 }

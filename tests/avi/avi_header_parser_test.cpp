@@ -118,12 +118,15 @@ TEST(AviHeaderParser, DamagedIndexesAndLengthsAreRefusedWithoutReadingPastTheFil
         "--super-entry-words 0", "--super-entry-words 16384", "--chunk-offset 0x7FFFFFF0",
         "--chunk-offset 0xFFFFFFFF00000000", "--chunk-size 0xFFFFFFFF", "--std-count 0x7FFFFFFF",
         "--std-count 0xFFFFFFFF", "--std-entry-words 1", "--std-entry-words 0", "--std-entry-words 16383",
-        "--truncate 300000"}},
+        "--truncate 300000",
+        // More entries than the stream has slots, an empty standard index, one listed twice.
+        "--stream-length 20", "--chunk-size 8", "--std-count 0", "--repeat-first-chunk"}},
       // The super index missing or outside the header bytes.
       {u"SEVERE: problem reading FOURCC value in file created by ORVO Video Capture\r\n",
        {"--no-indx", "--bih-size 8020", "--bih-size 0xFFFFFFFF"}},
-      // A stream longer than the file, refused before its flags are allocated, for any file.
-      {OpenedRead, {"--stream-length 0xFFFFFFFF", "--stream-length 0xFFFFFFFF --artist none"}}};
+      // A stream longer than the file can hold (8 bytes a frame), refused before its flags are allocated.
+      {OpenedRead,
+       {"--stream-length 0xFFFFFFFF", "--stream-length 0xFFFFFFFF --artist none", "--stream-length 100000"}}};
   for (const auto& [message, damages] : cases) {
     for (const char* damage : damages) {
       const std::vector<uint8_t> bytes = Recording(Small + " " + damage);
@@ -137,17 +140,20 @@ TEST(AviHeaderParser, DamagedIndexesAndLengthsAreRefusedWithoutReadingPastTheFil
   }
 }
 
+// Key and dropped counts are of the stream's frames only: never more keys than
+// frames, never a negative dropped count.
 TEST(AviHeaderParser, IndexesThatDoNotMatchTheStreamAreWalkedAsFarAsTheyGo) {
   const std::pair<const char*, std::vector<uint32_t>> cases[] = {
-      {"--stream-length 20", ExpectedFlags(28, {17, 18, 19, 25})},  // 40 listed, 28 slots: ends at the last
+      {"--stream-length 34", ExpectedFlags(40, {17, 18, 19, 25})},  // 40 listed, 34 frames: 6 spare slots used
       {"--stream-length 45", ExpectedFlags(40, {17, 18, 19, 25})},  // the frames not listed count as dropped
-      {"--chunk-size 8", ExpectedFlags(32, {9, 10, 11, 17})},       // a chunk without entries: frames renumber
       {"--empty-indx", {}}};
   for (auto [damage, flags] : cases) {
     const ParseOutcome r = ParseBytes(Recording(Small + " " + damage));
     ASSERT_EQ(r.Code, AviParseSucceeded) << damage;
     flags.resize(r.Facts.StreamLength + 8, 0);
     EXPECT_EQ(r.Facts.KeyFrameFlags, flags) << damage;  // the counts follow the flags: ParseBytes checks that
+    EXPECT_LE(r.Facts.KeyFrameCount, r.Facts.StreamLength) << damage;
+    EXPECT_GE(r.Facts.DroppedFrameCount, 0) << damage;
   }
 }
 

@@ -375,6 +375,11 @@ bool Writer::ApplyDefects(std::string* error) {
   if (O.FirstChunkOffsetLow.Set) ok &= PatchU32(Sink, SuperIndexPosition + 32, O.FirstChunkOffsetLow.Value);
   if (O.FirstChunkOffsetHigh.Set) ok &= PatchU32(Sink, SuperIndexPosition + 36, O.FirstChunkOffsetHigh.Value);
   if (O.FirstChunkSize.Set) ok &= PatchU32(Sink, SuperIndexPosition + 40, O.FirstChunkSize.Value);
+  if (O.RepeatFirstChunk) {
+    if (!HaveStdIndex) return Fail(error, "the file has no standard index to list again");
+    ok &= PatchU32(Sink, SuperIndexPosition + 48, static_cast<uint32_t>(FirstStdIndex)) &&
+          PatchU32(Sink, SuperIndexPosition + 52, static_cast<uint32_t>(FirstStdIndex >> 32));
+  }
   if (O.FirstStdIndexCount.Set || O.FirstStdIndexEntryWords.Set) {
     if (!HaveStdIndex) return Fail(error, "the file has no standard index to change");
     if (O.FirstStdIndexCount.Set) ok &= PatchU32(Sink, FirstStdIndex + 12, O.FirstStdIndexCount.Value);

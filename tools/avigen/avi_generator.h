@@ -56,9 +56,10 @@ struct AviGenOptions {
   int32_t BadFourccOffset = -1;  // 0, 8, 12, 20, 88, 96, 100 or 164
   bool Truncate = false;
   uint64_t TruncateSize = 0;
-  bool NoIndx = false;          // a JUNK chunk where the super index would be
-  bool EmptyIndx = false;       // a super index with no entries in use
-  AviGenOverride StreamLength;  // stream header length
+  bool NoIndx = false;            // a JUNK chunk where the super index would be
+  bool EmptyIndx = false;         // a super index with no entries in use
+  bool RepeatFirstChunk = false;  // the second super entry lists the first standard index again
+  AviGenOverride StreamLength;    // stream header length
   AviGenOverride BitmapHeaderSize;
   AviGenOverride SuperIndexCount;       // entries in use
   AviGenOverride SuperIndexEntryWords;  // entry size in 32-bit words
