@@ -124,6 +124,7 @@ TEST_F(PlaybackTest, EveryButtonVisitsItsFramesInACaptureRecording) {
 
   Click(EndFileButton);
   EXPECT_EQ(TransportSeekEnd, PlaybackState);
+  EXPECT_EQ(Frames, CurrentFramePosition()) << "parked on the end position";
   EXPECT_EQ(KeyLine(Frames), StatusText());
   EXPECT_FALSE(IsWindowVisible(TheApp->ClipWindow));
   Click(BeginFileButton);
