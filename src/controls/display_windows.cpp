@@ -163,11 +163,11 @@ void UpdateScrollHost() {
   HWND window = TheApp != nullptr ? TheApp->ScrollWindow : nullptr;
   static bool updating = false;
   if (window == nullptr || updating) return;
-  // A bar that appears or goes away changes the client area (and sends
-  // WM_SIZE from inside SetScrollInfo): a second pass fits the limits, the
-  // pages and the picture to the client area the bars leave.
+  // A bar that appears or goes away changes the client area and sends
+  // WM_SIZE from inside SetScrollInfo; that nested call must not be undone by
+  // the rest of this one. The layout calls this again once the host has its
+  // size, which fits everything to the client area the bars leave.
   updating = true;
-  FitScrollBars(window);
   FitScrollBars(window);
   updating = false;
 }
