@@ -247,6 +247,10 @@ void RemoveColorControl() {
                      UpstreamConnectFailed)) {
     return;
   }
+  // Out of the graph as well as out of the video path: the graph does not
+  // notice that a filter it is given is already a member, and would hold the
+  // effect twice after the next switch-on.
+  graph->GraphBuilder->RemoveFilter(graph->ColorFilter.Get());
   graph->EvrInputPin.Reset();
   ReleaseEvrUpstreamPin();
   Transport(TransportRefresh, nullptr, nullptr);

@@ -14,6 +14,8 @@
 #include "graph/playback_graph.h"
 #include "harness/app_harness.h"
 
+using Microsoft::WRL::ComPtr;
+
 namespace {
 
 int Grey(COLORREF c) { return (GetRValue(c) + GetGValue(c) + GetBValue(c)) / 3; }
@@ -116,6 +118,35 @@ TEST_F(BrightnessContrastTest, FailingSpliceStepsAreReportedAndEndNeutral) {
     EXPECT_EQ(removing, OpenFrameCount != 0);
     ExpectNeutralAndOff();
   }
+}
+
+// Switched on, off and on again in one file: the graph holds the effect once
+// while it is on, not at all while it is off, and the second time still works.
+TEST_F(BrightnessContrastTest, SwitchedOnAgainTheGraphHoldsTheEffectOnce) {
+  const auto copies = [] {
+    int n = 0;
+    ComPtr<IEnumFilters> filters;
+    if (SUCCEEDED(TheGraph->GraphBuilder->EnumFilters(&filters))) {
+      for (ComPtr<IBaseFilter> f; filters->Next(1, f.ReleaseAndGetAddressOf(), nullptr) == S_OK;) {
+        n += f.Get() == TheGraph->ColorFilter.Get();
+      }
+    }
+    return n;
+  };
+  Open(MakeCaptureRecording(30, {}));
+  ASSERT_TRUE(WaitForShownFrame(0));
+  const COLORREF before = WaitForPixel([](COLORREF) { return true; });
+  for (int on = 0; on < 2; ++on) {
+    SCOPED_TRACE(on);
+    Command(BrightnessContrastId);
+    EXPECT_EQ(1, copies());
+    Slide(TheApp->BrightnessSlider, TB_THUMBTRACK, 100);
+    EXPECT_GT(Grey(WaitForPixel([&](COLORREF c) { return Grey(c) > Grey(before) + 100; })), Grey(before) + 100);
+    Command(BrightnessContrastId);
+    EXPECT_EQ(0, copies());
+    ExpectNeutralAndOff();
+  }
+  EXPECT_EQ(std::wstring::npos, MessagesText().find(L"WARNING"));
 }
 
 }  // namespace
