@@ -264,11 +264,25 @@ std::string JsonReport(const AviInfoResult& r, bool listDropped) {
 namespace {
 
 // Every column a CSV report has, in the order of the JSON members.
-const char* const CsvColumns[] = {"file",         "status",       "error",         "result",
-                                  "messages",     "codec",        "handler",       "total_frames",
-                                  "key_frames",   "dropped_frames", "frame_width", "frame_height",
-                                  "frame_rate",   "rate",         "scale",         "file_size",
-                                  "file_size_text", "from_capture_program", "dropped_frame_runs"};
+const char* const CsvColumns[] = {"file",
+                                  "status",
+                                  "error",
+                                  "result",
+                                  "messages",
+                                  "codec",
+                                  "handler",
+                                  "total_frames",
+                                  "key_frames",
+                                  "dropped_frames",
+                                  "frame_width",
+                                  "frame_height",
+                                  "frame_rate",
+                                  "rate",
+                                  "scale",
+                                  "file_size",
+                                  "file_size_text",
+                                  "from_capture_program",
+                                  "dropped_frame_runs"};
 
 // One CSV cell: quoted (quotes doubled) when it holds a comma, a quote or a line end.
 void AppendCsvCell(std::string& out, const std::string& cell) {

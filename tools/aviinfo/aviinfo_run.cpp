@@ -62,8 +62,7 @@ bool HasAviExtension(const fs::path& path) {
 void ListAviFiles(const fs::path& folder, bool recursive, std::vector<std::pair<fs::path, std::string>>& files) {
   std::error_code error;
   std::vector<fs::directory_entry> entries;
-  for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error))
-    entries.push_back(*it);
+  for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) entries.push_back(*it);
   if (error) {
     files.emplace_back(folder, error.message());
     return;
@@ -153,9 +152,9 @@ int RunAviInfo(const std::vector<fs::path>& arguments, const AviInfoWriter& writ
   }
   if (json) write(AviInfoOut, inspected > 0 ? "\n]\n" : "]\n");
 
-  const std::string summary = "Summary: " + std::to_string(inspected) + " files inspected, " +
-                              std::to_string(refused) + " refused, " + std::to_string(frames) + " frames, " +
-                              std::to_string(dropped) + " dropped frames\n";
+  const std::string summary = "Summary: " + std::to_string(inspected) + " files inspected, " + std::to_string(refused) +
+                              " refused, " + std::to_string(frames) + " frames, " + std::to_string(dropped) +
+                              " dropped frames\n";
   if (json || csv)
     write(AviInfoErr, summary);
   else
