@@ -94,5 +94,8 @@ TEST(AviInfo, FoldersInNameOrderWithSummaryAndCsvRowsMatchingTheJsonObjects) {
             std::string::npos);
   EXPECT_EQ(json.substr(json.rfind('|')), csv.substr(csv.rfind('|')));
   EXPECT_EQ(run({"--json", dir / "notes.txt"}).substr(0, 2), "1|");
+#ifdef _WIN32
+  held.Close();
+#endif
   fs::remove_all(dir);
 }
