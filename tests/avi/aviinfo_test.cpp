@@ -93,7 +93,9 @@ TEST(AviInfo, FoldersInNameOrderWithSummaryAndCsvRowsMatchingTheJsonObjects) {
   EXPECT_NE(json.find("\"total_frames\": 40, \"key_frames\": 36, \"dropped_frames\": 4, \"frame_width\": 80"),
             std::string::npos);
   EXPECT_EQ(json.substr(json.rfind('|')), csv.substr(csv.rfind('|')));
-  EXPECT_EQ(run({"--json", dir / "notes.txt"}).substr(0, 2), "1|");
+  const std::string one = run({"--json", dir / "notes.txt"});
+  EXPECT_EQ(one.substr(0, 2) + one.substr(one.rfind('|')),
+            "1||Summary: 1 file inspected, 1 refused, 0 frames, 0 dropped frames\n");
 #ifdef _WIN32
   held.Close();
 #endif

@@ -152,9 +152,9 @@ int RunAviInfo(const std::vector<fs::path>& arguments, const AviInfoWriter& writ
   }
   if (json) write(AviInfoOut, inspected > 0 ? "\n]\n" : "]\n");
 
-  const std::string summary = "Summary: " + std::to_string(inspected) + " files inspected, " + std::to_string(refused) +
-                              " refused, " + std::to_string(frames) + " frames, " + std::to_string(dropped) +
-                              " dropped frames\n";
+  const std::string summary = "Summary: " + std::to_string(inspected) + (inspected == 1 ? " file" : " files") +
+                              " inspected, " + std::to_string(refused) + " refused, " + std::to_string(frames) +
+                              " frames, " + std::to_string(dropped) + " dropped frames\n";
   if (json || csv)
     write(AviInfoErr, summary);
   else
