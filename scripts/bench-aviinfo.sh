@@ -23,7 +23,7 @@ command -v ffprobe >/dev/null 2>&1 || { echo "ffprobe is missing (Debian package
 echo "building optimised orvo-aviinfo, orvo-avigen and the index reader" >&2
 cxx="${CXX:-g++}"
 "$cxx" -std=c++17 -O2 -DNDEBUG -I"$root/src" -I"$root/tools/aviinfo" -o "$out/orvo-aviinfo" \
-  "$root/tools/aviinfo/aviinfo_main.cpp" "$root/tools/aviinfo/aviinfo_report.cpp" \
+  "$root/tools/aviinfo/aviinfo_main.cpp" "$root/tools/aviinfo/aviinfo_report.cpp" "$root/tools/aviinfo/aviinfo_run.cpp" \
   "$root/src/avi/avi_byte_source.cpp" "$root/src/avi/avi_header_parser.cpp" \
   "$root/src/avi/avi_text_format.cpp" "$root/src/messages/message_route.cpp"
 "$cxx" -std=c++17 -O2 -DNDEBUG -I"$root/tools/avigen" -o "$out/orvo-avigen" \

@@ -109,6 +109,67 @@ const char16_t* const OpenedFileReadFailed = u"SEVERE: unable to read from the o
   return true;
 }
 
+// The standard index chunks' small reads (a chunk's header, then its entries)
+// come through a read-ahead window, so that many small chunks lying close
+// together cost one read of the file between them rather than two each. A
+// miss reads the window's size from the requested position, clipped to the
+// file end: 64 KB holds hundreds of small chunks lying among short frames, and
+// where chunks lie megabytes apart among frame data a 64 KB read costs about
+// what the 32-byte read it replaces did (a disk or the system's own read-ahead
+// fetches that much for one read anyway). A read that runs past the window takes what the window holds and
+// reads the rest; a rest larger than the window is read straight into the
+// caller's buffer, as the entry blocks of large chunks always were. Failures
+// report as ReadIndexBytes reports them.
+class IndexReadAhead {
+ public:
+  static constexpr uint32_t WindowSize = 64u << 10;
+
+  IndexReadAhead(AviByteSource& source, uint64_t fileSize) : Source(source), FileSize(fileSize) {}
+
+  // Reads count bytes at offset into buffer; false (message reported) on a
+  // failed or short read.
+  [[nodiscard]] bool Read(uint64_t offset, uint8_t* buffer, uint32_t count) {
+    if (offset >= Start && offset - Start < Held) {
+      const uint32_t take = static_cast<uint32_t>(std::min<uint64_t>(count, Start + Held - offset));
+      std::memcpy(buffer, Window.data() + (offset - Start), take);
+      offset += take;
+      buffer += take;
+      count -= take;
+      if (count == 0) return true;
+    }
+    if (count > WindowSize) return ReadIndexBytes(Source, offset, buffer, count);
+    // The window's first use makes it; it is kept for the rest of the walk.
+    if (Window.empty()) Window.assign(WindowSize, 0);
+    // A range reaching past the file end is asked for whole, so its short
+    // read fails as it always did.
+    const uint32_t ask = offset < FileSize && FileSize - offset >= count
+                             ? static_cast<uint32_t>(std::min<uint64_t>(WindowSize, FileSize - offset))
+                             : count;
+    Held = 0;
+    uint32_t got = 0;
+    const AviReadStatus status = Source.ReadAt(offset, Window.data(), ask, &got);
+    if (status == AviReadStatus::SeekFailed) {
+      Report(CaptureSeekFailed);
+      return false;
+    }
+    if (status != AviReadStatus::Ok || got < count) {
+      Report(CaptureReadFailed);
+      return false;
+    }
+    Start = offset;
+    Held = got;
+    std::memcpy(buffer, Window.data(), count);
+    return true;
+  }
+
+ private:
+  AviByteSource& Source;
+  const uint64_t FileSize;
+  std::vector<uint8_t> Window;
+  uint64_t Start = 0;  // the file position of Window[0]
+  uint32_t Held = 0;   // the bytes of Window read from the file
+};
+
 // Whether a range of the file [offset, offset + length) lies inside it.
 bool InsideFile(uint64_t offset, uint64_t length, uint64_t fileSize) {
   return offset <= fileSize && length <= fileSize - offset;
@@ -167,6 +228,7 @@ void AppendKeyFlags(const uint8_t* entries, uint32_t n, uint32_t entrySize, uint
 
   std::vector<uint8_t> superBlock;
   std::vector<uint8_t> entryBlock;
+  IndexReadAhead chunkReads(source, fileSize);
   uint8_t chunkHeader[StandardIndexHeaderSize + BufferSlack];
   const uint32_t delta = constants.DeltaFrameMask;
   uint64_t previousEnd = 0;
@@ -191,7 +253,7 @@ void AppendKeyFlags(const uint8_t* entries, uint32_t n, uint32_t entrySize, uint
       // The chunk's header fields as far as the chunk's own size reaches.
       std::memset(chunkHeader, 0, sizeof chunkHeader);
       const uint32_t headerBytes = std::min(chunkSize, StandardIndexHeaderSize);
-      if (headerBytes > 0 && !ReadIndexBytes(source, chunkOffset, chunkHeader, headerBytes)) return AviParseReadFailed;
+      if (headerBytes > 0 && !chunkReads.Read(chunkOffset, chunkHeader, headerBytes)) return AviParseReadFailed;
       const uint32_t entrySize = static_cast<uint16_t>(U16At(chunkHeader + 8) * 4u);
       const uint32_t count = U32At(chunkHeader + 12);
       // An entry holds the frame's offset and its size word (8 bytes).
@@ -210,7 +272,7 @@ void AppendKeyFlags(const uint8_t* entries, uint32_t n, uint32_t entrySize, uint
         const uint32_t bytes = n * entrySize;
         if (entryBlock.size() < static_cast<std::size_t>(bytes) + BufferSlack)
           entryBlock.assign(static_cast<std::size_t>(bytes) + BufferSlack, 0);
-        if (!ReadIndexBytes(source, entries + static_cast<uint64_t>(e0) * entrySize, entryBlock.data(), bytes))
+        if (!chunkReads.Read(entries + static_cast<uint64_t>(e0) * entrySize, entryBlock.data(), bytes))
           return AviParseReadFailed;
         AppendKeyFlags(entryBlock.data(), n, entrySize, delta, frames, flags, keyFrames);
       }

@@ -31,12 +31,14 @@ TEST(AviHeaderParser, CaptureRecordingsFillEveryFactAndFlagEveryFrameOverAnyInde
   std::string digits = U8(r.Info.FileSizeText);  // the file size, grouped as the user's locale groups digits
   digits.erase(std::remove_if(digits.begin(), digits.end(), [](char c) { return c < '0' || c > '9'; }), digits.end());
   EXPECT_EQ(digits, std::to_string(bytes.size()));
-  // Drops at both ends, none, runs; one chunk per frame; AVIX segments every ~250 frames.
+  // Drops at both ends, none, runs; one chunk per frame; AVIX segments every ~250 frames; large chunks.
   for (const char* layout :
        {"--frames 40 --drop 17-19,25 --format yuy2 --drop-style repeat", "--frames 40 --index-entries 1 --drop 0,1,39",
         "--frames 40", "--frames 3000 --index-entries 7 --segment-size 100000 --drop 1000-1009 --drop-percent 3",
         "--frames 3000 --index-entries 7 --segment-size 100000 --drop-percent 5 --format yuy2 "
-        "--drop-style repeat"}) {
+        "--drop-style repeat",
+        // Chunks larger than the parser's 64 KB read-ahead: their entries run past it.
+        "--frames 12000 --index-entries 9000 --drop-percent 2 --format yuy2"}) {
     const AviGenOptions o = Options(std::string("--size 16x8 ") + layout);
     const ParseOutcome p = ParseBytes(GenerateAviBytes(o));
     ASSERT_EQ(p.Code, AviParseSucceeded) << layout;

@@ -1,5 +1,13 @@
-// orvo-aviinfo: dropped-frame runs, text and JSON reports, and the exit status.
+// orvo-aviinfo: dropped-frame runs, text, JSON and CSV reports, folders, the summary and the exit status.
 #include <gtest/gtest.h>
+
+#include <fstream>
+
+#ifdef _WIN32
+#include <windows.h>
+
+#include "base/win_handles.h"
+#endif
 
 #include "avi_test_support.h"
 #include "aviinfo_report.h"
@@ -44,4 +52,52 @@ TEST(AviInfo, ReportsOfCaptureOtherRefusedAndUnreadableFilesAndTheExitStatus) {
   EXPECT_EQ(CombineExitStatus(0, AviInfoStatus::Parsed) * 1000 + CombineExitStatus(0, AviInfoStatus::Refused) * 100 +
                 CombineExitStatus(2, AviInfoStatus::Refused) * 10 + CombineExitStatus(1, AviInfoStatus::Unreadable),
             122);
+}
+
+TEST(AviInfo, FoldersInNameOrderWithSummaryAndCsvRowsMatchingTheJsonObjects) {
+  namespace fs = std::filesystem;
+  const fs::path dir = TempFile("-aviinfo").Path;
+  fs::create_directories(dir / "sub");
+  std::string error;
+  for (const auto& [name, line] : {std::pair<const char*, std::string>{"b.AVI", Small},
+                                   {"a,1.avi", Small + " --artist none"},
+                                   {"c.avi", Small + " --bad-fourcc 8"},
+                                   {"sub/d.avi", Small}})
+    ASSERT_TRUE(GenerateAviFile(Options(line), (dir / name).string(), &error)) << error;
+  std::ofstream(dir / "notes.txt") << "not a recording";
+#ifdef _WIN32  // e.avi: held open without sharing, or a link to nothing
+  UniqueHandle held(CreateFileW((dir / "e.avi").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+#else
+  fs::create_symlink(dir / "gone", dir / "e.avi");
+#endif
+  auto run = [](std::vector<fs::path> arguments) {
+    std::string out[3];
+    const int status = RunAviInfo(arguments, [&out](int stream, const std::string& text) { out[stream] += text; });
+    return std::to_string(status) + "|" + out[AviInfoOut] + "|" + out[AviInfoErr];
+  };
+  const std::string text = run({dir}), csv = run({"-r", "--csv", dir}), json = run({"-r", "--json", dir});
+  const std::string a = (dir / "a,1.avi").string(), b = (dir / "b.AVI").string(), c = (dir / "c.avi").string();
+  EXPECT_EQ(text.substr(0, 2 + a.size()), "2|" + a) << text;
+  EXPECT_LT(text.find(b), text.find(c)) << text;  // then e.avi, unreadable
+  EXPECT_LT(text.find(c), text.find("cannot open the file")) << text;
+  EXPECT_NE(text.find("\n\nSummary: 4 files inspected, 2 refused, 80 frames, 4 dropped frames\n|"), std::string::npos);
+  for (const std::string& part :
+       {"\n\"" + a + "\",parsed,,0x00000000,,NONE (DIB internal decoder),DIB ,40,,,80,60,",
+        "\n" + b + ",parsed,,0x00000000,,NONE (DIB internal decoder),DIB ,40,36,4,80,60,30.00,30,1,",
+        "\n" + c +
+            ",refused,,0x80004004,\"WARNING: AVI file header FOURCC code is not \"\"AVI \"\"; file open "
+            "aborted\",,,,,,,,,,,,,\n",
+        std::string("|Summary: 5 files inspected, 2 refused, 120 frames, 8 dropped frames\n")})
+    EXPECT_NE(csv.find(part), std::string::npos) << part << "\n" << csv;
+  // The same files and summary in JSON; a file named on its own is read whatever its name.
+  EXPECT_NE(json.find("\"total_frames\": 40, \"key_frames\": 36, \"dropped_frames\": 4, \"frame_width\": 80"),
+            std::string::npos);
+  EXPECT_EQ(json.substr(json.rfind('|')), csv.substr(csv.rfind('|')));
+  const std::string one = run({"--json", dir / "notes.txt"});
+  EXPECT_EQ(one.substr(0, 2) + one.substr(one.rfind('|')),
+            "1||Summary: 1 file inspected, 1 refused, 0 frames, 0 dropped frames\n");
+#ifdef _WIN32
+  held.Close();
+#endif
+  fs::remove_all(dir);
 }

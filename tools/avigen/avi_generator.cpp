@@ -442,7 +442,8 @@ bool Writer::Run(std::string* error) {
 
   if (WriteIndexes()) {
     Bytes e;
-    for (const SuperEntry& s : Supers) {
+    for (const SuperEntry& entry : Supers) {
+      const SuperEntry& s = O.SameChunk ? Supers.front() : entry;
       e.U64(s.Offset);
       e.U32(s.Size);
       e.U32(s.Duration);

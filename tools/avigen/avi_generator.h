@@ -59,6 +59,7 @@ struct AviGenOptions {
   bool NoIndx = false;            // a JUNK chunk where the super index would be
   bool EmptyIndx = false;         // a super index with no entries in use
   bool RepeatFirstChunk = false;  // the second super entry lists the first standard index again
+  bool SameChunk = false;         // every super entry lists the first standard index
   AviGenOverride StreamLength;    // stream header length
   AviGenOverride BitmapHeaderSize;
   AviGenOverride SuperIndexCount;       // entries in use

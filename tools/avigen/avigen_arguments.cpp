@@ -36,6 +36,7 @@ const char AviGenUsage[] =
     "  --no-indx                a JUNK chunk where the super index belongs\n"
     "  --empty-indx             a super index with no entries in use\n"
     "  --repeat-first-chunk     the second super index entry lists the first standard index again\n"
+    "  --same-chunk             every super index entry lists the first standard index\n"
     "  --stream-length N        stream header length\n"
     "  --bih-size N             bitmap header size field (moves where the super index is looked for)\n"
     "  --super-count N          super index entries in use\n"
@@ -222,7 +223,7 @@ OptionResult ParseSizeOption(const std::string& a, ArgumentCursor& in, AviGenOpt
   return OptionResult::NotMine;
 }
 
-// The defects: --bad-fourcc, --truncate, --no-indx, --empty-indx, --repeat-first-chunk and the
+// The defects: --bad-fourcc, --truncate, --no-indx, --empty-indx, --repeat-first-chunk, --same-chunk and the
 // header and index fields to overwrite.
 OptionResult ParseDefectOption(const std::string& a, ArgumentCursor& in, AviGenOptions* o, std::string* error) {
   if (a == "--bad-fourcc") {
@@ -236,8 +237,11 @@ OptionResult ParseDefectOption(const std::string& a, ArgumentCursor& in, AviGenO
     o->Truncate = true;
     return OptionResult::Taken;
   }
-  if (a == "--no-indx" || a == "--empty-indx" || a == "--repeat-first-chunk") {
-    (a == "--no-indx" ? o->NoIndx : a == "--empty-indx" ? o->EmptyIndx : o->RepeatFirstChunk) = true;
+  if (a == "--no-indx" || a == "--empty-indx" || a == "--repeat-first-chunk" || a == "--same-chunk") {
+    (a == "--no-indx"              ? o->NoIndx
+     : a == "--empty-indx"         ? o->EmptyIndx
+     : a == "--repeat-first-chunk" ? o->RepeatFirstChunk
+                                   : o->SameChunk) = true;
     return OptionResult::Taken;
   }
   if (a == "--chunk-offset") {

@@ -2,16 +2,24 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 #include "messages/message_route.h"
 
 const char AviInfoUsage[] =
-    "usage: orvo-aviinfo [--dropped] [--json] FILE...\n"
+    "usage: orvo-aviinfo [--dropped] [--json | --csv] [-r] FILE|FOLDER...\n"
     "Prints, for each AVI file, what the player's file information report shows:\n"
     "codec, total, key and dropped frames, frame size, frame rate, file size, and\n"
-    "whether ORVO Video Capture wrote the file.\n"
-    "  --dropped   also list the dropped frame numbers (runs as 17-19)\n"
-    "  --json      print a JSON array with one object per file\n"
+    "whether ORVO Video Capture wrote the file. A FOLDER stands for the .avi files\n"
+    "in it (any letter case), in name order; a FILE is read whatever its name.\n"
+    "  --dropped     also list the dropped frame numbers (runs as 17-19)\n"
+    "  --json        print a JSON array with one object per file\n"
+    "  --csv         print a header row and one row per file with the same fields\n"
+    "                as the JSON objects (empty where JSON has null or no member)\n"
+    "  -r, --recursive  also the .avi files in the subfolders of each FOLDER\n"
+    "At the end a summary line: files inspected, refused (unreadable or refused by\n"
+    "the parser), total frames and dropped frames of the files read; with --json or\n"
+    "--csv it goes to standard error, so that standard output stays JSON or CSV.\n"
     "Exit status: 0 all files read, 1 some file refused, 2 some file unreadable,\n"
     "3 bad command line.\n";
 
@@ -179,67 +187,135 @@ std::string TextReport(const AviInfoResult& r, bool listDropped) {
   return out;
 }
 
-std::string JsonReport(const AviInfoResult& r, bool listDropped) {
-  std::string out = "{\"file\": ";
-  AppendJsonString(out, r.Path);
-  out += ", \"status\": \"";
-  out += StatusName(r.Status);
-  out += "\"";
+std::vector<AviInfoField> ReportFields(const AviInfoResult& r, bool listDropped) {
+  std::vector<AviInfoField> fields;
+  // A string field: quoted and escaped in JSON, as it stands in CSV.
+  auto text = [&fields](const char* name, const std::string& value) {
+    std::string json;
+    AppendJsonString(json, value);
+    fields.push_back({name, json, value});
+  };
+  // A number, true/false or null: the same in both, null an empty CSV cell.
+  auto plain = [&fields](const char* name, const std::string& value) {
+    fields.push_back({name, value, value == "null" ? std::string() : value});
+  };
+  text("file", r.Path);
+  text("status", StatusName(r.Status));
   if (r.Status == AviInfoStatus::Unreadable) {
-    out += ", \"error\": ";
-    AppendJsonString(out, r.OpenError);
-    return out + "}";
+    text("error", r.OpenError);
+    return fields;
   }
   char code[16];
   std::snprintf(code, sizeof code, "0x%08X", static_cast<unsigned>(r.Code));
-  out += ", \"result\": \"";
-  out += code;
-  out += "\", \"messages\": [";
+  text("result", code);
+  AviInfoField messages{"messages", "[", ""};
   for (std::size_t m = 0; m < r.Messages.size(); ++m) {
-    if (m > 0) out += ", ";
-    AppendJsonString(out, r.Messages[m]);
-  }
-  out += "]";
-  if (r.Status == AviInfoStatus::Refused) return out + "}";
-  const AviFileInfo& i = r.Info;
-  out += ", \"codec\": ";
-  AppendJsonString(out, Utf16ToUtf8(i.CodecName));
-  out += ", \"handler\": ";
-  AppendJsonString(out, HandlerText(r.Header.HandlerFourcc));
-  out += ", \"total_frames\": " + std::to_string(r.Facts.TotalFrames);
-  if (r.FromCapture) {
-    out += ", \"key_frames\": " + std::to_string(r.Facts.KeyFrameCount);
-    out += ", \"dropped_frames\": " + std::to_string(r.Facts.DroppedFrameCount);
-  } else {
-    out += ", \"key_frames\": null, \"dropped_frames\": null";
-  }
-  out += ", \"frame_width\": " + std::to_string(r.Header.FrameWidth);
-  out += ", \"frame_height\": " + std::to_string(r.Header.FrameHeight);
-  out += ", \"frame_rate\": ";
-  AppendJsonString(out, Utf16ToUtf8(i.FrameRateText));
-  out += ", \"rate\": " + std::to_string(r.Header.Rate);
-  out += ", \"scale\": " + std::to_string(r.Header.Scale);
-  out += ", \"file_size\": " + (r.SizeKnown ? std::to_string(r.FileSize) : std::string("null"));
-  out += ", \"file_size_text\": ";
-  AppendJsonString(out, Utf16ToUtf8(i.FileSizeText));
-  out += ", \"from_capture_program\": ";
-  out += r.FromCapture ? "true" : "false";
-  if (listDropped) {
-    out += ", \"dropped_frame_runs\": ";
-    if (!r.FromCapture) {
-      out += "null";
-    } else {
-      out += "[";
-      bool first = true;
-      for (const auto& run : DroppedFrameRuns(r.Facts.KeyFrameFlags, r.Facts.TotalFrames)) {
-        if (!first) out += ", ";
-        first = false;
-        out += "[" + std::to_string(run.first) + ", " + std::to_string(run.second) + "]";
-      }
-      out += "]";
+    if (m > 0) {
+      messages.Json += ", ";
+      messages.Csv += "\n";
     }
+    AppendJsonString(messages.Json, r.Messages[m]);
+    messages.Csv += r.Messages[m];
+  }
+  messages.Json += "]";
+  fields.push_back(messages);
+  if (r.Status == AviInfoStatus::Refused) return fields;
+  const AviFileInfo& i = r.Info;
+  text("codec", Utf16ToUtf8(i.CodecName));
+  text("handler", HandlerText(r.Header.HandlerFourcc));
+  plain("total_frames", std::to_string(r.Facts.TotalFrames));
+  plain("key_frames", r.FromCapture ? std::to_string(r.Facts.KeyFrameCount) : "null");
+  plain("dropped_frames", r.FromCapture ? std::to_string(r.Facts.DroppedFrameCount) : "null");
+  plain("frame_width", std::to_string(r.Header.FrameWidth));
+  plain("frame_height", std::to_string(r.Header.FrameHeight));
+  text("frame_rate", Utf16ToUtf8(i.FrameRateText));
+  plain("rate", std::to_string(r.Header.Rate));
+  plain("scale", std::to_string(r.Header.Scale));
+  plain("file_size", r.SizeKnown ? std::to_string(r.FileSize) : "null");
+  text("file_size_text", Utf16ToUtf8(i.FileSizeText));
+  plain("from_capture_program", r.FromCapture ? "true" : "false");
+  if (listDropped) {
+    // JSON: [[first, last], ...]; CSV: the text form "17-19, 25".
+    AviInfoField runs{"dropped_frame_runs", "null", ""};
+    if (r.FromCapture) {
+      const auto list = DroppedFrameRuns(r.Facts.KeyFrameFlags, r.Facts.TotalFrames);
+      runs.Json = "[";
+      for (const auto& run : list) {
+        if (runs.Json.size() > 1) runs.Json += ", ";
+        runs.Json += "[" + std::to_string(run.first) + ", " + std::to_string(run.second) + "]";
+      }
+      runs.Json += "]";
+      runs.Csv = DroppedFrameRunsText(list);
+    }
+    fields.push_back(runs);
+  }
+  return fields;
+}
+
+std::string JsonReport(const AviInfoResult& r, bool listDropped) {
+  std::string out = "{";
+  for (const AviInfoField& f : ReportFields(r, listDropped)) {
+    if (out.size() > 1) out += ", ";
+    out += "\"" + std::string(f.Name) + "\": " + f.Json;
   }
   return out + "}";
+}
+
+namespace {
+
+// Every column a CSV report has, in the order of the JSON members.
+const char* const CsvColumns[] = {"file",
+                                  "status",
+                                  "error",
+                                  "result",
+                                  "messages",
+                                  "codec",
+                                  "handler",
+                                  "total_frames",
+                                  "key_frames",
+                                  "dropped_frames",
+                                  "frame_width",
+                                  "frame_height",
+                                  "frame_rate",
+                                  "rate",
+                                  "scale",
+                                  "file_size",
+                                  "file_size_text",
+                                  "from_capture_program",
+                                  "dropped_frame_runs"};
+
+// One CSV cell: quoted (quotes doubled) when it holds a comma, a quote or a line end.
+void AppendCsvCell(std::string& out, const std::string& cell) {
+  if (cell.find_first_of(",\"\r\n") == std::string::npos) {
+    out += cell;
+    return;
+  }
+  out += '"';
+  for (char c : cell) out += c == '"' ? std::string("\"\"") : std::string(1, c);
+  out += '"';
+}
+
+std::size_t CsvColumnCount(bool listDropped) {
+  return sizeof CsvColumns / sizeof CsvColumns[0] - (listDropped ? 0 : 1);
+}
+
+}  // namespace
+
+std::string CsvHeader(bool listDropped) {
+  std::string out;
+  for (std::size_t c = 0; c < CsvColumnCount(listDropped); ++c) out += (c > 0 ? "," : "") + std::string(CsvColumns[c]);
+  return out + "\n";
+}
+
+std::string CsvReport(const AviInfoResult& r, bool listDropped) {
+  const std::vector<AviInfoField> fields = ReportFields(r, listDropped);
+  std::string out;
+  for (std::size_t c = 0; c < CsvColumnCount(listDropped); ++c) {
+    if (c > 0) out += ',';
+    for (const AviInfoField& f : fields)
+      if (std::strcmp(f.Name, CsvColumns[c]) == 0) AppendCsvCell(out, f.Csv);
+  }
+  return out + "\n";
 }
 
 int CombineExitStatus(int status, AviInfoStatus fileStatus) {

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -43,8 +45,22 @@ std::string Utf16ToUtf8(const char16_t* text);
 
 // The block printed for one file.
 std::string TextReport(const AviInfoResult& result, bool listDropped);
+// The facts of the machine-readable reports, in order: what a JSON object
+// holds and a CSV row shows (an unreadable file has file, status and error; a
+// refused one adds result and messages; dropped_frame_runs only with listDropped).
+struct AviInfoField {
+  const char* Name;
+  std::string Json;  // a JSON value
+  std::string Csv;   // the cell's text before quoting (null: empty; messages one a line)
+};
+std::vector<AviInfoField> ReportFields(const AviInfoResult& result, bool listDropped);
 // One JSON object (no trailing separator).
 std::string JsonReport(const AviInfoResult& result, bool listDropped);
+// The CSV header row and one file's row, each ending in a line end; cells with
+// a comma, quote or line end are quoted, quotes doubled; columns absent from a
+// file's facts are empty.
+std::string CsvHeader(bool listDropped);
+std::string CsvReport(const AviInfoResult& result, bool listDropped);
 
 // Exit status of the program: 0 every file parsed, 1 some file refused by the
 // parser, 2 some file could not be opened (takes precedence), 3 a bad command line.
@@ -55,3 +71,11 @@ constexpr int AviInfoExitUsage = 3;
 int CombineExitStatus(int status, AviInfoStatus fileStatus);
 
 extern const char AviInfoUsage[];
+
+// Where the program's output goes: text for standard output or standard error.
+constexpr int AviInfoOut = 1;
+constexpr int AviInfoErr = 2;
+using AviInfoWriter = std::function<void(int stream, const std::string& text)>;
+// The whole program on its arguments (without the program name); returns the
+// exit status.
+int RunAviInfo(const std::vector<std::filesystem::path>& arguments, const AviInfoWriter& write);
