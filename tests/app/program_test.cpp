@@ -281,4 +281,40 @@ TEST_F(ProgramTest, UserMessagesShowEachPostAndStayOnTheWorkArea) {
   SetWindowPos(window, nullptr, 100, 150, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
 }
 
+// Overlapping windows each show their own pixels on the screen: the main
+// window (grey) placed above User Messages by the open, then User Messages
+// raised above it as a click would, then the main window moved beneath it.
+TEST_F(ProgramTest, OverlappingWindowsEachShowTheirOwnPixels) {
+  HWND main = TheApp->MainWindow;
+  SetWindowPos(main, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  Open(Recording(L"over.avi", {}));
+  SetWindowTextW(TheApp->MessagesEdit, L"");
+  // The samples of the overlap (outside the picture) that do not have colour.
+  const auto others = [&](COLORREF colour) {
+    Pump(100);
+    RECT overlap, edit = WindowRectOf(TheApp->MessagesEdit), client, clip = WindowRectOf(TheApp->ClipWindow);
+    GetClientRect(main, &client);
+    MapWindowPoints(main, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    if (!IntersectRect(&overlap, &edit, &client)) return -1;
+    int wrong = 0;
+    HDC screen = GetDC(nullptr);
+    for (int y = overlap.top + 4; y < overlap.bottom - 4; y += 3) {
+      for (int x = overlap.left + 4; x < overlap.right - 4; x += 3) {
+        const POINT at = {x, y};
+        wrong += !PtInRect(&clip, at) && GetPixel(screen, x, y) != colour;
+      }
+    }
+    ReleaseDC(nullptr, screen);
+    return wrong;
+  };
+  const COLORREF mainGrey = RGB(128, 128, 128), messagesGrey = RGB(225, 225, 225);
+  EXPECT_EQ(0, others(mainGrey));
+  BringWindowToTop(TheApp->MessagesWindow);
+  EXPECT_EQ(0, others(messagesGrey));
+  const RECT at = WindowRectOf(main);
+  SetWindowPos(main, nullptr, at.left + 20, at.top + 10, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  EXPECT_EQ(0, others(messagesGrey));
+  EXPECT_TRUE(WaitForShownFrame(0));
+}
+
 }  // namespace
