@@ -174,11 +174,23 @@ void UpdateScrollHost() {
 
 namespace {
 
+// The thumb's position for a thumb request. The message carries only its low
+// 16 bits; the bar's own track position has all 32, and is taken when it
+// agrees with the message (a message sent without a drag carries its own).
+int32_t ThumbPosition(HWND window, bool horizontal, WPARAM wParam) {
+  const WORD low = HIWORD(wParam);
+  SCROLLINFO info = {sizeof info, SIF_TRACKPOS};
+  if (GetScrollInfo(window, horizontal ? SB_HORZ : SB_VERT, &info) && static_cast<WORD>(info.nTrackPos) == low) {
+    return info.nTrackPos;
+  }
+  return static_cast<int16_t>(low);
+}
+
 // Returns true when the offset changed and the picture moved.
 bool OnScroll(HWND window, bool horizontal, WPARAM wParam) {
   int32_t& offset = horizontal ? ScrollOffsetX : ScrollOffsetY;
   const int32_t limit = horizontal ? ScrollLimitX : ScrollLimitY;
-  const int32_t target = ScrollTarget(LOWORD(wParam), static_cast<int16_t>(HIWORD(wParam)), offset, limit);
+  const int32_t target = ScrollTarget(LOWORD(wParam), ThumbPosition(window, horizontal, wParam), offset, limit);
   if (target == offset) return false;
   const int32_t old = offset;
   offset = target;

@@ -196,29 +196,32 @@ TEST_F(ProgramTest, MagnifySizesThePictureAndScrollsWhatDoesNotFit) {
   EXPECT_EQ(322u, TheApp->Shared->DisplayWidth);
   EXPECT_FALSE(Checked(TheApp->DisplayMenu, MagnifyId));
 
-  // Doubled, a 900 x 700 picture is larger than the 1600 x 1200 screen.
-  options.Width = 900;
-  options.Height = 700;
+  // Doubled or one and a half times, a 1200 x 900 picture is larger than the
+  // 1600 x 1200 screen both ways; so is a 1700 x 1300 one as it stands. After
+  // every layout the limits, the bars, the offsets and the picture agree.
+  HWND scroll = TheApp->ScrollWindow;
+  const auto expectScrolling = [&](int width, int height) {
+    ASSERT_EQ(scroll, GetParent(TheApp->ClipWindow));
+    RECT client, clip = WindowRectOf(TheApp->ClipWindow);
+    GetClientRect(scroll, &client);
+    MapWindowPoints(nullptr, scroll, reinterpret_cast<POINT*>(&clip), 2);
+    EXPECT_EQ(width - client.right, ScrollLimitX);
+    EXPECT_EQ(height - client.bottom, ScrollLimitY);
+    for (int bar : {SB_HORZ, SB_VERT}) {
+      SCROLLINFO info = {sizeof info, SIF_ALL};
+      GetScrollInfo(scroll, bar, &info);
+      EXPECT_EQ(bar == SB_HORZ ? width : height, info.nMax) << "the bar spans the whole picture";
+      EXPECT_EQ(static_cast<UINT>(bar == SB_HORZ ? client.right : client.bottom), info.nPage);
+      EXPECT_EQ(bar == SB_HORZ ? ScrollOffsetX : ScrollOffsetY, info.nPos) << "the thumb shows the offset";
+      EXPECT_EQ(bar == SB_HORZ ? -ScrollOffsetX : -ScrollOffsetY, bar == SB_HORZ ? clip.left : clip.top);
+    }
+  };
+  options.Width = 1200;
+  options.Height = 900;
   Open(MakeRecording(L"large.avi", options));
   Command(MagnifyId);
   Choose(MagnifyDoubleId);
-  HWND scroll = TheApp->ScrollWindow;
-  ASSERT_EQ(scroll, GetParent(TheApp->ClipWindow));
-  RECT client;
-  GetClientRect(scroll, &client);
-  EXPECT_EQ(1800 - client.right, ScrollLimitX);
-  EXPECT_EQ(1400 - client.bottom, ScrollLimitY);
-  for (int bar : {SB_HORZ, SB_VERT}) {
-    SCROLLINFO info = {sizeof info, SIF_RANGE | SIF_PAGE};
-    GetScrollInfo(scroll, bar, &info);
-    EXPECT_EQ(bar == SB_HORZ ? 1800 : 1400, info.nMax) << "the bar spans the whole picture";
-    EXPECT_EQ(static_cast<UINT>(bar == SB_HORZ ? client.right : client.bottom), info.nPage);
-  }
-  auto clipLeft = [&] {
-    POINT p = {WindowRectOf(TheApp->ClipWindow).left, 0};
-    ScreenToClient(scroll, &p);
-    return p.x;
-  };
+  expectScrolling(2400, 1800);
   const struct {
     UINT Message;
     WPARAM Request;
@@ -238,11 +241,20 @@ TEST_F(ProgramTest, MagnifySizesThePictureAndScrollsWhatDoesNotFit) {
     SendMessageW(scroll, s.Message, s.Request, 0);
     EXPECT_EQ(s.OffsetX, ScrollOffsetX) << s.Request;
     EXPECT_EQ(s.OffsetY, ScrollOffsetY) << s.Request;
-    EXPECT_EQ(-s.OffsetX, clipLeft()) << s.Request;
+    expectScrolling(2400, 1800);
   }
+  SendMessageW(scroll, WM_VSCROLL, SB_PAGEDOWN, 0);
+  Choose(MagnifyOneAndHalfId);
+  expectScrolling(1800, 1350);
   Choose(MagnifyNoneId);
   EXPECT_EQ(TheApp->MainWindow, GetParent(TheApp->ClipWindow)) << "fitting again, the picture hangs in the main window";
   EXPECT_FALSE(IsWindowVisible(scroll));
+  Choose(MagnifyDoubleId);
+  SendMessageW(scroll, WM_HSCROLL, SB_PAGERIGHT, 0);
+  options.Width = 1700;
+  options.Height = 1300;
+  Open(MakeRecording(L"larger.avi", options));
+  expectScrolling(1700, 1300);
 }
 
 TEST_F(ProgramTest, UserMessagesShowEachPostAndStayOnTheWorkArea) {
