@@ -35,7 +35,7 @@ class ProgramTest : public AppTest {
 };
 
 TEST_F(ProgramTest, OpeningACaptureRecordingReportsItAndEntersTheFileOpenState) {
-  const std::wstring path = Recording(L"dropped.avi", {5, 6, 20});
+  const std::wstring path = Recording(L"dropped.avi", {5, 6, 29});
   Open(path);
   const std::vector<std::wstring> expected = {L"",
                                               L"File \"" + path + L"\" is open for playback",
@@ -79,7 +79,18 @@ TEST_F(ProgramTest, OpeningACaptureRecordingReportsItAndEntersTheFileOpenState) 
   EXPECT_EQ(L"Cancelled file open", NewLines().at(2));
   EXPECT_EQ(30u, OpenFrameCount) << "a cancelled dialog leaves the open file alone";
 
-  Command(DroppedFramesControlId);
+  // Switched off on a dropped frame, the video moves on to the next key frame;
+  // from the last frame, a dropped one, that is the end of the file.
+  for (const auto& [dropped, next] : {std::pair{5u, 7u}, std::pair{29u, 30u}}) {
+    if (DroppedFramesControlOn == 0) Command(DroppedFramesControlId);
+    Click(NextDroppedButton);
+    ASSERT_EQ(DroppedLine(dropped), StatusText());
+    Command(DroppedFramesControlId);
+    EXPECT_EQ(next, SliderPosition());
+    EXPECT_EQ(next == 30u ? AtEnd() : PausedInside(true, true), States()) << next;
+    EXPECT_NE(std::wstring::npos, StatusText().find(L" Key Frame Number:  " + std::to_wstring(next))) << next;
+  }
+  Click(BeginFileButton);
   EXPECT_FALSE(Checked(TheApp->OptionsMenu, DroppedFramesControlId));
   EXPECT_EQ(636, WidthOf(TheApp->PlaybackWindow));
   EXPECT_EQ(614, WidthOf(PositionSlider));
@@ -144,6 +155,16 @@ TEST_F(ProgramTest, OtherRecordingsAndRefusedFiles) {
   EXPECT_EQ(0u, OpenFrameCount) << "the first file was closed once the new path was chosen";
   EXPECT_TRUE(Grayed(TheApp->FileMenu, CloseId));
   EXPECT_EQ(L'\0', TheApp->FileInfo.FilePath[0]);
+
+  // A path that cannot be opened, and a dialog that was refused access.
+  for (const auto& [choice, said] :
+       {std::pair{S_OK, L"Unable to open AVI file for playback"},
+        std::pair{E_ACCESSDENIED, L"Unable to open AVI file - check file access permissions"}}) {
+    ArrangeFileChoice(choice, WorkDir() + L"\\missing.avi");
+    Command(OpenId);
+    lines = NewLines();
+    EXPECT_NE(lines.end(), std::find(lines.begin(), lines.end(), said)) << testing::PrintToString(lines);
+  }
 }
 
 TEST_F(ProgramTest, AboutAndInformationWithNoFile) {

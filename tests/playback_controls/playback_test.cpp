@@ -156,6 +156,12 @@ TEST_F(PlaybackTest, SliderSeeksOnStepsAndReleaseButNotWhileDragged) {
   Scroll(TB_PAGEUP, 0);
   EXPECT_EQ(AtFirstFrame(true), States());
   EXPECT_TRUE(WaitForShownFrame(0));
+  // A slider step that arrives while the video runs moves it without a warning.
+  Click(StartButton);
+  SendMessageW(PositionSlider, TBM_SETPOS, TRUE, 12);
+  SendMessageW(TheApp->PlaybackWindow, WM_HSCROLL, TB_THUMBPOSITION, reinterpret_cast<LPARAM>(PositionSlider));
+  Pump(100);
+  EXPECT_EQ(std::wstring::npos, MessagesText().find(L"WARNING")) << MessagesText();
 }
 
 TEST_F(PlaybackTest, ARecordingNotFromTheCaptureProgramStepsOneFrameAtATime) {
