@@ -11,6 +11,8 @@
 #include <tuple>
 #include <vector>
 
+#include "app/app_context.h"
+#include "app/main_window.h"
 #include "harness/app_harness.h"
 
 namespace {
@@ -118,6 +120,36 @@ TEST_F(OptionsFile, FailedWritesLeaveTheOldFile) {
     ASSERT_TRUE(SetCurrentDirectoryW(WorkDir().c_str()));
   }
   EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(L"A\\ORVO_options_playback.xml"));
+}
+
+// Options > Set Window Positions keeps where the windows are now; a minimised
+// window keeps the position it had; a file that cannot be written is said so.
+TEST_F(OptionsFile, SetWindowPositionsKeepsWhereTheWindowsAre) {
+  HWND playback = TheApp->PlaybackWindow, messages = TheApp->MessagesWindow;
+  SetWindowPos(playback, nullptr, 170, 560, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(messages, nullptr, 110, 160, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  Command(SetWindowPositionsId);
+  SetWindowPos(playback, nullptr, 150, 550, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ShowWindow(messages, SW_MINIMIZE);
+  Command(SetWindowPositionsId);
+  ShowWindow(messages, SW_RESTORE);
+  SetWindowPos(messages, nullptr, 100, 150, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  Record read = DefaultWindowPositions;
+  ASSERT_EQ(1, ReadOptionsFile(&read));
+  EXPECT_EQ((std::vector<int32_t>{150, 550, 110, 160}),
+            (std::vector<int32_t>{read.PlaybackX, read.PlaybackY, read.MessagesX, read.MessagesY}));
+
+  ASSERT_TRUE(CreateDirectoryW(L"\x4E2D", nullptr));  // no ANSI name: the file cannot be written there
+  ASSERT_TRUE(SetCurrentDirectoryW(L"\x4E2D"));
+  Command(SetWindowPositionsId);
+  ASSERT_TRUE(SetCurrentDirectoryW(WorkDir().c_str()));
+  std::vector<std::wstring> said;
+  for (const std::wstring& line : NewLines()) {
+    if (!line.empty() && !IsTimeLine(line)) said.push_back(line);
+  }
+  EXPECT_EQ((std::vector<std::wstring>{L"Default window positions are set", L"Default window positions are set",
+                                       L"WARNING: unable to write options file; check write protection"}),
+            said);
 }
 
 }  // namespace
