@@ -7,6 +7,7 @@
 
 int32_t UtcBiasMinutes = 0;
 DYNAMIC_TIME_ZONE_INFORMATION TimeZoneInfo;
+DWORD(WINAPI* ReadTimeZone)(PDYNAMIC_TIME_ZONE_INFORMATION zone) = GetDynamicTimeZoneInformation;
 
 namespace {
 
@@ -39,7 +40,7 @@ void ReportFileInformation(AppContext* app) {
 }
 
 void ReportTimeZone() {
-  const DWORD zone = GetDynamicTimeZoneInformation(&TimeZoneInfo);
+  const DWORD zone = ReadTimeZone(&TimeZoneInfo);
   CopyText(MessageText, L"Computer local time is ");
   switch (zone) {
     case TIME_ZONE_ID_DAYLIGHT:

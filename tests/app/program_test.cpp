@@ -8,10 +8,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 
 #include "app/app_context.h"
 #include "app/layout.h"
 #include "app/main_window.h"
+#include "app/reports.h"
 #include "controls/display_windows.h"
 #include "controls/playback_controls.h"
 #include "graph/playback_graph.h"
@@ -165,6 +167,36 @@ TEST_F(ProgramTest, OtherRecordingsAndRefusedFiles) {
     lines = NewLines();
     EXPECT_NE(lines.end(), std::find(lines.begin(), lines.end(), said)) << testing::PrintToString(lines);
   }
+}
+
+DWORD ZoneAnswer;
+DWORD WINAPI EasternZone(PDYNAMIC_TIME_ZONE_INFORMATION zone) {
+  *zone = DYNAMIC_TIME_ZONE_INFORMATION{};
+  zone->Bias = 300;
+  zone->DaylightBias = -60;
+  wcscpy_s(zone->StandardName, L"Eastern Standard Time");
+  wcscpy_s(zone->DaylightName, L"Eastern Daylight Time");
+  return ZoneAnswer;
+}
+
+// The time-zone report and the UTC bias for each answer the system can give.
+TEST_F(ProgramTest, TimeZoneReportSaysWhatTheSystemKnows) {
+  ReadTimeZone = EasternZone;
+  const std::tuple<DWORD, const wchar_t*, int32_t> zones[] = {
+      {TIME_ZONE_ID_DAYLIGHT, L"Computer local time is Eastern Daylight Time", 240},
+      {TIME_ZONE_ID_STANDARD, L"Computer local time is Eastern Standard Time", 300},
+      {TIME_ZONE_ID_UNKNOWN,
+       L"Computer local time is Eastern Standard Time.  Transition dates to daylight savings are unknown or disabled.",
+       300},
+      {TIME_ZONE_ID_INVALID, L"Computer time zone is unknown.  You may only use local time and not use UTC time", 300}};
+  for (const auto& [answer, text, bias] : zones) {
+    ZoneAnswer = answer;
+    ReportTimeZone();
+    const std::vector<std::wstring> lines = NewLines();
+    EXPECT_EQ(text, lines.size() > 2 ? lines[2] : L"") << testing::PrintToString(lines);
+    EXPECT_EQ(bias, UtcBiasMinutes) << text;
+  }
+  ReadTimeZone = GetDynamicTimeZoneInformation;
 }
 
 TEST_F(ProgramTest, AboutAndInformationWithNoFile) {
