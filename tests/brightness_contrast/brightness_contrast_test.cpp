@@ -149,4 +149,24 @@ TEST_F(BrightnessContrastTest, SwitchedOnAgainTheGraphHoldsTheEffectOnce) {
   EXPECT_EQ(std::wstring::npos, MessagesText().find(L"WARNING"));
 }
 
+// A failed step of finding the effect is reported; the next look-up finds it again.
+TEST_F(BrightnessContrastTest, FailingLookUpStepsAreReported) {
+  using Step = ColorControlStep;
+  const std::pair<Step, const wchar_t*> rows[] = {
+      {Step::CreateWrapper, L"\r\nCannot create DMO Wrapper on color control filter."},
+      {Step::QueryWrapper, L"\r\nCannot query interface for DMO Wrapper on color control filter."},
+      {Step::InitWrapper, L"\r\nCannot initialize the DMO Wrapper on color control filter."},
+      {Step::QueryPropertyStore, L"\r\nCannot obtain property store for color control filter."},
+      {Step::EnumPins, L"WARNING: cannot create pin enumerator on the brightness/contrast filter - thus not enabled"},
+      {Step::FindPins, L"WARNING: cannot find pin on the brightness/contrast filter - thus not enabled"}};
+  for (const auto& [step, message] : rows) {
+    const size_t seen = MessagesText().size();
+    ForcedColorControlFailure = step;
+    EXPECT_EQ(0, TheGraph->FindColorControl()) << message;
+    ForcedColorControlFailure = Step::None;
+    EXPECT_NE(std::wstring::npos, MessagesText().find(message, seen)) << MessagesText().substr(seen);
+    EXPECT_EQ(1, TheGraph->FindColorControl());
+  }
+}
+
 }  // namespace
