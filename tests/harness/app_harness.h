@@ -75,8 +75,7 @@ class AppTest : public ::testing::Test {
   static std::string Playing();
   static std::string NoFile();
   // The status line for a frame: with Dropped Frames Control on (key or
-  // dropped), and for a file without drops; each ends with the frame's time
-  // from the start of the open file, "hh:mm:ss.mmm".
+  // dropped), and for a file without drops; each ends with the frame's time.
   static std::wstring FrameTime(uint32_t frame);
   static std::wstring KeyLine(uint32_t frame);
   static std::wstring DroppedLine(uint32_t frame);
