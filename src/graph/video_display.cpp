@@ -68,8 +68,8 @@ class VideoRendererDisplay final : public VideoDisplay {
     if (dc == nullptr) return E_FAIL;
     SetStretchBltMode(dc, COLORONCOLOR);
     const int drawn = StretchDIBits(dc, 0, 0, client.right, client.bottom, 0, 0, header.biWidth,
-                                    header.biHeight < 0 ? -header.biHeight : header.biHeight, PackedDibBits(info),
-                                    info, DIB_RGB_COLORS, SRCCOPY);
+                                    header.biHeight < 0 ? -header.biHeight : header.biHeight, PackedDibBits(info), info,
+                                    DIB_RGB_COLORS, SRCCOPY);
     ReleaseDC(videoWindow, dc);
     return drawn != 0 ? S_OK : E_FAIL;
   }
@@ -169,13 +169,15 @@ class Vmr9Display final : public VideoDisplay {
 
 const BYTE* PackedDibBits(const BITMAPINFO* info) {
   const BITMAPINFOHEADER& header = info->bmiHeader;
-  const DWORD colours = header.biBitCount <= 8 ? (header.biClrUsed != 0 ? header.biClrUsed : 1u << header.biBitCount) : 0;
+  const DWORD colours =
+      header.biBitCount <= 8 ? (header.biClrUsed != 0 ? header.biClrUsed : 1u << header.biBitCount) : 0;
   return reinterpret_cast<const BYTE*>(info) + header.biSize + colours * sizeof(RGBQUAD) +
          (header.biCompression == BI_BITFIELDS && header.biSize == sizeof(BITMAPINFOHEADER) ? 3 * sizeof(DWORD) : 0);
 }
 
 size_t DibImageBytes(const BITMAPINFOHEADER& header) {
-  const size_t rowBytes = ((static_cast<size_t>(header.biWidth > 0 ? header.biWidth : 0) * header.biBitCount + 31) / 32) * 4;
+  const size_t rowBytes =
+      ((static_cast<size_t>(header.biWidth > 0 ? header.biWidth : 0) * header.biBitCount + 31) / 32) * 4;
   return rowBytes * static_cast<size_t>(header.biHeight < 0 ? -static_cast<int64_t>(header.biHeight) : header.biHeight);
 }
 

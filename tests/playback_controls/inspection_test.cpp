@@ -30,7 +30,8 @@ std::wstring Cell(int row, int column) {
 
 std::vector<uint32_t> Ticks() {  // less the two end marks
   std::vector<uint32_t> ticks(static_cast<size_t>(SendMessageW(PositionSlider, TBM_GETNUMTICS, 0, 0) - 2));
-  for (size_t i = 0; i < ticks.size(); ++i) ticks[i] = static_cast<uint32_t>(SendMessageW(PositionSlider, TBM_GETTIC, i, 0));
+  for (size_t i = 0; i < ticks.size(); ++i)
+    ticks[i] = static_cast<uint32_t>(SendMessageW(PositionSlider, TBM_GETTIC, i, 0));
   return ticks;
 }
 
