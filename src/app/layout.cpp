@@ -5,6 +5,7 @@
 #include "app/app_context.h"
 #include "app/main_window.h"
 #include "controls/display_windows.h"
+#include "controls/dropped_frames_list.h"
 #include "controls/playback_controls.h"
 #include "graph/playback_graph.h"
 #include "graph/transport.h"
@@ -114,6 +115,7 @@ void RebuildPositionSlider(int wide) {
   SendMessageW(PositionSlider, TBM_SETRANGEMIN, FALSE, 0);
   SendMessageW(PositionSlider, TBM_SETRANGEMAX, FALSE, static_cast<LPARAM>(OpenFrameCount));
   SendMessageW(PositionSlider, TBM_SETPOS, TRUE, static_cast<LPARAM>(CurrentFramePosition()));
+  SetDroppedFrameTicks();
 }
 
 void ResizeStatusLine(int wide) {

@@ -8,7 +8,9 @@
 #include "base/bounded_text.h"
 #include "controls/brightness_contrast_window.h"
 #include "controls/display_windows.h"
+#include "controls/dropped_frames_list.h"
 #include "controls/playback_controls.h"
+#include "controls/save_frame.h"
 #include "graph/playback_graph.h"
 #include "graph/transport.h"
 #include "messages/user_messages.h"
@@ -78,10 +80,12 @@ void BuildMenus() {
   AppendMenuW(app->FileMenu, MF_STRING, CloseId, L"Close");
   AppendMenuW(app->FileMenu, MF_STRING, InformationId, L"Information");
   AppendMenuW(app->FileMenu, MF_STRING, ExitId, L"Exit");
+  AppendMenuW(app->FileMenu, MF_STRING | MF_GRAYED, SaveFrameAsId, L"Save Frame As...\tCtrl+S");
   if (app->Graph != nullptr && app->Graph->ColorControlAvailable == 1) {
     AppendMenuW(app->DisplayMenu, MF_STRING, BrightnessContrastId, L"Brightness/Contrast...");
   }
   AppendMenuW(app->DisplayMenu, MF_STRING, MagnifyId, L"Magnify...");
+  AppendMenuW(app->DisplayMenu, MF_STRING | MF_GRAYED, DroppedFramesListId, L"Dropped Frames List...");
   AppendMenuW(app->OptionsMenu, MF_STRING, SetWindowPositionsId, L"Set Window Positions");
   AppendMenuW(app->HelpMenu, MF_STRING, AboutId, L"About ORVO Video Playback");
 
@@ -166,6 +170,7 @@ void CloseFileAndReset() {
   EnableDisplayMenu(0);
 
   EnterNoFileState();  // every control off, the window at its narrow size
+  RefreshDroppedFrames();
 
   if (app->ClipWindow != nullptr) ShowWindow(app->ClipWindow, SW_HIDE);
   if (app->ScrollWindow != nullptr) ShowWindow(app->ScrollWindow, SW_HIDE);
@@ -198,6 +203,7 @@ HRESULT OpenFileFromMenu() {
       SendMessageW(PositionSlider, TBM_SETPOS, TRUE, 0);
       UpdateWindow(PositionSlider);
     }
+    RefreshDroppedFrames();
 
     uint32_t after = 0, before = 0;
     Transport(TransportSeekStart, &after, &before);
@@ -381,6 +387,10 @@ void OnCommand(UINT id) {
     }
   } else if (id == AboutId) {
     OnAbout();
+  } else if (id == SaveFrameAsId) {
+    SaveFrameAs();
+  } else if (id == DroppedFramesListId) {
+    ShowDroppedFramesList();
   }
 }
 

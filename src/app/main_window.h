@@ -29,6 +29,9 @@ extern uint32_t MagnifyId;               // 32800
 extern uint32_t AboutId;                 // 32801
 extern uint32_t SaveMessagesId;          // 32802
 extern uint32_t SaveMessagesAndClearId;  // 32803
+// Commands beyond the original menus, with fixed identifiers above them.
+constexpr uint32_t SaveFrameAsId = 32805;        // File > Save Frame As...
+constexpr uint32_t DroppedFramesListId = 32806;  // Display > Dropped Frames List...
 
 void AssignCommandIds();
 void BuildMenus();

@@ -7,6 +7,8 @@
 #include "app/main_window.h"
 #include "base/bounded_text.h"
 #include "base/window_class.h"
+#include "controls/drop_runs.h"
+#include "controls/save_frame.h"
 #include "graph/playback_graph.h"
 #include "graph/transport.h"
 #include "options/window_positions.h"
@@ -228,22 +230,25 @@ LRESULT OnCommand(WPARAM wParam, LPARAM lParam) {
   return 1;
 }
 
+// The slider's seek to p and the controls and frame line that follow it: the
+// first-frame set at 0, the end set at the end position, paused inside the
+// file otherwise. The slider itself leaves PlaybackState alone; storeState
+// makes the new code the state (a jump from the dropped-frames list).
+void SeekAndShow(uint32_t p, bool storeState) {
+  Neighbours n;
+  SeekToFrame(p, &n.After, &n.Before);
+  const TransportCommand state = p == 0 ? TransportSeekStart : p == OpenFrameCount ? TransportSeekEnd : TransportPause;
+  if (storeState) PlaybackState = state;
+  EnablePlaybackControls(state, n.After, n.Before);
+  ShowFrameNumber(p, IsKeyFrame(p) ? 1 : 0);
+}
+
 // Line and page steps and the release of the thumb seek; dragging does not.
 LRESULT OnSliderScroll(WPARAM wParam, LPARAM lParam) {
   if (PositionSlider == nullptr || reinterpret_cast<HWND>(lParam) != PositionSlider) return 0;
   const WORD code = LOWORD(wParam);
   if (code > TB_THUMBPOSITION) return 0;
-  const uint32_t p = static_cast<uint32_t>(SendMessageW(PositionSlider, TBM_GETPOS, 0, 0));
-  Neighbours n;
-  SeekToFrame(p, &n.After, &n.Before);
-  if (p == 0) {
-    EnablePlaybackControls(TransportSeekStart, n.After, n.Before);
-  } else if (p == OpenFrameCount) {
-    EnablePlaybackControls(TransportSeekEnd, n.After, n.Before);
-  } else {
-    EnablePlaybackControls(TransportPause, n.After, n.Before);
-  }
-  ShowFrameNumber(p, IsKeyFrame(p) ? 1 : 0);
+  SeekAndShow(static_cast<uint32_t>(SendMessageW(PositionSlider, TBM_GETPOS, 0, 0)), false);
   return 0;
 }
 
@@ -342,6 +347,7 @@ int CreatePositionSlider(int wide) {
 void EnablePlaybackControls(TransportCommand state, uint32_t nonKeyAfter, uint32_t nonKeyBefore) {
   const ControlsRow* row = RowOf(state);
   if (row != nullptr) ApplyRow(*row, nonKeyAfter, nonKeyBefore);
+  if (row != nullptr) EnableSaveFrame(row == &PausedRow || row == &FirstFrameRow);
   HWND window = PlaybackWindow();
   if (window == nullptr) return;
   if (state == TransportNone) {
@@ -360,6 +366,14 @@ void PauseOnCurrentFrame() {
   if (f != 0) SetSliderPosition(f);
   ShowFrameNumber(f, IsKeyFrame(f) ? 1 : 0);
   EnterState(TransportPause, n);
+}
+
+void PauseOnFrame(uint32_t frame) {
+  if (OpenFrameCount == 0) return;
+  if (frame > OpenFrameCount) frame = OpenFrameCount;
+  if (PlaybackState == TransportRun) PauseOnCurrentFrame();
+  SetSliderPosition(frame);
+  SeekAndShow(frame, true);
 }
 
 void GoToEndOfFile() {
@@ -385,6 +399,13 @@ void ShowFrameNumber(uint32_t frame, int isKeyFrame) {
       TheGraph != nullptr && TheGraph->DroppedFrameCount > 0 ? static_cast<uint32_t>(TheGraph->DroppedFrameCount) : 0;
   ComposeFrameNumberText(reinterpret_cast<char16_t*>(FrameNumberText), FrameNumberTextUnits, OpenFrameCount, dropped,
                          DroppedFramesControlOn, frame, isKeyFrame);
+  // The frame's time from the start of the recording follows its number.
+  char16_t time[FrameTimeTextUnits];
+  if (OpenFrameCount != 0 && TheGraph != nullptr &&
+      ComposeFrameTime(time, FrameTimeTextUnits, frame, TheGraph->FrameRate, TheGraph->FrameScale)) {
+    AppendText(FrameNumberText, L"  ");
+    AppendText(FrameNumberText, reinterpret_cast<const wchar_t*>(time));
+  }
   if (StatusLine == nullptr) return;
   SetWindowTextW(StatusLine, FrameNumberText);
   SendMessageW(StatusLine, WM_SETFONT, reinterpret_cast<WPARAM>(FontTahoma22), TRUE);

@@ -56,11 +56,15 @@ void EnablePlaybackControls(TransportCommand state, uint32_t nonKeyAfter, uint32
 //   while no file is open.
 //   GoToEndOfFile: as the End of File button does (also the end of the stream).
 //   EnterNoFileState: the controls with no file open (start-up, File > Close).
+//   PauseOnFrame: pauses (when playing) and shows frame, with the slider's
+//   own seek; the frame line, slider, buttons and PlaybackState follow.
 void PauseOnCurrentFrame();
+void PauseOnFrame(uint32_t frame);
 void GoToEndOfFile();
 void EnterNoFileState();
 
-// Writes the frame number into the status line (empty while no file is open).
+// Writes the frame number and its time (hh:mm:ss.mmm from the start) into the
+// status line (empty while no file is open).
 void ShowFrameNumber(uint32_t frame, int isKeyFrame);
 
 // Moves the slider to frame, redrawing it.

@@ -56,33 +56,37 @@ class VideoRendererDisplay final : public VideoDisplay {
   HRESULT RepaintVideo() override {
     // The renderer's window is the video window's only child.
     HWND videoWindow = Owner != nullptr ? GetWindow(Owner, GW_CHILD) : nullptr;
-    long width = 0, height = 0;
-    if (videoWindow == nullptr || FAILED(Video->GetVideoSize(&width, &height)) || width <= 0 || height <= 0) {
-      return E_FAIL;
-    }
-    // Room for the header, a palette and 32-bit rows.
-    const size_t bytes =
-        sizeof(BITMAPINFOHEADER) + 256 * sizeof(RGBQUAD) + static_cast<size_t>(width) * static_cast<size_t>(height) * 4;
-    std::vector<long> image((bytes + sizeof(long) - 1) / sizeof(long));
-    long size = static_cast<long>(image.size() * sizeof(long));
-    HRESULT hr = Video->GetCurrentImage(&size, image.data());
+    std::vector<BYTE> image;
+    if (videoWindow == nullptr) return E_FAIL;
+    HRESULT hr = GetCurrentImage(&image);
     if (FAILED(hr)) return hr;
     const BITMAPINFO* info = reinterpret_cast<const BITMAPINFO*>(image.data());
     const BITMAPINFOHEADER& header = info->bmiHeader;
-    if (header.biBitCount < 8) return E_FAIL;
-    const DWORD colours = header.biBitCount <= 8 ? (header.biClrUsed != 0 ? header.biClrUsed : 256) : 0;
-    const BYTE* bits = reinterpret_cast<const BYTE*>(info) + header.biSize + colours * sizeof(RGBQUAD) +
-                       (header.biCompression == BI_BITFIELDS ? 3 * sizeof(DWORD) : 0);
     RECT client;
     GetClientRect(videoWindow, &client);
     HDC dc = GetDC(videoWindow);
     if (dc == nullptr) return E_FAIL;
     SetStretchBltMode(dc, COLORONCOLOR);
-    const int drawn =
-        StretchDIBits(dc, 0, 0, client.right, client.bottom, 0, 0, header.biWidth,
-                      header.biHeight < 0 ? -header.biHeight : header.biHeight, bits, info, DIB_RGB_COLORS, SRCCOPY);
+    const int drawn = StretchDIBits(dc, 0, 0, client.right, client.bottom, 0, 0, header.biWidth,
+                                    header.biHeight < 0 ? -header.biHeight : header.biHeight, PackedDibBits(info), info,
+                                    DIB_RGB_COLORS, SRCCOPY);
     ReleaseDC(videoWindow, dc);
     return drawn != 0 ? S_OK : E_FAIL;
+  }
+  HRESULT GetCurrentImage(std::vector<BYTE>* dib) override {
+    long width = 0, height = 0;
+    if (FAILED(Video->GetVideoSize(&width, &height)) || width <= 0 || height <= 0) return E_FAIL;
+    // Room for the header, a palette and 32-bit rows.
+    const size_t bytes =
+        sizeof(BITMAPINFOHEADER) + 256 * sizeof(RGBQUAD) + static_cast<size_t>(width) * static_cast<size_t>(height) * 4;
+    std::vector<long> image((bytes + sizeof(long) - 1) / sizeof(long));
+    long size = static_cast<long>(image.size() * sizeof(long));
+    const HRESULT hr = Video->GetCurrentImage(&size, image.data());
+    if (FAILED(hr)) return hr;
+    if (size <= 0 || static_cast<size_t>(size) > image.size() * sizeof(long)) return E_FAIL;
+    const BYTE* start = reinterpret_cast<const BYTE*>(image.data());
+    dib->assign(start, start + size);
+    return CheckedDib(*dib);
   }
 
  private:
@@ -102,6 +106,20 @@ class EvrDisplay final : public VideoDisplay {
     return Control->SetVideoPosition(&wholeFrame, &target);
   }
   HRESULT RepaintVideo() override { return Control->RepaintVideo(); }
+  HRESULT GetCurrentImage(std::vector<BYTE>* dib) override {
+    BITMAPINFOHEADER header = {};
+    header.biSize = sizeof header;
+    BYTE* bits = nullptr;
+    DWORD size = 0;
+    LONGLONG time = 0;
+    const HRESULT hr = Control->GetCurrentImage(&header, &bits, &size, &time);
+    if (FAILED(hr)) return hr;
+    const BYTE* start = reinterpret_cast<const BYTE*>(&header);
+    dib->assign(start, start + sizeof header);
+    dib->insert(dib->end(), bits, bits + size);
+    CoTaskMemFree(bits);
+    return CheckedDib(*dib);
+  }
 
  private:
   ComPtr<IMFVideoDisplayControl> Control;
@@ -130,6 +148,17 @@ class Vmr9Display final : public VideoDisplay {
     ReleaseDC(Window, dc);
     return hr;
   }
+  HRESULT GetCurrentImage(std::vector<BYTE>* dib) override {
+    BYTE* packed = nullptr;
+    const HRESULT hr = Control->GetCurrentImage(&packed);
+    if (FAILED(hr)) return hr;
+    const BITMAPINFOHEADER* header = reinterpret_cast<const BITMAPINFOHEADER*>(packed);
+    const size_t bytes = static_cast<size_t>(PackedDibBits(reinterpret_cast<const BITMAPINFO*>(packed)) - packed) +
+                         DibImageBytes(*header);
+    dib->assign(packed, packed + bytes);
+    CoTaskMemFree(packed);
+    return CheckedDib(*dib);
+  }
 
  private:
   ComPtr<IVMRWindowlessControl9> Control;
@@ -137,6 +166,33 @@ class Vmr9Display final : public VideoDisplay {
 };
 
 }  // namespace
+
+const BYTE* PackedDibBits(const BITMAPINFO* info) {
+  const BITMAPINFOHEADER& header = info->bmiHeader;
+  const DWORD colours =
+      header.biBitCount <= 8 ? (header.biClrUsed != 0 ? header.biClrUsed : 1u << header.biBitCount) : 0;
+  return reinterpret_cast<const BYTE*>(info) + header.biSize + colours * sizeof(RGBQUAD) +
+         (header.biCompression == BI_BITFIELDS && header.biSize == sizeof(BITMAPINFOHEADER) ? 3 * sizeof(DWORD) : 0);
+}
+
+size_t DibImageBytes(const BITMAPINFOHEADER& header) {
+  const size_t rowBytes =
+      ((static_cast<size_t>(header.biWidth > 0 ? header.biWidth : 0) * header.biBitCount + 31) / 32) * 4;
+  return rowBytes * static_cast<size_t>(header.biHeight < 0 ? -static_cast<int64_t>(header.biHeight) : header.biHeight);
+}
+
+HRESULT CheckedDib(const std::vector<BYTE>& dib) {
+  if (dib.size() < sizeof(BITMAPINFOHEADER)) return E_FAIL;
+  const BITMAPINFO* info = reinterpret_cast<const BITMAPINFO*>(dib.data());
+  const BITMAPINFOHEADER& header = info->bmiHeader;
+  if (header.biSize < sizeof(BITMAPINFOHEADER) || header.biSize > dib.size() || header.biWidth <= 0 ||
+      header.biHeight == 0 || header.biBitCount < 8 || header.biBitCount > 32 ||
+      (header.biCompression != BI_RGB && header.biCompression != BI_BITFIELDS) || header.biClrUsed > 256) {
+    return E_FAIL;
+  }
+  const size_t offset = static_cast<size_t>(PackedDibBits(info) - dib.data());
+  return offset <= dib.size() && dib.size() - offset >= DibImageBytes(header) ? S_OK : E_FAIL;
+}
 
 bool RunningUnderWine() {
   HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");

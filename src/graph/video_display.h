@@ -19,7 +19,9 @@
 #include <dshow.h>
 #include <wrl/client.h>
 
+#include <cstddef>
 #include <memory>
+#include <vector>
 
 enum class RendererKind { Evr, Vmr9, VideoRenderer };
 
@@ -40,7 +42,18 @@ class VideoDisplay {
   virtual HRESULT SetVideoPosition(const RECT& destination) = 0;
   // Draws the current picture again (the video window's WM_PAINT).
   virtual HRESULT RepaintVideo() = 0;
+  // The picture the renderer holds, as it arrived (native size, no stretch):
+  // a packed DIB (header, colours or masks, rows), checked by CheckedDib.
+  virtual HRESULT GetCurrentImage(std::vector<BYTE>* dib) = 0;
 };
+
+// A packed DIB's rows: after its header and colour table or masks.
+const BYTE* PackedDibBits(const BITMAPINFO* info);
+// Bytes of a DIB's rows (each padded to 4 bytes).
+size_t DibImageBytes(const BITMAPINFOHEADER& header);
+// S_OK when dib holds a whole uncompressed DIB of 8 to 32 bits per pixel
+// (header, colours and rows inside the buffer), else E_FAIL.
+HRESULT CheckedDib(const std::vector<BYTE>& dib);
 
 // The open sequence's three renderer steps:
 //   creates the renderer filter;

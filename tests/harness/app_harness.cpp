@@ -187,14 +187,23 @@ uint32_t AppTest::SliderPosition() { return static_cast<uint32_t>(SendMessageW(P
 
 std::wstring AppTest::StatusText() { return WindowTextOf(StatusLine); }
 
+std::wstring AppTest::FrameTime(uint32_t frame) {
+  const uint64_t ms = uint64_t{frame} * TheGraph->FrameScale * 1000u / TheGraph->FrameRate;
+  auto digits = [](uint64_t value, size_t width) {
+    const std::wstring text = std::to_wstring(value);
+    return std::wstring(text.size() < width ? width - text.size() : 0, L'0') + text;
+  };
+  return digits(ms / 3600000, 2) + L":" + digits(ms / 60000 % 60, 2) + L":" + digits(ms / 1000 % 60, 2) + L"." +
+         digits(ms % 1000, 3);
+}
 std::wstring AppTest::KeyLine(uint32_t frame) {
-  return std::wstring(49, L' ') + L"Key Frame Number:  " + std::to_wstring(frame);
+  return std::wstring(49, L' ') + L"Key Frame Number:  " + std::to_wstring(frame) + L"  " + FrameTime(frame);
 }
 std::wstring AppTest::DroppedLine(uint32_t frame) {
-  return std::wstring(49, L' ') + L"Dropped Frame Number:  " + std::to_wstring(frame);
+  return std::wstring(49, L' ') + L"Dropped Frame Number:  " + std::to_wstring(frame) + L"  " + FrameTime(frame);
 }
 std::wstring AppTest::PlainLine(uint32_t frame) {
-  return std::wstring(35, L' ') + L"Frame Number:  " + std::to_wstring(frame);
+  return std::wstring(35, L' ') + L"Frame Number:  " + std::to_wstring(frame) + L"  " + FrameTime(frame);
 }
 
 namespace {

@@ -75,7 +75,8 @@ class AppTest : public ::testing::Test {
   static std::string Playing();
   static std::string NoFile();
   // The status line for a frame: with Dropped Frames Control on (key or
-  // dropped), and for a file without drops.
+  // dropped), and for a file without drops; each ends with the frame's time.
+  static std::wstring FrameTime(uint32_t frame);
   static std::wstring KeyLine(uint32_t frame);
   static std::wstring DroppedLine(uint32_t frame);
   static std::wstring PlainLine(uint32_t frame);

@@ -1,0 +1,174 @@
+#include "controls/save_frame.h"
+
+#include <shobjidl.h>
+#include <wincodec.h>
+#include <wrl/client.h>
+
+#include <string>
+
+#include "app/app_context.h"
+#include "app/main_window.h"
+#include "graph/playback_graph.h"
+#include "graph/transport.h"
+#include "messages/user_messages.h"
+
+using Microsoft::WRL::ComPtr;
+
+ChooseSavePathFunction ChooseFramePath = ShowSaveFrameDialog;
+
+namespace {
+
+// The folder part of path ("" when it has none).
+std::wstring FolderOf(const std::wstring& path) {
+  const size_t slash = path.find_last_of(L"\\/");
+  return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
+}
+
+// The picture as top-down 24-bit rows, drawn by GDI from whatever the DIB
+// holds (palette, masks, either row order).
+bool ToBgr24(const std::vector<BYTE>& dib, UINT* width, UINT* height, UINT* stride, std::vector<BYTE>* rows) {
+  const BITMAPINFO* info = reinterpret_cast<const BITMAPINFO*>(dib.data());
+  const LONG w = info->bmiHeader.biWidth;
+  const LONG h = info->bmiHeader.biHeight < 0 ? -info->bmiHeader.biHeight : info->bmiHeader.biHeight;
+  BITMAPINFO target = {};
+  target.bmiHeader.biSize = sizeof target.bmiHeader;
+  target.bmiHeader.biWidth = w;
+  target.bmiHeader.biHeight = -h;
+  target.bmiHeader.biPlanes = 1;
+  target.bmiHeader.biBitCount = 24;
+  target.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HDC memory = CreateCompatibleDC(nullptr);
+  HBITMAP bitmap = memory != nullptr ? CreateDIBSection(memory, &target, DIB_RGB_COLORS, &bits, nullptr, 0) : nullptr;
+  bool drawn = false;
+  if (bitmap != nullptr) {
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    drawn = StretchDIBits(memory, 0, 0, w, h, 0, 0, w, h, PackedDibBits(info), info, DIB_RGB_COLORS, SRCCOPY) != 0;
+    GdiFlush();
+    *width = static_cast<UINT>(w);
+    *height = static_cast<UINT>(h);
+    *stride = (static_cast<UINT>(w) * 3 + 3) & ~3u;
+    const BYTE* start = static_cast<const BYTE*>(bits);
+    if (drawn) rows->assign(start, start + static_cast<size_t>(*stride) * *height);
+    SelectObject(memory, previous);
+    DeleteObject(bitmap);
+  }
+  if (memory != nullptr) DeleteDC(memory);
+  return drawn;
+}
+
+HRESULT EncodePng(const wchar_t* path, UINT width, UINT height, UINT stride, std::vector<BYTE>& rows) {
+  ComPtr<IWICImagingFactory> factory;
+  HRESULT hr = CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&factory));
+  ComPtr<IWICStream> stream;
+  if (SUCCEEDED(hr)) hr = factory->CreateStream(&stream);
+  if (SUCCEEDED(hr)) hr = stream->InitializeFromFilename(path, GENERIC_WRITE);
+  ComPtr<IWICBitmapEncoder> encoder;
+  if (SUCCEEDED(hr)) hr = factory->CreateEncoder(GUID_ContainerFormatPng, nullptr, &encoder);
+  if (SUCCEEDED(hr)) hr = encoder->Initialize(stream.Get(), WICBitmapEncoderNoCache);
+  ComPtr<IWICBitmapFrameEncode> frame;
+  ComPtr<IPropertyBag2> properties;
+  if (SUCCEEDED(hr)) hr = encoder->CreateNewFrame(&frame, &properties);
+  if (SUCCEEDED(hr)) hr = frame->Initialize(properties.Get());
+  if (SUCCEEDED(hr)) hr = frame->SetSize(width, height);
+  WICPixelFormatGUID format = GUID_WICPixelFormat24bppBGR;
+  if (SUCCEEDED(hr)) hr = frame->SetPixelFormat(&format);
+  if (SUCCEEDED(hr) && !IsEqualGUID(format, GUID_WICPixelFormat24bppBGR)) hr = E_FAIL;
+  if (SUCCEEDED(hr)) hr = frame->WritePixels(height, stride, static_cast<UINT>(rows.size()), rows.data());
+  if (SUCCEEDED(hr)) hr = frame->Commit();
+  if (SUCCEEDED(hr)) hr = encoder->Commit();
+  if (SUCCEEDED(hr)) hr = stream->Commit(STGC_DEFAULT);
+  return hr;  // the stream closes the file as the pointers go
+}
+
+void PostSaveResult(const std::wstring& text) { RouteUserMessage(text.c_str(), 1); }
+
+}  // namespace
+
+HRESULT WriteDibAsPng(const std::vector<BYTE>& dib, const wchar_t* path) {
+  if (CheckedDib(dib) != S_OK) return E_FAIL;
+  UINT width = 0, height = 0, stride = 0;
+  std::vector<BYTE> rows;
+  if (!ToBgr24(dib, &width, &height, &stride, &rows)) return E_FAIL;
+  // A temporary name in the target's folder (made there, empty), so that the
+  // finished picture is only renamed into place.
+  wchar_t temporary[MAX_PATH + 16];
+  std::wstring folder = FolderOf(path);
+  if (folder.empty()) folder = L".";
+  if (folder.size() >= MAX_PATH - 14 || GetTempFileNameW(folder.c_str(), L"orv", 0, temporary) == 0) {
+    return HRESULT_FROM_WIN32(GetLastError() != 0 ? GetLastError() : ERROR_PATH_NOT_FOUND);
+  }
+  HRESULT hr = EncodePng(temporary, width, height, stride, rows);
+  if (SUCCEEDED(hr) && !MoveFileExW(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    hr = HRESULT_FROM_WIN32(GetLastError());
+  }
+  if (FAILED(hr)) DeleteFileW(temporary);
+  return hr;
+}
+
+HRESULT ShowSaveFrameDialog(const wchar_t* proposed, wchar_t** path) {
+  *path = nullptr;
+  ComPtr<IFileSaveDialog> dialog;
+  if (FAILED(CoCreateInstance(CLSID_FileSaveDialog, nullptr, CLSCTX_ALL, IID_PPV_ARGS(&dialog)))) return S_OK;
+  const COMDLG_FILTERSPEC pngFiles = {L"PNG picture", L"*.png"};
+  dialog->SetFileTypes(1, &pngFiles);
+  dialog->SetDefaultExtension(L"png");
+  dialog->SetOptions(FOS_OVERWRITEPROMPT | FOS_FORCEFILESYSTEM);
+  const std::wstring full = proposed;
+  const std::wstring folder = FolderOf(full);
+  ComPtr<IShellItem> folderItem;
+  if (!folder.empty() && SUCCEEDED(SHCreateItemFromParsingName(folder.c_str(), nullptr, IID_PPV_ARGS(&folderItem)))) {
+    dialog->SetFolder(folderItem.Get());
+  }
+  dialog->SetFileName(full.substr(folder.empty() ? 0 : folder.size() + 1).c_str());
+  if (FAILED(dialog->Show(TheApp != nullptr ? TheApp->MainWindow : nullptr))) return E_ABORT;
+  ComPtr<IShellItem> item;
+  if (SUCCEEDED(dialog->GetResult(&item)) && FAILED(item->GetDisplayName(SIGDN_FILESYSPATH, path))) *path = nullptr;
+  return S_OK;
+}
+
+void EnableSaveFrame(bool paused) {
+  if (TheApp == nullptr || TheApp->FileMenu == nullptr) return;
+  const bool on = paused && OpenFrameCount != 0;
+  EnableMenuItem(TheApp->FileMenu, SaveFrameAsId, MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED));
+}
+
+void SaveFrameAs() {
+  PlaybackGraph* graph = TheGraph;
+  if (graph == nullptr || OpenFrameCount == 0 || !graph->DisplayControl) return;
+  const uint32_t frame = CurrentFramePosition();
+  const std::wstring recording = reinterpret_cast<const wchar_t*>(graph->FileInfo.FilePath);
+  const size_t dot = recording.find_last_of(L'.');
+  const size_t slash = recording.find_last_of(L"\\/");
+  const std::wstring stem =
+      dot != std::wstring::npos && (slash == std::wstring::npos || dot > slash) ? recording.substr(0, dot) : recording;
+  const std::wstring proposed = stem + L"_frame" + std::to_wstring(frame) + L".png";
+
+  wchar_t* chosen = nullptr;
+  const HRESULT choice = ChooseFramePath(proposed.c_str(), &chosen);
+  const std::wstring path = chosen != nullptr ? chosen : L"";
+  CoTaskMemFree(chosen);
+  if (choice == E_ABORT) {
+    PostSaveResult(L"Cancelled frame save\r\n");
+    return;
+  }
+  if (FAILED(choice) || path.empty()) {
+    PostSaveResult(L"WARNING: no file name was chosen; the frame was not saved\r\n");
+    return;
+  }
+  std::vector<BYTE> dib;
+  HRESULT hr = graph->DisplayControl->GetCurrentImage(&dib);
+  if (FAILED(hr)) {
+    PostSaveResult(L"WARNING: the frame could not be saved: the renderer gave no picture of frame " +
+                   std::to_wstring(frame) + L"\r\n");
+    return;
+  }
+  hr = WriteDibAsPng(dib, path.c_str());
+  if (SUCCEEDED(hr)) {
+    PostSaveResult(L"Frame " + std::to_wstring(frame) + L" saved as \"" + path + L"\"\r\n");
+  } else {
+    std::wstring code = L"0x";
+    for (int shift = 28; shift >= 0; shift -= 4) code += L"0123456789ABCDEF"[(static_cast<DWORD>(hr) >> shift) & 15u];
+    PostSaveResult(L"WARNING: the frame could not be saved as \"" + path + L"\" (error " + code + L")\r\n");
+  }
+}

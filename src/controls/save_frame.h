@@ -1,0 +1,29 @@
+// File > Save Frame As...: the frame on show saved as a PNG picture, as the
+// renderer holds it: the decoded frame at its native size, with the current
+// brightness and contrast and without magnify.
+#pragma once
+
+#include <windows.h>
+
+#include <vector>
+
+// Enables the menu item while a file is open and its video paused on a frame
+// (paused is false while playing, at the end and with no file open).
+void EnableSaveFrame(bool paused);
+
+// The command: proposes "<recording name>_frame<N>.png" beside the recording,
+// writes the picture and posts the outcome to User Messages.
+void SaveFrameAs();
+
+// How the command asks for the file: S_OK with *path set (CoTaskMemAlloc'd)
+// or left null when no dialog could be made; E_ABORT when cancelled.
+// proposed: the full path offered. ShowSaveFrameDialog is the real dialog;
+// tests put a stand-in here.
+using ChooseSavePathFunction = HRESULT (*)(const wchar_t* proposed, wchar_t** path);
+HRESULT ShowSaveFrameDialog(const wchar_t* proposed, wchar_t** path);
+extern ChooseSavePathFunction ChooseFramePath;
+
+// Writes a packed DIB (see VideoDisplay::GetCurrentImage) as a 24-bit PNG at
+// path. The picture goes to a temporary file in the same folder, renamed to
+// path only when complete: a failure leaves neither file behind.
+HRESULT WriteDibAsPng(const std::vector<BYTE>& dib, const wchar_t* path);

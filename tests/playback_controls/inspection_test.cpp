@@ -1,0 +1,134 @@
+// Inspecting a capture recording: the list of dropped-frame runs with its
+// jumps, the slider's ticks, and File > Save Frame As... writing the frame on
+// show as a PNG, decoded back here.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <wincodec.h>
+#include <wrl/client.h>
+
+#include <gtest/gtest.h>
+
+#include "app/app_context.h"
+#include "app/main_window.h"
+#include "controls/dropped_frames_list.h"
+#include "controls/playback_controls.h"
+#include "controls/save_frame.h"
+#include "frame_picture.h"
+#include "graph/playback_graph.h"
+#include "harness/app_harness.h"
+
+using Microsoft::WRL::ComPtr;
+
+namespace {
+
+std::wstring Cell(int row, int column) {
+  wchar_t text[64] = L"";
+  ListView_GetItemText(DroppedFramesListView, row, column, text, 64);
+  return text;
+}
+
+std::vector<uint32_t> Ticks() {  // less the two end marks
+  std::vector<uint32_t> ticks(static_cast<size_t>(SendMessageW(PositionSlider, TBM_GETNUMTICS, 0, 0) - 2));
+  for (size_t i = 0; i < ticks.size(); ++i)
+    ticks[i] = static_cast<uint32_t>(SendMessageW(PositionSlider, TBM_GETTIC, i, 0));
+  return ticks;
+}
+
+std::wstring ProposedPath, ChosenPath;
+HRESULT ChooseArrangedFramePath(const wchar_t* proposed, wchar_t** path) {
+  ProposedPath = proposed;
+  const size_t bytes = (ChosenPath.size() + 1) * sizeof(wchar_t);
+  *path = static_cast<wchar_t*>(CoTaskMemAlloc(bytes));
+  memcpy(*path, ChosenPath.c_str(), bytes);
+  return S_OK;
+}
+
+}  // namespace
+
+using InspectionTest = AppTest;
+
+TEST_F(InspectionTest, DroppedFramesListShowsTheRunsMarksTheSliderAndJumps) {
+  Open(MakeRecording(L"plain.avi", AviGenOptions{}));
+  EXPECT_TRUE(Grayed(TheApp->DisplayMenu, DroppedFramesListId)) << "no drops, no list";
+  Open(MakeCaptureRecording(300, {5, 6, 7, 120, 250, 251}));
+  ASSERT_FALSE(Grayed(TheApp->DisplayMenu, DroppedFramesListId));
+  EXPECT_EQ((std::vector<uint32_t>{5, 6, 7, 120, 250, 251}), Ticks());
+
+  Command(DroppedFramesListId);
+  ASSERT_TRUE(IsWindowVisible(DroppedFramesWindow));
+  ASSERT_EQ(3, SendMessageW(DroppedFramesListView, LVM_GETITEMCOUNT, 0, 0));
+  const wchar_t* rows[3][4] = {{L"5", L"7", L"3", L"00:00:00.166"},
+                               {L"120", L"120", L"1", L"00:00:04.000"},
+                               {L"250", L"251", L"2", L"00:00:08.333"}};
+  for (int i = 0; i < 12; ++i) EXPECT_EQ(rows[i / 4][i % 4], Cell(i / 4, i % 4)) << i;
+  EXPECT_EQ(L"Total: 6 dropped frames in 3 runs", WindowTextOf(DroppedFramesTotalLine));
+
+  RECT r = {LVIR_BOUNDS};  // the user double-clicks on the second run
+  ListView_GetItemRect(DroppedFramesListView, 1, &r, LVIR_BOUNDS);
+  SendMessageW(DroppedFramesListView, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(r.left + 20, (r.top + r.bottom) / 2));
+  Pump(20);
+  EXPECT_EQ(DroppedLine(120), StatusText());
+  EXPECT_EQ(120u, SliderPosition());
+  EXPECT_EQ(PausedInside(true, true), States());
+  // Enter on the selected run; from playing, the video pauses there.
+  Click(StartButton);
+  ListView_SetItemState(DroppedFramesListView, 2, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  SendMessageW(DroppedFramesListView, WM_KEYDOWN, VK_RETURN, 0);
+  Pump(20);
+  EXPECT_EQ(DroppedLine(250), StatusText());
+  EXPECT_EQ(PausedInside(true, true), States());
+
+  Command(CloseId);
+  EXPECT_FALSE(IsWindowVisible(DroppedFramesWindow));
+  EXPECT_TRUE(Grayed(TheApp->DisplayMenu, DroppedFramesListId));
+  EXPECT_TRUE(Ticks().empty());
+}
+
+TEST_F(InspectionTest, SaveFrameAsWritesTheNativeFrameOrNothing) {
+  Open(MakeCaptureRecording(40, {30}, L"lab run.avi"));
+  Scroll(TB_THUMBPOSITION, 17);
+  Command(MagnifyId);
+  Click(TheApp->MagnifyDoubleButton);
+  ASSERT_TRUE(WaitForShownFrame(17));
+  ASSERT_FALSE(Grayed(TheApp->FileMenu, SaveFrameAsId));
+
+  ChooseFramePath = ChooseArrangedFramePath;
+  ChosenPath = WorkDir() + L"\\saved.png";
+  Command(SaveFrameAsId);
+  EXPECT_EQ(WorkDir() + L"\\lab run_frame17.png", ProposedPath);
+  EXPECT_NE(std::wstring::npos, MessagesText().find(L" (UTC)\r\nFrame 17 saved as \"" + ChosenPath + L"\"\r\n"));
+
+  ComPtr<IWICImagingFactory> factory;  // the PNG decoded back
+  ComPtr<IWICBitmapDecoder> decoder;
+  ComPtr<IWICBitmapFrameDecode> frame;
+  ComPtr<IWICFormatConverter> converter;
+  ASSERT_HRESULT_SUCCEEDED(
+      CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&factory)));
+  ASSERT_HRESULT_SUCCEEDED(factory->CreateDecoderFromFilename(ChosenPath.c_str(), nullptr, GENERIC_READ,
+                                                              WICDecodeMetadataCacheOnDemand, &decoder));
+  ASSERT_HRESULT_SUCCEEDED(decoder->GetFrame(0, &frame));
+  UINT width = 0, height = 0;
+  frame->GetSize(&width, &height);
+  EXPECT_EQ(160u * 120u, width * height) << "native size, not magnified: " << width << " x " << height;
+  std::vector<uint8_t> pixels(width * height * 4);
+  ASSERT_HRESULT_SUCCEEDED(factory->CreateFormatConverter(&converter));
+  ASSERT_HRESULT_SUCCEEDED(converter->Initialize(frame.Get(), GUID_WICPixelFormat32bppBGR, WICBitmapDitherTypeNone,
+                                                 nullptr, 0, WICBitmapPaletteTypeCustom));
+  ASSERT_HRESULT_SUCCEEDED(converter->CopyPixels(nullptr, width * 4, static_cast<UINT>(pixels.size()), pixels.data()));
+  uint32_t shown = 0;
+  EXPECT_TRUE(ReadFrameCode(pixels.data(), width, height, width * 4, 4, &shown) && shown == 17) << shown;
+
+  // A folder that does not exist: a warning, and no file anywhere.
+  ChosenPath = WorkDir() + L"\\missing\\saved.png";
+  Command(SaveFrameAsId);
+  EXPECT_NE(std::wstring::npos,
+            MessagesText().find(L"WARNING: the frame could not be saved as \"" + ChosenPath + L"\" (error 0x"));
+  EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(ChosenPath.c_str()));
+  WIN32_FIND_DATAW found;
+  EXPECT_EQ(INVALID_HANDLE_VALUE, FindFirstFileW((WorkDir() + L"\\*.tmp").c_str(), &found)) << "a temporary left";
+
+  Click(StartButton);
+  EXPECT_TRUE(Grayed(TheApp->FileMenu, SaveFrameAsId)) << "not while playing";
+  ChooseFramePath = ShowSaveFrameDialog;
+}
