@@ -228,12 +228,10 @@ LRESULT OnCommand(WPARAM wParam, LPARAM lParam) {
   return 1;
 }
 
-// Line and page steps and the release of the thumb seek; dragging does not.
-LRESULT OnSliderScroll(WPARAM wParam, LPARAM lParam) {
-  if (PositionSlider == nullptr || reinterpret_cast<HWND>(lParam) != PositionSlider) return 0;
-  const WORD code = LOWORD(wParam);
-  if (code > TB_THUMBPOSITION) return 0;
-  const uint32_t p = static_cast<uint32_t>(SendMessageW(PositionSlider, TBM_GETPOS, 0, 0));
+// Seeks to frame p, where the slider already is, and brings the controls and
+// the frame-number line in line: the first-frame set at 0, the end set at the
+// end position, the paused row in between (PlaybackState is the caller's).
+void SeekAndShowFrame(uint32_t p) {
   Neighbours n;
   SeekToFrame(p, &n.After, &n.Before);
   if (p == 0) {
@@ -244,6 +242,14 @@ LRESULT OnSliderScroll(WPARAM wParam, LPARAM lParam) {
     EnablePlaybackControls(TransportPause, n.After, n.Before);
   }
   ShowFrameNumber(p, IsKeyFrame(p) ? 1 : 0);
+}
+
+// Line and page steps and the release of the thumb seek; dragging does not.
+LRESULT OnSliderScroll(WPARAM wParam, LPARAM lParam) {
+  if (PositionSlider == nullptr || reinterpret_cast<HWND>(lParam) != PositionSlider) return 0;
+  const WORD code = LOWORD(wParam);
+  if (code > TB_THUMBPOSITION) return 0;
+  SeekAndShowFrame(static_cast<uint32_t>(SendMessageW(PositionSlider, TBM_GETPOS, 0, 0)));
   return 0;
 }
 
@@ -360,6 +366,14 @@ void PauseOnCurrentFrame() {
   if (f != 0) SetSliderPosition(f);
   ShowFrameNumber(f, IsKeyFrame(f) ? 1 : 0);
   EnterState(TransportPause, n);
+}
+
+void PauseOnFrame(uint32_t frame) {
+  if (frame >= OpenFrameCount) return;  // also: no file open
+  if (PlaybackState == TransportRun) PauseOnCurrentFrame();
+  SetSliderPosition(frame);
+  PlaybackState = frame == 0 ? TransportSeekStart : TransportPause;
+  SeekAndShowFrame(frame);
 }
 
 void GoToEndOfFile() {
