@@ -109,6 +109,7 @@ TEST_F(InspectionTest, GoToFramePausesExactlyOnAFrameOfTheFile) {
   Command(GoToFrameId);
   EXPECT_EQ(KeyLine(25), StatusText());
   EXPECT_EQ(PausedInside(false, true), States());
+  EXPECT_FALSE(Grayed(TheApp->MainMenu, 1, MF_BYPOSITION)) << "Display stays greyed only while playing";
   EXPECT_TRUE(WaitForShownFrame(25));
   GoToFrameDialogShown = nullptr;
 }
