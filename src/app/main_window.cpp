@@ -3,7 +3,10 @@
 #include <commctrl.h>
 
 #include "app/app_context.h"
+#include "app/go_to_frame.h"
+#include "app/keyboard.h"
 #include "app/layout.h"
+#include "app/open_from_outside.h"
 #include "app/reports.h"
 #include "base/bounded_text.h"
 #include "controls/brightness_contrast_window.h"
@@ -76,10 +79,11 @@ void BuildMenus() {
   AppendMenuW(app->MainMenu, MF_POPUP, reinterpret_cast<UINT_PTR>(app->OptionsMenu), L"Options");
   AppendMenuW(app->MainMenu, MF_POPUP, reinterpret_cast<UINT_PTR>(app->HelpMenu), L"Help");
 
-  AppendMenuW(app->FileMenu, MF_STRING, OpenId, L"Open");
-  AppendMenuW(app->FileMenu, MF_STRING, CloseId, L"Close");
-  AppendMenuW(app->FileMenu, MF_STRING, InformationId, L"Information");
+  AppendMenuW(app->FileMenu, MF_STRING, OpenId, L"Open\tCtrl+O");
+  AppendMenuW(app->FileMenu, MF_STRING, CloseId, L"Close\tCtrl+W");
+  AppendMenuW(app->FileMenu, MF_STRING, InformationId, L"Information\tCtrl+I");
   AppendMenuW(app->FileMenu, MF_STRING, ExitId, L"Exit");
+  AppendMenuW(app->FileMenu, MF_STRING | MF_GRAYED, GoToFrameId, L"Go to Frame...\tCtrl+G");
   AppendMenuW(app->FileMenu, MF_STRING | MF_GRAYED, SaveFrameAsId, L"Save Frame As...\tCtrl+S");
   if (app->Graph != nullptr && app->Graph->ColorControlAvailable == 1) {
     AppendMenuW(app->DisplayMenu, MF_STRING, BrightnessContrastId, L"Brightness/Contrast...");
@@ -156,6 +160,7 @@ void CloseFileAndReset() {
   if (app->FileMenu != nullptr) {
     EnableMenuItem(app->FileMenu, CloseId, MF_BYCOMMAND | MF_GRAYED);
     EnableMenuItem(app->FileMenu, InformationId, MF_BYCOMMAND | MF_GRAYED);
+    EnableMenuItem(app->FileMenu, GoToFrameId, MF_BYCOMMAND | MF_GRAYED);
   }
   if (app->OptionsMenu != nullptr) {
     EnableMenuItem(app->OptionsMenu, DroppedFramesControlId, MF_BYCOMMAND | MF_GRAYED);
@@ -187,6 +192,7 @@ HRESULT OpenFileFromMenu() {
   if (SUCCEEDED(result)) {
     EnableMenuItem(app->FileMenu, CloseId, MF_BYCOMMAND | MF_ENABLED);
     EnableMenuItem(app->FileMenu, InformationId, MF_BYCOMMAND | MF_ENABLED);
+    EnableMenuItem(app->FileMenu, GoToFrameId, MF_BYCOMMAND | MF_ENABLED);
     EnableDisplayMenu(1);
 
     if (graph->DroppedFrameCount != 0) {
@@ -308,6 +314,17 @@ void OnFileOpen() {
   }
 }
 
+// File > Open answered by a path given from outside the dialog.
+const wchar_t* GivenPath = nullptr;
+
+HRESULT ChooseGivenPath(wchar_t** path) {
+  const size_t bytes = (wcslen(GivenPath) + 1) * sizeof(wchar_t);
+  *path = static_cast<wchar_t*>(CoTaskMemAlloc(bytes));
+  if (*path == nullptr) return E_OUTOFMEMORY;
+  memcpy(*path, GivenPath, bytes);
+  return S_OK;
+}
+
 void OnDroppedFramesControl() {
   AppContext* app = TheApp;
   DroppedFramesControlOn = DroppedFramesControlOn == 1 ? 0 : 1;
@@ -387,12 +404,28 @@ void OnCommand(UINT id) {
     }
   } else if (id == AboutId) {
     OnAbout();
+  } else if (id == GoToFrameId) {
+    GoToFrameFromMenu(TheApp->MainWindow);
   } else if (id == SaveFrameAsId) {
     SaveFrameAs();
   } else if (id == DroppedFramesListId) {
     ShowDroppedFramesList();
   }
 }
+
+}  // namespace
+
+void OpenGivenFile(const wchar_t* path) {
+  if (OpeningFile != 0 || path == nullptr) return;
+  const ChooseFileFunction dialog = ChooseVideoFile;
+  GivenPath = path;
+  ChooseVideoFile = ChooseGivenPath;
+  OnFileOpen();
+  ChooseVideoFile = dialog;
+  GivenPath = nullptr;
+}
+
+namespace {
 
 void OnMove(HWND window) {
   if (InClamp == 0) PaintMainBackground();
@@ -427,7 +460,14 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       CloseMainWindow();
       break;
     case WM_COMMAND:
-      if (TheApp != nullptr && TheApp->NextCommandId > 32793) OnCommand(LOWORD(wParam));
+      if (TheApp != nullptr && TheApp->NextCommandId > 32793) {
+        // Code 1 without a control: a shortcut key (see keyboard.h).
+        const bool key = HIWORD(wParam) == 1 && lParam == 0;
+        if (!key || !HandleShortcutCommand(LOWORD(wParam))) OnCommand(LOWORD(wParam));
+      }
+      return 0;
+    case WM_DROPFILES:
+      OpenDroppedFiles(reinterpret_cast<HDROP>(wParam));
       return 0;
     default:
       break;

@@ -30,6 +30,7 @@ extern uint32_t AboutId;                 // 32801
 extern uint32_t SaveMessagesId;          // 32802
 extern uint32_t SaveMessagesAndClearId;  // 32803
 // Commands beyond the original menus, with fixed identifiers above them.
+constexpr uint32_t GoToFrameId = 32804;          // File > Go to Frame...
 constexpr uint32_t SaveFrameAsId = 32805;        // File > Save Frame As...
 constexpr uint32_t DroppedFramesListId = 32806;  // Display > Dropped Frames List...
 
@@ -39,6 +40,10 @@ void BuildMenus();
 // File > Open: the dialog, the open and the switch to the file-open state.
 // 0 when a file was opened, else the open's failure code.
 [[nodiscard]] HRESULT OpenFileFromMenu();
+
+// Opens path as File > Open opens the file chosen in its dialog, with the same
+// messages; nothing happens while an open is already under way.
+void OpenGivenFile(const wchar_t* path);
 
 // Tears the open file down and returns the interface to the no-file state.
 void CloseFileAndReset();

@@ -7,6 +7,7 @@
 #include <new>
 
 #include "app/app_context.h"
+#include "app/keyboard.h"
 #include "app/layout.h"
 #include "app/main_window.h"
 #include "app/reports.h"
@@ -109,7 +110,7 @@ bool AppContext::CreateMainWindow() {
                       LoadIconW(nullptr, IDI_APPLICATION));
   if (Forced(StartupStep::MainWindow)) return false;
   MainWindow =
-      CreateWindowExW(0, MainWindowClass, ProgramTitle, WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX,
+      CreateWindowExW(WS_EX_ACCEPTFILES, MainWindowClass, ProgramTitle, WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX,
                       WindowPositions.MainX, WindowPositions.MainY, 400, 400, nullptr, nullptr, Instance, nullptr);
   return MainWindow != nullptr;
 }
@@ -277,8 +278,7 @@ int RunMessageLoop() {
   // loop too, rather than spinning on the error.
   while (GetMessageW(&LastMessage, nullptr, 0, 0) > 0) {
     if (TheApp->Shared->QuitRequested != 0) break;  // retrieved after the close: not dispatched
-    TranslateMessage(&LastMessage);
-    DispatchMessageW(&LastMessage);
+    DispatchProgramMessage(&LastMessage);
   }
   return static_cast<int>(LastMessage.wParam);
 }

@@ -369,8 +369,7 @@ void PauseOnCurrentFrame() {
 }
 
 void PauseOnFrame(uint32_t frame) {
-  if (OpenFrameCount == 0) return;
-  if (frame > OpenFrameCount) frame = OpenFrameCount;
+  if (frame >= OpenFrameCount) return;  // also: no file open
   if (PlaybackState == TransportRun) PauseOnCurrentFrame();
   SetSliderPosition(frame);
   SeekAndShow(frame, true);

@@ -54,10 +54,11 @@ void EnablePlaybackControls(TransportCommand state, uint32_t nonKeyAfter, uint32
 //   PauseOnCurrentFrame: as the Pause button does (also a magnify choice and
 //   brightness/contrast switched on while playing or off); nothing happens
 //   while no file is open.
+//   PauseOnFrame: paused exactly on frame (a frame of the open file; others
+//   are ignored), shown as a release of the slider's thumb there shows it
+//   (File > Go to Frame..., the dropped frames list).
 //   GoToEndOfFile: as the End of File button does (also the end of the stream).
 //   EnterNoFileState: the controls with no file open (start-up, File > Close).
-//   PauseOnFrame: pauses (when playing) and shows frame, with the slider's
-//   own seek; the frame line, slider, buttons and PlaybackState follow.
 void PauseOnCurrentFrame();
 void PauseOnFrame(uint32_t frame);
 void GoToEndOfFile();

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "app/app_context.h"
+#include "app/keyboard.h"
 #include "app/main_window.h"
 #include "app/reports.h"
 #include "controls/playback_controls.h"
@@ -92,10 +93,7 @@ void AppTest::Pump(int milliseconds) {
   const ULONGLONG until = GetTickCount64() + static_cast<ULONGLONG>(milliseconds);
   do {
     MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&message);
-      DispatchMessageW(&message);
-    }
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchProgramMessage(&message);
     Sleep(1);
   } while (GetTickCount64() < until);
 }
