@@ -127,25 +127,18 @@ void InspectAviFile(const std::string& path, AviByteSource* source, const std::s
   for (const std::u16string& m : messages) result.Messages.push_back(WithoutLineEnd(Utf16ToUtf8(m.c_str())));
 }
 
-std::vector<std::pair<uint32_t, uint32_t>> DroppedFrameRuns(const std::vector<uint32_t>& flags, uint32_t totalFrames) {
-  std::vector<std::pair<uint32_t, uint32_t>> runs;
-  const uint32_t end = static_cast<uint32_t>(std::min<uint64_t>(totalFrames, flags.size()));
-  for (uint32_t f = 0; f < end; ++f) {
-    if (flags[f] != 0) continue;
-    if (!runs.empty() && runs.back().second + 1 == f)
-      runs.back().second = f;
-    else
-      runs.emplace_back(f, f);
-  }
-  return runs;
+// The file's runs of dropped frames, as the player's list shows them.
+std::vector<DropRun> DroppedRunsOf(const AviInfoResult& r) {
+  const std::vector<uint32_t>& flags = r.Facts.KeyFrameFlags;
+  return FindDropRuns(flags.data(), flags.size(), r.Facts.TotalFrames, nullptr);
 }
 
-std::string DroppedFrameRunsText(const std::vector<std::pair<uint32_t, uint32_t>>& runs) {
+std::string DroppedFrameRunsText(const std::vector<DropRun>& runs) {
   std::string text;
-  for (const auto& run : runs) {
+  for (const DropRun& run : runs) {
     if (!text.empty()) text += ", ";
-    text += std::to_string(run.first);
-    if (run.second != run.first) text += "-" + std::to_string(run.second);
+    text += std::to_string(run.First);
+    if (run.Last != run.First) text += "-" + std::to_string(run.Last);
   }
   return text;
 }
@@ -180,7 +173,7 @@ std::string TextReport(const AviInfoResult& r, bool listDropped) {
     if (!r.FromCapture) {
       line("Dropped frame list", "unknown");
     } else {
-      std::string runs = DroppedFrameRunsText(DroppedFrameRuns(r.Facts.KeyFrameFlags, r.Facts.TotalFrames));
+      std::string runs = DroppedFrameRunsText(DroppedRunsOf(r));
       line("Dropped frame list", runs.empty() ? "none" : runs);
     }
   }
@@ -238,11 +231,11 @@ std::vector<AviInfoField> ReportFields(const AviInfoResult& r, bool listDropped)
     // JSON: [[first, last], ...]; CSV: the text form "17-19, 25".
     AviInfoField runs{"dropped_frame_runs", "null", ""};
     if (r.FromCapture) {
-      const auto list = DroppedFrameRuns(r.Facts.KeyFrameFlags, r.Facts.TotalFrames);
+      const std::vector<DropRun> list = DroppedRunsOf(r);
       runs.Json = "[";
       for (const auto& run : list) {
         if (runs.Json.size() > 1) runs.Json += ", ";
-        runs.Json += "[" + std::to_string(run.first) + ", " + std::to_string(run.second) + "]";
+        runs.Json += "[" + std::to_string(run.First) + ", " + std::to_string(run.Last) + "]";
       }
       runs.Json += "]";
       runs.Csv = DroppedFrameRunsText(list);

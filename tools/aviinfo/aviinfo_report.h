@@ -12,6 +12,7 @@
 #include "avi/avi_byte_source.h"
 #include "avi/avi_file_info.h"
 #include "avi/avi_header_parser.h"
+#include "controls/drop_runs.h"
 
 enum class AviInfoStatus { Parsed, Refused, Unreadable };
 
@@ -34,12 +35,8 @@ struct AviInfoResult {
 void InspectAviFile(const std::string& path, AviByteSource* source, const std::string& openError,
                     AviInfoResult& result);
 
-// The frames flagged as not key frames, from 0 to totalFrames - 1, as runs:
-// each pair is the first and last frame of a run.
-std::vector<std::pair<uint32_t, uint32_t>> DroppedFrameRuns(const std::vector<uint32_t>& keyFrameFlags,
-                                                            uint32_t totalFrames);
-// "17-19, 40".
-std::string DroppedFrameRunsText(const std::vector<std::pair<uint32_t, uint32_t>>& runs);
+// Runs of dropped frames as "17-19, 40".
+std::string DroppedFrameRunsText(const std::vector<DropRun>& runs);
 
 std::string Utf16ToUtf8(const char16_t* text);
 
