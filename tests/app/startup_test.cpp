@@ -81,19 +81,6 @@ TEST_F(StartupWithIconsAndOptionsTest, StoredPositionsAndIconsAreUsed) {
   }
 }
 
-class StartupWithUnreadableOptionsTest : public AppTest {
-  void BeforeStart() override {
-    WriteFileBytes(WorkDir() + L"\\ORVO_options_playback.xml", "<Root><MainWindowPosition Value=\"1, 2\"/>");
-  }
-};
-
-TEST_F(StartupWithUnreadableOptionsTest, DefaultsStayAndTheNoticeIsShown) {
-  ASSERT_EQ(0, StartResult());
-  EXPECT_EQ(100, WindowRectOf(TheApp->MessagesWindow).left);
-  EXPECT_EQ(50, WindowRectOf(TheApp->MainWindow).left);
-  EXPECT_NE(std::wstring::npos, MessagesText().find(L"No Options File or unreadable Options File"));
-}
-
 // Each FATAL step ends start-up with E_ABORT before any window is shown.
 template <StartupStep Step>
 class FatalAt : public AppTest {
@@ -124,21 +111,6 @@ TEST_F(FatalAtClipWindow, NothingIsShown) { ExpectNothingShown(); }
 TEST_F(FatalAtPlaybackControls, NothingIsShown) { ExpectNothingShown(); }
 
 // Ending the program.
-TEST_F(StartupTest, ClosingTheMainWindowEndsTheLoopWithZero) {
-  ASSERT_EQ(0, StartResult());
-  PostMessageW(TheApp->MainWindow, WM_CLOSE, 0, 0);
-  EXPECT_EQ(0, RunMessageLoop());
-  EXPECT_EQ(1u, TheApp->Shared->QuitRequested);
-  EXPECT_FALSE(IsWindow(TheApp->MainWindow));
-}
-
-TEST_F(StartupTest, AMessageAlreadyQueuedAfterTheCloseIsNotDispatchedAndGivesTheResult) {
-  ASSERT_EQ(0, StartResult());
-  PostMessageW(TheApp->MainWindow, WM_CLOSE, 0, 0);
-  PostMessageW(nullptr, WM_USER + 7, 77, 0);
-  EXPECT_EQ(77, RunMessageLoop());
-}
-
 TEST_F(StartupTest, FileExitWhilePlayingClosesTheFileAndEndsTheLoopWithZero) {
   ASSERT_EQ(0, StartResult());
   Open(MakeCaptureRecording(300, {5}));

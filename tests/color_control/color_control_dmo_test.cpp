@@ -67,19 +67,6 @@ struct TestBuffer final : IMediaBuffer {
   ULONG References = 0;
 };
 
-// The controlling object, as the DMO Wrapper filter is when it aggregates the DMO.
-struct Aggregator final : IUnknown {
-  STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
-    if (!IsEqualIID(iid, IID_IUnknown)) return Inner->QueryInterface(iid, out);
-    *out = this;
-    return AddRef(), S_OK;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return ++References; }
-  STDMETHODIMP_(ULONG) Release() override { return --References; }
-  ULONG References = 1;
-  ComPtr<IUnknown> Inner;
-};
-
 // A DMO made through COM, with both types set when one is given.
 ComPtr<IMediaObject> ColorControl(const MediaTypePtr& type = MediaTypePtr(nullptr, nullptr)) {
   ComPtr<IMediaObject> dmo;
@@ -113,31 +100,6 @@ HRESULT SetSetting(IUnknown* object, const PROPERTYKEY& key, LONG value, VARTYPE
 const HRESULT ComReady = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
 
 }  // namespace
-
-TEST(ColorControlDll, AggregatedItAnswersOnlyForItselfAndLeavesNothingBehind) {
-  Aggregator outer;
-  void* object = &outer;
-  ASSERT_EQ(S_OK, CoCreateInstance(CLSID_OrvoColorControl, &outer, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&outer.Inner)));
-  {
-    ComPtr<IMediaObject> dmo;
-    ComPtr<IPropertyStore> store;
-    ComPtr<IUnknown> identity;
-    ASSERT_EQ(S_OK, outer.QueryInterface(IID_PPV_ARGS(&dmo)));
-    ASSERT_EQ(S_OK, dmo.As(&store));
-    ASSERT_EQ(S_OK, store.As(&identity));
-    EXPECT_EQ(static_cast<IUnknown*>(&outer), identity.Get());
-    EXPECT_EQ(4u, outer.References);  // every reference counts on the outer object
-  }
-  // The wrapper's own interfaces are for the wrapper to answer.
-  for (const IID* iid : {&IID_IBaseFilter, &IID_IMediaFilter, &IID_IPersist, &IID_IMediaSeeking, &IID_IMediaPosition,
-                         &IID_IPersistStream, &IID_IMediaObjectInPlace, &IID_IDispatch}) {
-    EXPECT_EQ(E_NOINTERFACE, outer.Inner->QueryInterface(*iid, &(object = &outer)));
-    EXPECT_EQ(nullptr, object);
-  }
-  EXPECT_EQ(1u, outer.References);
-  outer.Inner.Reset();
-  EXPECT_EQ(S_OK, CallDll("DllCanUnloadNow")) << "an object or a lock left alive";
-}
 
 // RGB32, RGB24, YUY2 offered; TEST_ONLY gives exactly S_OK (the wrapper checks) and sets nothing.
 TEST(ColorControlDll, OffersAcceptsAndRefusesTypes) {

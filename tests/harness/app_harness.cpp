@@ -4,6 +4,7 @@
 #include <richedit.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "app/app_context.h"
@@ -118,6 +119,13 @@ std::vector<std::wstring> AppTest::NewLines() {
   const std::wstring text = MessagesText();
   std::vector<std::wstring> lines = SplitLines(text.substr(std::min(seenMessages_, text.size())));
   seenMessages_ = text.size();
+  return lines;
+}
+
+std::vector<std::wstring> AppTest::NewTexts() {
+  std::vector<std::wstring> lines = NewLines();
+  lines.erase(std::remove_if(lines.begin(), lines.end(), [](auto& l) { return l.empty() || IsTimeLine(l); }),
+              lines.end());
   return lines;
 }
 

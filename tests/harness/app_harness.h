@@ -42,6 +42,8 @@ class AppTest : public ::testing::Test {
   // The lines added to the User Messages window since the last call (or since
   // the test began).
   std::vector<std::wstring> NewLines();
+  // The same without the empty lines and the time lines.
+  std::vector<std::wstring> NewTexts();
   // Posts a menu command to a window (the main window by default) and pumps
   // until it has been handled.
   static void Command(unsigned id, HWND window = nullptr);

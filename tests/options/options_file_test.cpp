@@ -143,13 +143,9 @@ TEST_F(OptionsFile, SetWindowPositionsKeepsWhereTheWindowsAre) {
   ASSERT_TRUE(SetCurrentDirectoryW(L"\x4E2D"));
   Command(SetWindowPositionsId);
   ASSERT_TRUE(SetCurrentDirectoryW(WorkDir().c_str()));
-  std::vector<std::wstring> said;
-  for (const std::wstring& line : NewLines()) {
-    if (!line.empty() && !IsTimeLine(line)) said.push_back(line);
-  }
   EXPECT_EQ((std::vector<std::wstring>{L"Default window positions are set", L"Default window positions are set",
                                        L"WARNING: unable to write options file; check write protection"}),
-            said);
+            NewTexts());
 }
 
 }  // namespace

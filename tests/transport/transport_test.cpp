@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <vector>
 
 #include "app/app_context.h"
@@ -103,13 +102,6 @@ class TransportTest : public AppTest {
     TheGraph->KeyFrameFlags.clear();
     AppTest::TearDown();
   }
-  // The warnings posted since the last call, without the empty and time lines.
-  std::vector<std::wstring> Warnings() {
-    std::vector<std::wstring> lines = NewLines();
-    lines.erase(std::remove_if(lines.begin(), lines.end(), [](auto& l) { return l.empty() || IsTimeLine(l); }),
-                lines.end());
-    return lines;
-  }
   FakeControl* Control = nullptr;
   FakeSeeking* Seeking = nullptr;
 };
@@ -123,17 +115,17 @@ TEST_F(TransportTest, FailuresAreReportedAndLeaveTheVideoWhereItWas) {
   Control->RunResult = E_FAIL;
   EXPECT_EQ(0, Transport(TransportRun, nullptr, nullptr));
   EXPECT_EQ(GraphRun::Paused, GraphRunState);
-  EXPECT_EQ(std::vector<std::wstring>{L"WARNING: media controller run command failure"}, Warnings());
+  EXPECT_EQ(std::vector<std::wstring>{L"WARNING: media controller run command failure"}, NewTexts());
 
   GraphRunState = GraphRun::Running;
   EXPECT_EQ(0, Transport(TransportRefresh, nullptr, nullptr));
   EXPECT_EQ(std::vector<std::wstring>{L"WARNING: unexpected call to refresh frame with media in running state"},
-            Warnings());
+            NewTexts());
 
   Control->PauseResult = E_FAIL;
   for (TransportCommand pausing : {TransportPause, TransportSeekStart, TransportSeekEnd}) {
     EXPECT_EQ(0, Transport(pausing, nullptr, nullptr));
-    EXPECT_EQ(std::vector<std::wstring>{cannotPause}, Warnings());
+    EXPECT_EQ(std::vector<std::wstring>{cannotPause}, NewTexts());
   }
   EXPECT_TRUE(Seeking->Seeks.empty()) << "nothing moves without the pause";
   EXPECT_EQ(GraphRun::Running, GraphRunState);
@@ -145,18 +137,18 @@ TEST_F(TransportTest, FailuresAreReportedAndLeaveTheVideoWhereItWas) {
   EXPECT_EQ(0u, after + before);
   EXPECT_EQ(0, Transport(TransportSeekEnd, nullptr, nullptr));
   EXPECT_EQ(0, Transport(TransportRefresh, nullptr, nullptr));
-  EXPECT_EQ(std::vector<std::wstring>(3, setFailed), Warnings());
+  EXPECT_EQ(std::vector<std::wstring>(3, setFailed), NewTexts());
   EXPECT_EQ(GraphRun::Paused, GraphRunState);
 
   SeekToFrame(1, &after, &before);  // the slider: flags follow the frame asked for
   EXPECT_EQ(1u, after);
-  EXPECT_EQ(std::vector<std::wstring>{setFailed}, Warnings());
+  EXPECT_EQ(std::vector<std::wstring>{setFailed}, NewTexts());
 
   Seeking->GetResult = E_FAIL;
   EXPECT_EQ(0, Transport(TransportStepBack, nullptr, nullptr));
   EXPECT_EQ(0, Transport(TransportPause, nullptr, nullptr));
   EXPECT_EQ(0u, CurrentFramePosition());
-  EXPECT_EQ(std::vector<std::wstring>(2, getFailed), Warnings());
+  EXPECT_EQ(std::vector<std::wstring>(2, getFailed), NewTexts());
   Seeking->GetResult = S_FALSE;
   Seeking->Position = 0x100000003LL;
   EXPECT_EQ(3u, CurrentFramePosition()) << "any non-failure, the low 32 bits";
