@@ -88,17 +88,6 @@ int FindColorPins(PlaybackGraph& graph) {
   return 0;
 }
 
-// Stops the graph unless it is stopped already. A running graph is paused on
-// the way: stopped straight from running, Wine's graph forgets how far it had
-// played and the refresh afterwards would show the frame where it started.
-void StopGraph(PlaybackGraph& graph) {
-  if (GraphRunState == GraphRun::Running) graph.MediaControl->Pause();
-  if (GraphRunState != GraphRun::Stopped) {
-    graph.MediaControl->Stop();
-    GraphRunState = GraphRun::Stopped;
-  }
-}
-
 bool Disconnect(PlaybackGraph& graph, IPin* pin, ColorControlStep step, const wchar_t* message) {
   if (FAILED(Attempt(step, [&] { return graph.GraphBuilder->Disconnect(pin); }))) {
     Report(message);

@@ -9,13 +9,22 @@
 
 namespace {
 
+// The stream has played to its end. Wine's graph holds on to the end of the
+// stream until it is stopped: paused again and seeked, it goes on reporting
+// the end position, and Start would end at once. Stopping it first lets
+// every later seek count.
+void LeaveEndOfStream() {
+  StopGraph(*TheGraph);
+  GoToEndOfFile();
+}
+
 // Takes every waiting event off the queue, freeing what each one carries.
 void DrainEvents() {
   long code = 0;
   LONG_PTR first = 0, second = 0;
   while (TheGraph->MediaEvents != nullptr && SUCCEEDED(TheGraph->MediaEvents->GetEvent(&code, &first, &second, 0))) {
     TheGraph->MediaEvents->FreeEventParams(code, first, second);
-    if (code == EC_COMPLETE && LastTransportCommand == TransportRun) GoToEndOfFile();
+    if (code == EC_COMPLETE && LastTransportCommand == TransportRun) LeaveEndOfStream();
   }
 }
 

@@ -30,6 +30,14 @@ void ReleaseEvrUpstreamPin() {
   }
 }
 
+void StopGraph(PlaybackGraph& graph) {
+  if (GraphRunState == GraphRun::Running) graph.MediaControl->Pause();
+  if (GraphRunState != GraphRun::Stopped) {
+    graph.MediaControl->Stop();
+    GraphRunState = GraphRun::Stopped;
+  }
+}
+
 namespace {
 
 void Report(const wchar_t* text) { RouteUserMessage(text, 1); }

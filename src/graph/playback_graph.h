@@ -117,6 +117,10 @@ extern TransportCommand LastTransportCommand;  // the last code handed to Transp
 extern IPin* EvrUpstreamPin;
 // Releases EvrUpstreamPin's reference and sets it to null.
 void ReleaseEvrUpstreamPin();
+// Stops the graph unless it is stopped already. A running graph is paused on
+// the way: stopped straight from running, Wine's graph forgets how far it had
+// played and a refresh afterwards would show the frame where it started.
+void StopGraph(PlaybackGraph& graph);
 
 // The graph-events window's message: the graph posts it when events wait.
 constexpr UINT GraphEventMessage = WM_APP + 1;
