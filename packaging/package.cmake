@@ -23,6 +23,8 @@ set(CPACK_PACKAGE_VENDOR "ORVO")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Plays and inspects the AVI recordings of ORVO Video Capture")
 set(CPACK_PACKAGE_FILE_NAME OrvoVideoPlayback-${PROJECT_VERSION}-win64)
 set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+# Symbols are of no use to the users; stripped, the folder is a third of the size.
+set(CPACK_STRIP_FILES TRUE)
 # Only the generator chosen above; no source package.
 set(CPACK_SOURCE_GENERATOR "")
 include(CPack)
