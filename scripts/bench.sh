@@ -40,6 +40,7 @@ out="$ORVO_BUILD/bench"
 win="$ORVO_BUILD/win64"
 mkdir -p "$out"
 started=$(date +%s)
+when=$(date -u '+%Y-%m-%d %H:%M UTC')
 load=$(cut -d' ' -f1-3 /proc/loadavg)
 
 orvo_install_packages
@@ -128,51 +129,46 @@ else
 fi
 
 # --- under Wine -------------------------------------------------------------------
-cleanup() {
-  orvo_stop_wine
-  orvo_stop_xvfb
-}
-trap cleanup EXIT
-orvo_start_xvfb
-orvo_start_wine
-bash "$ORVO_ROOT/scripts/register-components.sh" "$win/bin" >"$out/register.log" 2>&1 ||
-  orvo_log "the components could not be registered: see $out/register.log"
-
 # wine_bench PROGRAM: runs a benchmark program from the build's bin folder.
 wine_bench() { (cd "$win/bin" && timeout 900 wine "$1" </dev/null); }
 
-if bench open wine_bench orvo-open-bench.exe; then
-  f=$(figures open)
-  row "File > Open to first frame, $(field width "$f")x$(field height "$f"): program / bare graph (median of $(field rounds "$f"))" \
-    "$(field ratio "$f") (program $(field program_ms "$f") ms, bare graph $(field bare_ms "$f") ms)" "<= 1.2" \
-    "$(meets "$(field ratio "$f")" '<=' 1.2)"
-else
-  row "File > Open to first frame (orvo-open-bench.exe)" "failed: see build/bench/open.log"
-fi
+# The rows of the benchmarks that run under Wine, with Xvfb and Wine started.
+wine_rows() {
+  local f
+  if bench open wine_bench orvo-open-bench.exe; then
+    f=$(figures open)
+    row "File > Open to first frame, $(field width "$f")x$(field height "$f"): program / bare graph (median of $(field rounds "$f"))" \
+      "$(field ratio "$f") (program $(field program_ms "$f") ms, bare graph $(field bare_ms "$f") ms)" "<= 1.2" \
+      "$(meets "$(field ratio "$f")" '<=' 1.2)"
+  else
+    row "File > Open to first frame (orvo-open-bench.exe)" "failed: see build/bench/open.log"
+  fi
 
-if bench step wine_bench orvo-step-bench.exe; then
-  f=$(figures step)
-  row "Forward One Frame, $(field width "$f")x$(field height "$f"), click to frame drawn ($(field clicks "$f") clicks)" \
-    "median $(field median_ms "$f") ms, 95th percentile $(field p95_ms "$f") ms, max $(field max_ms "$f") ms; $(field missed "$f") never seen"
-else
-  row "Forward One Frame (orvo-step-bench.exe)" "failed: see build/bench/step.log"
-fi
+  if bench step wine_bench orvo-step-bench.exe; then
+    f=$(figures step)
+    row "Forward One Frame, $(field width "$f")x$(field height "$f"), click to frame drawn ($(field clicks "$f") clicks)" \
+      "median $(field median_ms "$f") ms, 95th percentile $(field p95_ms "$f") ms, max $(field max_ms "$f") ms; $(field missed "$f") never seen"
+  else
+    row "Forward One Frame (orvo-step-bench.exe)" "failed: see build/bench/step.log"
+  fi
 
-if bench startup env ORVO_WINE_RUNNING=1 bash "$ORVO_ROOT/scripts/bench-startup.sh" "$startup_runs"; then
-  f=$(figures startup)
-  row "Start-up to the windows shown (median of $(field runs "$f"))" "$(field median_ms "$f") ms"
-else
-  row "Start-up (scripts/bench-startup.sh)" "failed: see build/bench/startup.log"
-fi
+  if bench startup env ORVO_WINE_RUNNING=1 bash "$ORVO_ROOT/scripts/bench-startup.sh" "$startup_runs"; then
+    f=$(figures startup)
+    row "Start-up to the windows shown (median of $(field runs "$f"))" "$(field median_ms "$f") ms"
+  else
+    row "Start-up (scripts/bench-startup.sh)" "failed: see build/bench/startup.log"
+  fi
 
-if [ $quick -eq 1 ]; then
-  row "Windows test suite under Wine" "not timed (--quick)"
-else
-  # One ctest run, one test at a time, as scripts/test.sh runs it.
-  suite_start=$SECONDS
+  if [ $quick -eq 1 ]; then
+    row "Windows test suite under Wine" "not timed (--quick)"
+    return 0
+  fi
+  # One ctest run, one test at a time, as scripts/test.sh runs it (without
+  # its second try of failed tests).
+  local begun=$SECONDS summary total bad took
   bench suite bash -c "cd '$win' && ctest --output-on-failure --timeout 900" || true
-  took=$((SECONDS - suite_start))
-  summary=$(grep -E 'tests passed, [0-9]+ tests failed out of' "$out/suite.log" | tail -1)
+  took=$((SECONDS - begun))
+  summary=$(grep -E 'tests passed, [0-9]+ tests failed out of' "$out/suite.log" | tail -1 || true)
   total=$(sed -n 's/.*out of \([0-9]*\).*/\1/p' <<<"$summary")
   bad=$(sed -n 's/.*tests passed, \([0-9]*\) tests failed.*/\1/p' <<<"$summary")
   if [ -n "$total" ]; then
@@ -181,14 +177,28 @@ else
   else
     row "Windows test suite under Wine" "failed after $took s: see build/bench/suite.log"
   fi
+}
+
+cleanup() {
+  orvo_stop_wine
+  orvo_stop_xvfb
+}
+trap cleanup EXIT
+if orvo_start_xvfb && orvo_start_wine; then
+  bash "$ORVO_ROOT/scripts/register-components.sh" "$win/bin" >"$out/register.log" 2>&1 ||
+    orvo_log "the components could not be registered: see $out/register.log"
+  wine_rows
+else
+  row "Benchmarks under Wine" "not run: Xvfb or Wine did not start"
+  failed=1
 fi
 
 # --- the table --------------------------------------------------------------------
 elapsed=$(($(date +%s) - started))
-mode=full
-[ $quick -eq 1 ] && mode="--quick"
+invocation="scripts/bench.sh"
+[ $quick -eq 1 ] && invocation="scripts/bench.sh --quick"
 {
-  echo "Benchmarks of $(date -u '+%Y-%m-%d %H:%M UTC'), commit $(git -C "$ORVO_ROOT" rev-parse --short HEAD 2>/dev/null || echo unknown)"
+  echo "Benchmarks of $when, commit $(git -C "$ORVO_ROOT" rev-parse --short HEAD 2>/dev/null || echo unknown)"
   echo
   echo "Machine: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//'), $(nproc) cores;" \
     "$(wine --version 2>/dev/null || echo 'no Wine'); load average at the start $load"
@@ -197,6 +207,6 @@ mode=full
   echo "|---|---|---|---|"
   printf '%s\n' "${rows[@]}"
   echo
-  echo "Times are wall-clock unless marked CPU; scripts/bench.sh $mode took $((elapsed / 60)) min $((elapsed % 60)) s."
+  echo "Times are wall-clock unless marked CPU; $invocation took $((elapsed / 60)) min $((elapsed % 60)) s."
 } | tee "$out/table.md"
 exit $failed
