@@ -109,6 +109,9 @@ TEST_F(OpenBenchmark, FileOpenToFirstFrameAgainstABareGraph) {
   std::printf("  program: median %.1f ms (min %.1f)\n", p, *std::min_element(program.begin(), program.end()));
   std::printf("  bare graph: median %.1f ms (min %.1f)\n", b, *std::min_element(bare.begin(), bare.end()));
   std::printf("  ratio program / bare: %.2f\n", p / b);
+  // The same figures as key=value words, for scripts/bench.sh.
+  std::printf("figures: width=%u height=%u rounds=%d program_ms=%.1f bare_ms=%.1f ratio=%.2f\n", options.Width,
+              options.Height, Rounds, p, b, p / b);
 }
 
 }  // namespace

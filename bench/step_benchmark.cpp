@@ -73,6 +73,9 @@ TEST_F(StepBenchmark, ForwardOneFrameClickToFrameDrawn) {
   std::printf("  median %.1f ms, 95th percentile %.1f ms, mean %.1f ms, min %.1f ms, max %.1f ms\n", median, p95,
               sum / static_cast<double>(times.size()), sorted.front(), sorted.back());
   std::printf("  frames never seen: %d\n", missed);
+  // The same figures as key=value words, for scripts/bench.sh.
+  std::printf("figures: width=%u height=%u clicks=%d median_ms=%.1f p95_ms=%.1f max_ms=%.1f missed=%d\n", options.Width,
+              options.Height, Clicks, median, p95, sorted.back(), missed);
 }
 
 }  // namespace

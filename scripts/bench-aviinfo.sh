@@ -118,9 +118,17 @@ printf '%-24s %10s %10s   dropped frames: %s\n' "orvo-aviinfo" "$info_wall" "$in
 printf '%-24s %10s %10s\n' "index bytes alone" "$index_wall" "$index_cpu"
 printf '%-24s %10s %10s   packets read: %s (%s frames less the zero-length dropped ones)\n' \
   "ffprobe -count_packets" "$probe_wall" "$probe_cpu" "$packets" "$frames"
-awk -v aw="$info_wall" -v ac="$info_cpu" -v bw="$index_wall" -v bc="$index_cpu" -v pw="$probe_wall" -v pc="$probe_cpu" 'BEGIN {
-  printf "ratio ffprobe / orvo-aviinfo:      wall %6.1fx  cpu %6.1fx  (target >= 20x)\n", pw / aw, pc / ac;
-  printf "ratio orvo-aviinfo / index bytes:  wall %6.2fx  cpu %6.2fx  (target <= 3x)\n", aw / bw, ac / bc }'
+read -r probe_ratio_wall probe_ratio_cpu index_ratio_wall index_ratio_cpu < <(awk -v aw="$info_wall" \
+  -v ac="$info_cpu" -v bw="$index_wall" -v bc="$index_cpu" -v pw="$probe_wall" -v pc="$probe_cpu" \
+  'BEGIN { printf "%.1f %.1f %.2f %.2f\n", pw / aw, pc / ac, aw / bw, ac / bc }')
+echo "ratio ffprobe / orvo-aviinfo:      wall ${probe_ratio_wall}x  cpu ${probe_ratio_cpu}x  (target >= 20x)"
+echo "ratio orvo-aviinfo / index bytes:  wall ${index_ratio_wall}x  cpu ${index_ratio_cpu}x  (target <= 3x)"
 echo "peak memory: ${peak_kb} KB, of which ${base_kb} KB for a 10-frame file;" \
      "flag array ${flags_kb} KB + one index chunk ${chunk_kb} KB = $((flags_kb + chunk_kb)) KB;" \
      "growth $((peak_kb - base_kb)) KB"
+# The same figures as one line of key=value words, for scripts/bench.sh.
+echo "figures: runs=$runs frames=$frames aviinfo_wall_ms=$info_wall aviinfo_cpu_ms=$info_cpu" \
+     "index_wall_ms=$index_wall index_cpu_ms=$index_cpu probe_wall_ms=$probe_wall probe_cpu_ms=$probe_cpu" \
+     "probe_ratio_wall=$probe_ratio_wall probe_ratio_cpu=$probe_ratio_cpu" \
+     "index_ratio_wall=$index_ratio_wall index_ratio_cpu=$index_ratio_cpu" \
+     "peak_kb=$peak_kb base_kb=$base_kb growth_kb=$((peak_kb - base_kb)) budget_kb=$((flags_kb + chunk_kb))"

@@ -79,6 +79,7 @@ cases=(
 "$out/orvo-avigen" --format yuy2 --size 4x2 --frames 10 "$out/hostile-tiny.avi" >/dev/null
 base_kb=$("$out/run_meter" "$out/orvo-aviinfo" "$out/hostile-tiny.avi" | cut -d' ' -f2)
 
+figures=()
 printf '%-12s %11s  %-70s %9s %9s\n' case "size (MB)" result "ms (med)" "peak KB"
 for entry in "${cases[@]}"; do
   name=${entry%%|*}
@@ -88,8 +89,9 @@ for entry in "${cases[@]}"; do
   cat "$file" >/dev/null  # into the page cache
   report=$("$out/orvo-aviinfo" --json "$file" 2>/dev/null || true)
   status=$(sed -n 's/.*"status": "\([a-z]*\)".*/\1/p' <<<"$report")
+  frames=$(sed -n 's/.*"total_frames": \([0-9]*\).*/\1/p' <<<"$report")
   if [ "$status" = parsed ]; then
-    result="parsed, $(sed -n 's/.*"total_frames": \([0-9]*\).*/\1/p' <<<"$report") frames"
+    result="parsed, $frames frames"
   else
     result="$status: $(sed -n 's/.*"messages": \["\([^"]*\).*/\1/p' <<<"$report")"
   fi
@@ -102,6 +104,10 @@ for entry in "${cases[@]}"; do
   median=$(printf '%s\n' "${walls[@]}" | sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}')
   size_mb=$(awk -v b="$(stat -c %s "$file")" 'BEGIN {printf "%.1f", b / 1048576}')
   printf '%-12s %11s  %-70.70s %9s %9s\n' "$name" "$size_mb" "$result" "$median" "$peak"
+  line="figures: case=$name runs=$runs size_mb=$size_mb status=${status:-none} frames=${frames:-0}"
+  figures+=("$line ms=$median peak_kb=$peak base_kb=$base_kb")
 done
 echo "peak memory of a 10-frame file: ${base_kb} KB; a flag array for 12,500,008 frames is 48,828 KB," \
      "an index block 1,024 KB"
+# The same figures as key=value words, one line a case, for scripts/bench.sh.
+printf '%s\n' "${figures[@]}"

@@ -3,16 +3,22 @@
 # User Messages window being shown (the last thing start-up does before the
 # message loop is to show the windows and flush the queued messages).
 # Prints each run and the median. Usage: scripts/bench-startup.sh [runs]
+# With ORVO_WINE_RUNNING=1 it uses the caller's virtual display and Wine
+# (DISPLAY set, the project's prefix started) and leaves them running.
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 runs=${1:-10}
 
 orvo_install_packages
 orvo_build_tree win64 OrvoVideoPlayback orvo_icons
-cleanup() { orvo_stop_wine; orvo_stop_xvfb; }
-trap cleanup EXIT
-orvo_start_xvfb
-orvo_start_wine
+if [ "${ORVO_WINE_RUNNING:-}" = 1 ]; then
+  orvo_wine_env
+else
+  cleanup() { orvo_stop_wine; orvo_stop_xvfb; }
+  trap cleanup EXIT
+  orvo_start_xvfb
+  orvo_start_wine
+fi
 
 dir="$ORVO_BUILD/bench-startup"
 mkdir -p "$dir"
@@ -49,3 +55,4 @@ for i in $(seq 0 "$runs"); do
 done
 median=$(printf '%s\n' "${times[@]}" | sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}')
 echo "median start-up to windows shown: ${median} ms over ${#times[@]} runs"
+echo "figures: runs=${#times[@]} median_ms=$median"

@@ -25,6 +25,12 @@ struct Speed {
   double WallMegapixels;  // per second of elapsed time
 };
 
+struct FormatSpeeds {
+  const char* Name;
+  Speed WithEffect;
+  Speed Copy;
+};
+
 // Runs frames until at least minSeconds of processor time have passed. The
 // processor-time figure is the one per core: it does not drop when other
 // programs share the machine.
@@ -64,6 +70,7 @@ int main(int argc, char** argv) {
   std::printf("frame %dx%d, one thread\n", FrameWidth, FrameHeight);
   std::printf("Mpixel/s per second of processor time (elapsed time in brackets)\n");
   std::printf("%-6s %22s %22s %10s\n", "format", "brightness+contrast", "neutral (copy)", "ms/frame");
+  std::vector<FormatSpeeds> results;
   for (const FormatName& f : formats) {
     ColorFrameLayout layout;
     if (!DescribeColorFrame(f.Format, FrameWidth, FrameHeight, &layout)) return 1;
@@ -78,6 +85,13 @@ int main(int argc, char** argv) {
     const double ms = 1e3 * layout.Width * layout.Height / (withEffect.CpuMegapixels * 1e6);
     std::printf("%-6s %12.0f (%7.0f) %12.0f (%7.0f) %10.2f\n", f.Name, withEffect.CpuMegapixels,
                 withEffect.WallMegapixels, copy.CpuMegapixels, copy.WallMegapixels, ms);
+    results.push_back(FormatSpeeds{f.Name, withEffect, copy});
+  }
+  // The same figures as key=value words, one line a format, for scripts/bench.sh.
+  for (const FormatSpeeds& r : results) {
+    std::printf("figures: format=%s width=%d height=%d effect_cpu=%.0f effect_wall=%.0f copy_cpu=%.0f copy_wall=%.0f\n",
+                r.Name, FrameWidth, FrameHeight, r.WithEffect.CpuMegapixels, r.WithEffect.WallMegapixels,
+                r.Copy.CpuMegapixels, r.Copy.WallMegapixels);
   }
   return 0;
 }
