@@ -50,7 +50,12 @@ AviStdioByteSource::~AviStdioByteSource() {
 bool AviStdioByteSource::Open(const char* path) {
   if (File != nullptr) std::fclose(File);
   File = std::fopen(path, "rb");
-  return File != nullptr;
+  if (File == nullptr) return false;
+  // Every read is positioned and sized by the parser (the index walk keeps
+  // its own read-ahead window), so a stdio buffer would only split each read
+  // into more system calls and copy the bytes twice.
+  std::setvbuf(File, nullptr, _IONBF, 0);
+  return true;
 }
 
 AviReadStatus AviStdioByteSource::ReadAt(uint64_t offset, void* buffer, uint32_t count, uint32_t* bytesRead) {

@@ -116,19 +116,20 @@ const char16_t* const OpenedFileReadFailed = u"SEVERE: unable to read from the o
 // file end: 64 KB holds hundreds of small chunks lying among short frames, and
 // where chunks lie megabytes apart among frame data a 64 KB read costs about
 // what the 32-byte read it replaces did (a disk or the system's own read-ahead
-// fetches that much for one read anyway). A read that runs past the window takes what the window holds and
-// reads the rest; a rest larger than the window is read straight into the
-// caller's buffer, as the entry blocks of large chunks always were. Failures
-// report as ReadIndexBytes reports them.
+// fetches that much for one read anyway). Only a chunk's header read fills the
+// window: an entry block takes what the window holds and reads the rest
+// straight into the caller's buffer, since a chunk's entries end where the
+// chunk ends and whatever follows is frame data, not index. Failures report as
+// ReadIndexBytes reports them.
 class IndexReadAhead {
  public:
   static constexpr uint32_t WindowSize = 64u << 10;
 
   IndexReadAhead(AviByteSource& source, uint64_t fileSize) : Source(source), FileSize(fileSize) {}
 
-  // Reads count bytes at offset into buffer; false (message reported) on a
-  // failed or short read.
-  [[nodiscard]] bool Read(uint64_t offset, uint8_t* buffer, uint32_t count) {
+  // Reads count bytes at offset into buffer, a miss filling the window when
+  // readAhead; false (message reported) on a failed or short read.
+  [[nodiscard]] bool Read(uint64_t offset, uint8_t* buffer, uint32_t count, bool readAhead) {
     if (offset >= Start && offset - Start < Held) {
       const uint32_t take = static_cast<uint32_t>(std::min<uint64_t>(count, Start + Held - offset));
       std::memcpy(buffer, Window.data() + (offset - Start), take);
@@ -137,7 +138,7 @@ class IndexReadAhead {
       count -= take;
       if (count == 0) return true;
     }
-    if (count > WindowSize) return ReadIndexBytes(Source, offset, buffer, count);
+    if (!readAhead || count > WindowSize) return ReadIndexBytes(Source, offset, buffer, count);
     // The window's first use makes it; it is kept for the rest of the walk.
     if (Window.empty()) Window.assign(WindowSize, 0);
     // A range reaching past the file end is asked for whole, so its short
@@ -253,7 +254,7 @@ void AppendKeyFlags(const uint8_t* entries, uint32_t n, uint32_t entrySize, uint
       // The chunk's header fields as far as the chunk's own size reaches.
       std::memset(chunkHeader, 0, sizeof chunkHeader);
       const uint32_t headerBytes = std::min(chunkSize, StandardIndexHeaderSize);
-      if (headerBytes > 0 && !chunkReads.Read(chunkOffset, chunkHeader, headerBytes)) return AviParseReadFailed;
+      if (headerBytes > 0 && !chunkReads.Read(chunkOffset, chunkHeader, headerBytes, true)) return AviParseReadFailed;
       const uint32_t entrySize = static_cast<uint16_t>(U16At(chunkHeader + 8) * 4u);
       const uint32_t count = U32At(chunkHeader + 12);
       // An entry holds the frame's offset and its size word (8 bytes).
@@ -272,7 +273,7 @@ void AppendKeyFlags(const uint8_t* entries, uint32_t n, uint32_t entrySize, uint
         const uint32_t bytes = n * entrySize;
         if (entryBlock.size() < static_cast<std::size_t>(bytes) + BufferSlack)
           entryBlock.assign(static_cast<std::size_t>(bytes) + BufferSlack, 0);
-        if (!chunkReads.Read(entries + static_cast<uint64_t>(e0) * entrySize, entryBlock.data(), bytes))
+        if (!chunkReads.Read(entries + static_cast<uint64_t>(e0) * entrySize, entryBlock.data(), bytes, false))
           return AviParseReadFailed;
         AppendKeyFlags(entryBlock.data(), n, entrySize, delta, frames, flags, keyFrames);
       }
