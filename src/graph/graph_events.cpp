@@ -15,7 +15,17 @@ void DrainEvents() {
   LONG_PTR first = 0, second = 0;
   while (TheGraph->MediaEvents != nullptr && SUCCEEDED(TheGraph->MediaEvents->GetEvent(&code, &first, &second, 0))) {
     TheGraph->MediaEvents->FreeEventParams(code, first, second);
-    if (code == EC_COMPLETE && LastTransportCommand == TransportRun) GoToEndOfFile();
+    if (code == EC_COMPLETE && LastTransportCommand == TransportRun) {
+      // The graph is stopped before it is parked on the end: a graph that
+      // keeps its completion reports the end as its position whatever is
+      // sought afterwards (Wine's does, until the next stop or run), so
+      // Beginning of File would show the start in the frame line while the
+      // picture and the next step stayed at the end.
+      if (TheGraph->MediaControl != nullptr && SUCCEEDED(TheGraph->MediaControl->Stop())) {
+        GraphRunState = GraphRun::Stopped;
+      }
+      GoToEndOfFile();
+    }
   }
 }
 
