@@ -26,11 +26,12 @@ struct Search {
   DWORD processId;
   const wchar_t* className;
   const wchar_t* text;
+  bool visibleOnly;
   HWND found;
 };
 
 bool Matches(HWND window, const Search& search) {
-  if (!SameClass(window, search.className)) return false;
+  if (!SameClass(window, search.className) || (search.visibleOnly && !IsWindowVisible(window))) return false;
   return search.text == nullptr || TextOf(window) == search.text;
 }
 
@@ -242,14 +243,14 @@ long Program::Exit() {
 }
 
 HWND Program::Window(const wchar_t* className, const wchar_t* title) const {
-  Search search = {processId_, className, title, nullptr};
+  Search search = {processId_, className, title, false, nullptr};
   EnumWindows(TopLevelVisitor, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 
 HWND Program::Child(HWND parent, const wchar_t* className, const wchar_t* text) {
   if (parent == nullptr) return nullptr;
-  Search search = {0, className, text, nullptr};
+  Search search = {0, className, text, false, nullptr};
   EnumChildWindows(parent, ChildVisitor, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
@@ -274,23 +275,16 @@ void Program::Key(UINT virtualKey, HWND window) const {
 }
 
 HWND Program::WaitForDialog(const wchar_t* title) const {
-  HWND dialog = nullptr;
-  WaitFor([&] {
-    dialog = Window(DialogClass, title);
-    return dialog != nullptr && IsWindowVisible(dialog);
-  });
-  return dialog;
+  // Dialogs closed earlier may linger hidden: only a shown one counts.
+  Search search = {processId_, DialogClass, title, true, nullptr};
+  WaitFor([&] { return !EnumWindows(TopLevelVisitor, reinterpret_cast<LPARAM>(&search)); });
+  return search.found;
 }
 
 bool Program::AnswerFileDialog(const std::wstring& path) const {
-  HWND dialog = nullptr;
-  HWND name = nullptr;
-  const bool shown = WaitFor([&] {
-    dialog = Window(DialogClass);
-    name = dialog != nullptr ? GetDlgItem(dialog, FileNameEditId) : nullptr;
-    return name != nullptr && IsWindowVisible(dialog);
-  });
-  if (!shown) return false;
+  HWND dialog = WaitForDialog(nullptr);
+  HWND name = dialog != nullptr ? GetDlgItem(dialog, FileNameEditId) : nullptr;
+  if (name == nullptr) return false;
   DWORD_PTR ignored = 0;
   SendMessageTimeoutW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()), SMTO_ABORTIFHUNG, MessageTimeoutMs,
                       &ignored);
