@@ -6,13 +6,10 @@
 // kept beside the test (journey-01-open.png, ...) for people to look at.
 #include <windows.h>
 #include <commctrl.h>
-#include <shellapi.h>
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -23,38 +20,13 @@
 namespace {
 
 using drive::Program;
+using drive::RectOf;
 
 // The recording: 90 frames of 320 x 240 at 30 fps, dropped frames in runs 20-22, 50 and 75.
 constexpr uint32_t Frames = 90;
 const std::vector<uint32_t> Drops = {20, 21, 22, 50, 75};
 constexpr int PictureWidth = 320, PictureHeight = 240;
-
-std::wstring Here() {
-  wchar_t folder[MAX_PATH] = {};
-  GetCurrentDirectoryW(MAX_PATH, folder);
-  return folder;
-}
-
-std::wstring BinFolder() {
-  wchar_t path[MAX_PATH] = {};
-  const std::wstring self(path, GetModuleFileNameW(nullptr, path, MAX_PATH));
-  return self.substr(0, self.find_last_of(L"\\/"));
-}
-
-// A shell file operation on from (one path), quietly.
-bool Shell(UINT operation, const std::wstring& from, const std::wstring& to = L"") {
-  const std::wstring source = from + L'\0', target = to + L'\0';
-  SHFILEOPSTRUCTW op = {nullptr,   operation, source.c_str(), to.empty() ? nullptr : target.c_str(),
-                        FOF_NO_UI, FALSE,     nullptr,        nullptr};
-  return SHFileOperationW(&op) == 0;
-}
-
-std::string Bytes(const std::wstring& path) {
-  std::ifstream file(path.c_str(), std::ios::binary);
-  std::ostringstream bytes;
-  bytes << file.rdbuf();
-  return bytes.str();
-}
+constexpr uint32_t NoPicture = UINT32_MAX;
 
 std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }  // ASCII text
 
@@ -77,81 +49,41 @@ std::wstring Line(int indent, const wchar_t* label, uint32_t frame) {
 std::wstring KeyLine(uint32_t frame) { return Line(49, L"Key Frame", frame); }
 std::wstring DroppedLine(uint32_t frame) { return Line(49, L"Dropped Frame", frame); }
 
-bool Starts(const std::wstring& text, const std::wstring& start) { return text.compare(0, start.size(), start) == 0; }
-
-// Waits until the frame line starts with expected; for a key frame also until
-// the picture on the screen shows that frame.
-void ExpectLine(const Program& program, const std::wstring& expected, uint32_t pictureFrame = UINT32_MAX) {
-  EXPECT_TRUE(drive::WaitFor([&] { return Starts(program.FrameText(), expected); }))
-      << "frame line: \"" << Narrow(program.FrameText()) << "\", expected \"" << Narrow(expected) << "\"";
-  uint32_t shown = UINT32_MAX;
-  if (pictureFrame != UINT32_MAX) {
-    EXPECT_TRUE(drive::WaitFor([&] { return program.ShownFrame(&shown) && shown == pictureFrame; }))
-        << "the picture shows frame " << shown << ", expected " << pictureFrame;
+// The frame line comes to start with start and, unless NoPicture, the screen to show that frame.
+void ExpectLine(const Program& p, const std::wstring& start, uint32_t picture = NoPicture) {
+  EXPECT_TRUE(p.WaitForFrameLine(start)) << "\"" << Narrow(p.FrameText()) << "\" for \"" << Narrow(start) << "\"";
+  if (picture != NoPicture) {
+    EXPECT_TRUE(p.WaitForPicture(picture)) << "frame " << picture;
   }
 }
 
-bool Visible(HWND window) { return window != nullptr && IsWindowVisible(window); }
+bool Contains(const std::wstring& text, const std::wstring& part) { return text.find(part) != std::wstring::npos; }
 
 // The grey level of the picture's background (below the frame code, left of the digits).
-int BackgroundLevel(const Program& program) {
-  POINT point = {8, PictureHeight - 8};
-  ClientToScreen(Program::Child(program.Main(), drive::ClipClass), &point);
-  HDC screen = GetDC(nullptr);
-  const COLORREF colour = GetPixel(screen, point.x, point.y);
-  ReleaseDC(nullptr, screen);
-  return GetGValue(colour);
+int BackgroundLevel(const Program& p) {
+  return GetGValue(drive::ScreenColour(Program::Child(p.Main(), drive::ClipClass), 8, PictureHeight - 8));
 }
 
-RECT RectOf(HWND window) {
-  RECT r = {};
-  GetWindowRect(window, &r);
-  return r;
+void Shot(const wchar_t* name) {
+  EXPECT_TRUE(drive::SaveScreenshot(nullptr, drive::CurrentFolder() + L"\\" + name)) << Narrow(name);
 }
 
-class JourneyTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    work_ = Here() + L"\\program";
-    Shell(FO_DELETE, work_);
-    ASSERT_TRUE(CreateDirectoryW(work_.c_str(), nullptr));
-    ASSERT_TRUE(CopyFileW((BinFolder() + L"\\OrvoVideoPlayback.exe").c_str(), Exe().c_str(), FALSE));
-    ASSERT_TRUE(Shell(FO_COPY, BinFolder() + L"\\OrvoVideoIcons", work_));
-    AviGenOptions options;
-    options.Width = PictureWidth;
-    options.Height = PictureHeight;
-    options.FrameCount = Frames;
-    options.DroppedFrames = Drops;
-    std::string error;
-    ASSERT_TRUE(GenerateAviFile(options, Narrow(Recording()), &error)) << error;
-  }
-
-  std::wstring Exe() const { return work_ + L"\\OrvoVideoPlayback.exe"; }
-  std::wstring Recording() const { return work_ + L"\\journey.avi"; }
-  std::wstring InWork(const wchar_t* name) const { return work_ + L"\\" + name; }
-  static void Shot(HWND window, const wchar_t* name) {
-    EXPECT_TRUE(drive::SaveScreenshot(window, Here() + L"\\" + name)) << Narrow(name);
-  }
-
-  std::wstring work_;
-};
-
-// The five windows whose places the options file keeps, in its order.
-std::vector<HWND> PlacedWindows(const Program& p) {
-  return {p.Main(), p.Messages(), p.Playback(), p.Window(drive::BrightnessContrastClass),
-          p.Window(drive::MagnifyClass)};
-}
-
-// The options file Options > Set Window Positions writes for these windows.
-std::string OptionsFor(const std::vector<HWND>& windows) {
-  const char* names[] = {"MainWindowPosition", "MessageWindowPosition", "PlaybackControlsWindowPosition",
-                         "BrightnessContrastWindowPosition", "MagnifyWindowPosition"};
+// The options file Options > Set Window Positions writes for the windows where they are.
+std::string OptionsFor(const Program& p) {
+  const std::pair<HWND, const char*> windows[] = {
+      {p.Main(), "MainWindowPosition"},
+      {p.Messages(), "MessageWindowPosition"},
+      {p.Playback(), "PlaybackControlsWindowPosition"},
+      {p.Window(drive::BrightnessContrastClass), "BrightnessContrastWindowPosition"},
+      {p.Window(drive::MagnifyClass), "MagnifyWindowPosition"}};
   std::string text = "<?xml version='1.0'?>\r\n\r\n<!--ORVO Video Playback Version 1-->\r\n\r\n<Root>\r\n";
-  for (size_t i = 0; i < windows.size(); ++i) {
-    const RECT r = RectOf(windows[i]);
+  for (const auto& window : windows) {
+    const RECT r = RectOf(window.first);
     std::string value = std::to_string(r.left) + ", " + std::to_string(r.top);
-    if (i == 1) value += ", " + std::to_string(r.right - r.left) + ", " + std::to_string(r.bottom - r.top);
-    text += std::string("\t<") + names[i] + " Value=\"" + value + "\"/>\r\n";
+    if (window.first == p.Messages()) {
+      value += ", " + std::to_string(r.right - r.left) + ", " + std::to_string(r.bottom - r.top);
+    }
+    text += std::string("\t<") + window.second + " Value=\"" + value + "\"/>\r\n";
   }
   return text + "</Root>\r\n";
 }
@@ -172,20 +104,29 @@ std::string LogFor(std::wstring text) {
   return Narrow(text);
 }
 
-TEST_F(JourneyTest, FirstRunInspectsACaptureRecordingAndTheSecondFindsTheWindowsWhereTheyWereLeft) {
+TEST(JourneyTest, FirstRunInspectsACaptureRecordingAndTheSecondFindsTheWindowsWhereTheyWereLeft) {
+  // A fresh working directory: the program, its icons, the recording, no options file.
+  const std::wstring work = drive::CurrentFolder() + L"\\program", exe = work + L"\\OrvoVideoPlayback.exe";
+  const std::wstring recording = work + L"\\journey.avi", framePng = work + L"\\frame51.png";
+  ASSERT_TRUE(drive::MakeWorkFolder(work, drive::ExeFolder()));
+  AviGenOptions options;
+  options.Width = PictureWidth;
+  options.Height = PictureHeight;
+  options.FrameCount = Frames;
+  options.DroppedFrames = Drops;
+  std::string error;
+  ASSERT_TRUE(GenerateAviFile(options, Narrow(recording), &error)) << error;
+
   Program p;
-  ASSERT_TRUE(p.Start(Exe(), work_));
+  ASSERT_TRUE(p.Start(exe, work));
   // The first start: default places, and the missing options file said last.
   EXPECT_EQ(L"ORVO Video Playback Version 1", drive::TextOf(p.Main()));
-  EXPECT_EQ(50, RectOf(p.Main()).left);
-  EXPECT_EQ(50, RectOf(p.Main()).top);
-  EXPECT_EQ((std::vector<LONG>{100, 150, 736, 650}),
-            (std::vector<LONG>{RectOf(p.Messages()).left, RectOf(p.Messages()).top, RectOf(p.Messages()).right,
-                               RectOf(p.Messages()).bottom}));
-  EXPECT_TRUE(drive::WaitFor([&] {
-    const std::wstring text = p.MessagesText();
-    return text.size() > 44 && text.substr(text.size() - 44) == L"No Options File or unreadable Options File\r\n";
-  })) << Narrow(p.MessagesText());
+  const RECT main = RectOf(p.Main()), messages = RectOf(p.Messages());
+  EXPECT_EQ((std::vector<LONG>{50, 50, 100, 150, 736, 650}),
+            (std::vector<LONG>{main.left, main.top, messages.left, messages.top, messages.right, messages.bottom}));
+  const wchar_t notice[] = L"No Options File or unreadable Options File\r\n";
+  EXPECT_TRUE(drive::WaitFor([&] { return Contains(p.MessagesText(), notice); }));
+  EXPECT_EQ(notice, p.MessagesText().substr(p.MessagesText().size() - 44)) << "the notice comes last";
   EXPECT_NE(0, SendMessageW(p.Button(L"Start\r\nPlayback"), BM_GETIMAGE, IMAGE_ICON, 0)) << "icons on the buttons";
 
   // The user puts the windows side by side.
@@ -194,16 +135,14 @@ TEST_F(JourneyTest, FirstRunInspectsACaptureRecordingAndTheSecondFindsTheWindows
   drive::MoveTo(p.Window(drive::MagnifyClass), 920, 600);
   drive::MoveTo(p.Window(drive::BrightnessContrastClass), 1220, 600);
 
-  // File > Open through the real dialog.
   p.Command(drive::OpenCommand);
-  ASSERT_TRUE(p.AnswerFileDialog(Recording()));
+  ASSERT_TRUE(p.AnswerFileDialog(recording));
   ExpectLine(p, KeyLine(0), 0);
-  EXPECT_NE(std::wstring::npos, p.MessagesText().find(L"journey.avi\" is open for playback"));
-  Shot(nullptr, L"journey-01-open.png");
-
+  EXPECT_TRUE(Contains(p.MessagesText(), L"journey.avi\" is open for playback"));
+  Shot(L"journey-01-open.png");
   p.Command(drive::InformationCommand);
-  EXPECT_TRUE(drive::WaitFor([&] { return p.MessagesText().find(L"File information for  ") != std::wstring::npos; }));
-  EXPECT_NE(std::wstring::npos, p.MessagesText().find(L"\tDropped Frames\t\t5\r\n"));
+  EXPECT_TRUE(drive::WaitFor([&] { return Contains(p.MessagesText(), L"File information for  "); }));
+  EXPECT_TRUE(Contains(p.MessagesText(), L"\tDropped Frames\t\t5\r\n"));
 
   // Played to the end, back to the beginning, then ">" visits each dropped frame.
   ASSERT_TRUE(drive::Click(p.Button(L"Start\r\nPlayback")));
@@ -214,7 +153,7 @@ TEST_F(JourneyTest, FirstRunInspectsACaptureRecordingAndTheSecondFindsTheWindows
   for (uint32_t frame : Drops) {
     ASSERT_TRUE(drive::Click(p.Button(L">")));
     ExpectLine(p, DroppedLine(frame));
-    if (frame == Drops.front()) Shot(nullptr, L"journey-02-dropped-frame.png");
+    if (frame == Drops.front()) Shot(L"journey-02-dropped-frame.png");
   }
 
   // Dropped Frames Control off moves on to the next key frame and narrows the
@@ -226,7 +165,6 @@ TEST_F(JourneyTest, FirstRunInspectsACaptureRecordingAndTheSecondFindsTheWindows
   ExpectLine(p, KeyLine(76));
   EXPECT_LT(RectOf(p.Button(L">")).right, RectOf(p.Playback()).right);
 
-  // Keys, as the shortcuts table has them.
   const std::pair<UINT, std::wstring> keys[] = {{VK_HOME, KeyLine(0)},
                                                 {VK_RIGHT, KeyLine(1)},
                                                 {VK_NEXT, DroppedLine(20)},
@@ -237,24 +175,22 @@ TEST_F(JourneyTest, FirstRunInspectsACaptureRecordingAndTheSecondFindsTheWindows
     ExpectLine(p, key.second);
   }
 
-  // Go to Frame: its dialog, a number, OK.
   p.Command(drive::GoToFrameCommand);
   HWND goTo = p.WaitForDialog(L"Go to Frame");
   ASSERT_NE(nullptr, goTo);
   SetWindowTextW(GetDlgItem(goTo, drive::GoToFrameEditId), L"45");
-  Shot(nullptr, L"journey-03-go-to-frame.png");
+  Shot(L"journey-03-go-to-frame.png");
   PostMessageW(goTo, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
   ExpectLine(p, KeyLine(45), 45);
 
   // The Dropped Frames List: Enter on its second run pauses on that run.
   p.Command(drive::DroppedFramesListCommand);
-  HWND list = nullptr;
-  ASSERT_TRUE(drive::WaitFor([&] { return Visible(list = p.Window(drive::DroppedFramesClass)); }));
+  HWND list = p.WaitForWindow(drive::DroppedFramesClass);
+  ASSERT_NE(nullptr, list);
   drive::MoveTo(list, 920, 860);
   EXPECT_EQ(L"Total: 5 dropped frames in 3 runs", drive::TextOf(Program::Child(list, L"STATIC")));
-  Shot(nullptr, L"journey-04-dropped-frames-list.png");
-  HWND rows = Program::Child(list, L"SysListView32");
-  for (UINT key : {VK_HOME, VK_DOWN, VK_RETURN}) p.Key(key, rows);
+  Shot(L"journey-04-dropped-frames-list.png");
+  for (UINT key : {VK_HOME, VK_DOWN, VK_RETURN}) p.Key(key, Program::Child(list, L"SysListView32"));
   ExpectLine(p, DroppedLine(50));
   PostMessageW(list, WM_CLOSE, 0, 0);
 
@@ -262,7 +198,6 @@ TEST_F(JourneyTest, FirstRunInspectsACaptureRecordingAndTheSecondFindsTheWindows
   p.Key(VK_RIGHT);
   ExpectLine(p, KeyLine(51), 51);
   p.Command(drive::SaveFrameAsCommand);
-  const std::wstring framePng = InWork(L"frame51.png");
   ASSERT_TRUE(p.AnswerFileDialog(framePng));
   uint32_t width = 0, height = 0;
   EXPECT_TRUE(drive::WaitFor([&] { return drive::PictureSize(framePng, &width, &height); }));
@@ -270,8 +205,8 @@ TEST_F(JourneyTest, FirstRunInspectsACaptureRecordingAndTheSecondFindsTheWindows
 
   // Magnify x 2 and back.
   p.Command(drive::MagnifyCommand);
-  HWND magnify = p.Window(drive::MagnifyClass);
-  ASSERT_TRUE(drive::WaitFor([&] { return Visible(magnify); }));
+  HWND magnify = p.WaitForWindow(drive::MagnifyClass);
+  ASSERT_NE(nullptr, magnify);
   HWND clip = Program::Child(p.Main(), drive::ClipClass);
   for (const auto& choice : {std::make_pair(L" x 2.0", 2), std::make_pair(L" None", 1)}) {
     ASSERT_TRUE(drive::Click(Program::Child(magnify, L"BUTTON", choice.first)));
@@ -282,21 +217,21 @@ TEST_F(JourneyTest, FirstRunInspectsACaptureRecordingAndTheSecondFindsTheWindows
     })) << client.right
         << " x " << client.bottom;
     ExpectLine(p, KeyLine(51), 51);
-    if (choice.second == 2) Shot(nullptr, L"journey-05-magnify-x2.png");
+    if (choice.second == 2) Shot(L"journey-05-magnify-x2.png");
   }
   PostMessageW(magnify, WM_CLOSE, 0, 0);
 
   // Brightness up: the picture lightens; back to neutral: it is as it was.
   const int neutral = BackgroundLevel(p);
   p.Command(drive::BrightnessContrastCommand);
-  HWND colour = p.Window(drive::BrightnessContrastClass);
-  ASSERT_TRUE(drive::WaitFor([&] { return Visible(colour); }));
+  HWND colour = p.WaitForWindow(drive::BrightnessContrastClass);
+  ASSERT_NE(nullptr, colour);
   HWND brightness = GetDlgItem(colour, drive::BrightnessSliderId);
   for (int step = 0; step < 10; ++step) p.Key(VK_RIGHT, brightness);
   EXPECT_TRUE(drive::WaitFor([&] { return BackgroundLevel(p) > neutral + 20; }))
-      << BackgroundLevel(p) << " after " << neutral;
+      << BackgroundLevel(p) << ", " << neutral;
   EXPECT_EQ(60, SendMessageW(brightness, TBM_GETPOS, 0, 0));
-  Shot(nullptr, L"journey-06-brightness-up.png");
+  Shot(L"journey-06-brightness-up.png");
   for (int step = 0; step < 10; ++step) p.Key(VK_LEFT, brightness);
   EXPECT_TRUE(drive::WaitFor([&] { return BackgroundLevel(p) == neutral; })) << BackgroundLevel(p);
   ExpectLine(p, KeyLine(51), 51);
@@ -305,29 +240,27 @@ TEST_F(JourneyTest, FirstRunInspectsACaptureRecordingAndTheSecondFindsTheWindows
   const std::wstring before = p.MessagesText();
   p.Command(drive::SaveMessagesAndClearCommand, p.Messages());
   std::wstring after;
-  ASSERT_TRUE(drive::WaitFor([&] { return (after = p.MessagesText()).find(L"cleared") != std::wstring::npos; }));
+  ASSERT_TRUE(drive::WaitFor([&] { return Contains(after = p.MessagesText(), L"cleared"); }));
   EXPECT_EQ(
       L"\r\n99:99:99 (UTC)\r\nUser messages saved in file \"LogFiles\\log_99_99_9999_99_99_99.txt\" and all "
       L"messages cleared\r\n",
       Masked(after));
   const size_t name = after.find(L"LogFiles");
-  EXPECT_EQ(LogFor(before), Bytes(InWork(after.substr(name, after.find(L'"', name) - name).c_str())));
+  EXPECT_EQ(LogFor(before), drive::FileBytes(work + L"\\" + after.substr(name, after.find(L'"', name) - name)));
 
   // Options > Set Window Positions keeps where the windows are; Exit ends with 0.
   p.Command(drive::SetWindowPositionsCommand);
-  EXPECT_TRUE(
-      drive::WaitFor([&] { return p.MessagesText().find(L"Default window positions are set") != std::wstring::npos; }));
-  const std::vector<HWND> placed = PlacedWindows(p);
-  const std::string options = OptionsFor(placed);
-  EXPECT_EQ(options, Bytes(InWork(L"ORVO_options_playback.xml")));
+  EXPECT_TRUE(drive::WaitFor([&] { return Contains(p.MessagesText(), L"Default window positions are set"); }));
+  const std::string positions = OptionsFor(p);
+  EXPECT_EQ(positions, drive::FileBytes(work + L"\\ORVO_options_playback.xml"));
   EXPECT_EQ(0, p.Exit());
 
   // The second start finds every window where it was left, and no complaint.
   Program again;
-  ASSERT_TRUE(again.Start(Exe(), work_));
-  EXPECT_EQ(options, OptionsFor(PlacedWindows(again)));
-  EXPECT_TRUE(drive::WaitFor([&] { return again.MessagesText().find(L"(UTC)") != std::wstring::npos; }));
-  EXPECT_EQ(std::wstring::npos, again.MessagesText().find(L"No Options File"));
+  ASSERT_TRUE(again.Start(exe, work));
+  EXPECT_EQ(positions, OptionsFor(again));
+  EXPECT_TRUE(drive::WaitFor([&] { return Contains(again.MessagesText(), L"(UTC)"); }));
+  EXPECT_FALSE(Contains(again.MessagesText(), L"No Options File"));
   EXPECT_EQ(0, again.Exit());
 }
 

@@ -1,8 +1,11 @@
 #include "drive.h"
 
+#include <shellapi.h>
 #include <wincodec.h>
 #include <wrl/client.h>
 
+#include <fstream>
+#include <sstream>
 #include <vector>
 
 #include "frame_picture.h"
@@ -158,7 +161,46 @@ HRESULT DecodeSize(const std::wstring& path, uint32_t* width, uint32_t* height) 
   return hr;
 }
 
+// A shell file operation on from (one path), without questions or progress.
+bool Shell(UINT operation, const std::wstring& from, const std::wstring& to = L"") {
+  const std::wstring source = from + L'\0', target = to + L'\0';  // lists end with an empty entry
+  SHFILEOPSTRUCTW op = {};
+  op.wFunc = operation;
+  op.pFrom = source.c_str();
+  op.pTo = to.empty() ? nullptr : target.c_str();
+  op.fFlags = FOF_NO_UI;
+  return SHFileOperationW(&op) == 0;
+}
+
 }  // namespace
+
+std::wstring CurrentFolder() {
+  wchar_t folder[MAX_PATH] = {};
+  const DWORD n = GetCurrentDirectoryW(MAX_PATH, folder);
+  return n > 0 && n < MAX_PATH ? std::wstring(folder, n) : L".";
+}
+
+std::wstring ExeFolder() {
+  wchar_t path[MAX_PATH] = {};
+  const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  const std::wstring self(path, n < MAX_PATH ? n : 0);
+  return self.substr(0, self.find_last_of(L"\\/"));
+}
+
+bool MakeWorkFolder(const std::wstring& folder, const std::wstring& programFolder) {
+  Shell(FO_DELETE, folder);
+  return CreateDirectoryW(folder.c_str(), nullptr) &&
+         CopyFileW((programFolder + L"\\OrvoVideoPlayback.exe").c_str(), (folder + L"\\OrvoVideoPlayback.exe").c_str(),
+                   FALSE) &&
+         Shell(FO_COPY, programFolder + L"\\OrvoVideoIcons", folder);
+}
+
+std::string FileBytes(const std::wstring& path) {
+  std::ifstream file(path.c_str(), std::ios::binary);
+  std::ostringstream bytes;
+  bytes << file.rdbuf();
+  return bytes.str();
+}
 
 bool WaitFor(const std::function<bool()>& condition, int attempts) {
   for (int i = 0; i < attempts; ++i) {
@@ -188,6 +230,23 @@ bool Click(HWND button) {
 
 void MoveTo(HWND window, int x, int y) {
   SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+RECT RectOf(HWND window) {
+  RECT r = {};
+  GetWindowRect(window, &r);
+  return r;
+}
+
+bool Visible(HWND window) { return window != nullptr && IsWindowVisible(window); }
+
+COLORREF ScreenColour(HWND window, int x, int y) {
+  POINT point = {x, y};
+  ClientToScreen(window, &point);
+  HDC screen = GetDC(nullptr);
+  const COLORREF colour = GetPixel(screen, point.x, point.y);
+  ReleaseDC(nullptr, screen);
+  return colour;
 }
 
 bool SaveScreenshot(HWND window, const std::wstring& path) {
@@ -279,6 +338,20 @@ HWND Program::WaitForDialog(const wchar_t* title) const {
   Search search = {processId_, DialogClass, title, true, nullptr};
   WaitFor([&] { return !EnumWindows(TopLevelVisitor, reinterpret_cast<LPARAM>(&search)); });
   return search.found;
+}
+
+HWND Program::WaitForWindow(const wchar_t* className) const {
+  HWND window = nullptr;
+  return WaitFor([&] { return Visible(window = Window(className)); }) ? window : nullptr;
+}
+
+bool Program::WaitForFrameLine(const std::wstring& start) const {
+  return WaitFor([&] { return FrameText().compare(0, start.size(), start) == 0; });
+}
+
+bool Program::WaitForPicture(uint32_t frame) const {
+  uint32_t shown = 0;
+  return WaitFor([&] { return ShownFrame(&shown) && shown == frame; });
 }
 
 bool Program::AnswerFileDialog(const std::wstring& path) const {

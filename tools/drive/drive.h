@@ -88,6 +88,12 @@ class Program {
   bool AnswerFileDialog(const std::wstring& path) const;
   // The modal dialog with this title, once it is shown.
   HWND WaitForDialog(const wchar_t* title) const;
+  // The top-level window of this class once it is shown; null if it is not.
+  HWND WaitForWindow(const wchar_t* className) const;
+  // Until the frame line starts with start; false if it does not.
+  bool WaitForFrameLine(const std::wstring& start) const;
+  // Until the picture on the screen shows frame; false if it does not.
+  bool WaitForPicture(uint32_t frame) const;
 
   // The frame number coded into the picture on the screen; false when no code
   // can be read from the picture window.
@@ -100,12 +106,25 @@ class Program {
   DWORD processId_ = 0;
 };
 
+// The current folder, and the folder of the running executable.
+std::wstring CurrentFolder();
+std::wstring ExeFolder();
+// Makes folder afresh (what it held is deleted) with OrvoVideoPlayback.exe
+// and its OrvoVideoIcons folder copied from programFolder.
+bool MakeWorkFolder(const std::wstring& folder, const std::wstring& programFolder);
+// A file's bytes; empty when it cannot be read.
+std::string FileBytes(const std::wstring& path);
+
 // A click as the mouse gives it; false for a missing or disabled button.
 bool Click(HWND button);
 // The text of any window, also of another process (WM_GETTEXT).
 std::wstring TextOf(HWND window);
 // Moves a top-level window, keeping its size.
 void MoveTo(HWND window, int x, int y);
+RECT RectOf(HWND window);
+bool Visible(HWND window);
+// The colour on the screen at (x, y) of window's client area.
+COLORREF ScreenColour(HWND window, int x, int y);
 
 // Saves the screen (window null) or the screen area of window as a PNG.
 bool SaveScreenshot(HWND window, const std::wstring& path);

@@ -18,19 +18,10 @@
 
 namespace {
 
-std::wstring CurrentDirectory() {
-  wchar_t folder[MAX_PATH] = {};
-  const DWORD n = GetCurrentDirectoryW(MAX_PATH, folder);
-  return n > 0 && n < MAX_PATH ? std::wstring(folder, n) : L".";
-}
-
 std::wstring ProgramPath() {
-  const std::wstring here = CurrentDirectory() + L"\\OrvoVideoPlayback.exe";
-  if (GetFileAttributesW(here.c_str()) != INVALID_FILE_ATTRIBUTES) return here;
-  wchar_t self[MAX_PATH] = {};
-  const DWORD n = GetModuleFileNameW(nullptr, self, MAX_PATH);
-  const std::wstring path(self, n < MAX_PATH ? n : 0);
-  return path.substr(0, path.find_last_of(L"\\/") + 1) + L"OrvoVideoPlayback.exe";
+  const std::wstring here = drive::CurrentFolder() + L"\\OrvoVideoPlayback.exe";
+  return GetFileAttributesW(here.c_str()) != INVALID_FILE_ATTRIBUTES ? here
+                                                                     : drive::ExeFolder() + L"\\OrvoVideoPlayback.exe";
 }
 
 int Fail(const char* step) {
@@ -44,14 +35,13 @@ bool OnDroppedFrame(const drive::Program& program) {
 
 int Demo(const std::wstring& recording, const std::wstring& png) {
   drive::Program program;
-  if (!program.Start(ProgramPath(), CurrentDirectory(), recording)) return Fail("the program did not start");
+  if (!program.Start(ProgramPath(), drive::CurrentFolder(), recording)) return Fail("the program did not start");
   if (!drive::WaitFor([&] { return program.FrameText().find(L"Frame Number:") != std::wstring::npos; })) {
     return Fail("the recording did not open");
   }
   // Side by side, so that nothing covers the picture: the User Messages
   // window to the right of the main window, the playback controls below it.
-  RECT main = {};
-  GetWindowRect(program.Main(), &main);
+  const RECT main = drive::RectOf(program.Main());
   drive::MoveTo(program.Messages(), main.right + 10, main.top);
   drive::MoveTo(program.Playback(), main.left, main.bottom + 10);
   HWND next = program.Button(L">");
