@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include "app/app_context.h"
-#include "app/layout.h"
 #include "app/main_window.h"
 #include "controls/playback_controls.h"
 #include "graph/playback_graph.h"

@@ -280,10 +280,13 @@ bool Program::Start(const std::wstring& exe, const std::wstring& workDir, const 
   CloseHandle(info.hThread);
   process_ = info.hProcess;
   processId_ = info.dwProcessId;
-  return WaitFor([this] {
-    HWND main = Main();
-    return main != nullptr && IsWindowVisible(main) && Messages() != nullptr && Playback() != nullptr;
-  });
+  // A first start in a Wine prefix may take a while: a longer bound here.
+  return WaitFor(
+      [this] {
+        HWND main = Main();
+        return main != nullptr && IsWindowVisible(main) && Messages() != nullptr && Playback() != nullptr;
+      },
+      1500);
 }
 
 bool Program::Running() const { return process_ != nullptr && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
