@@ -114,14 +114,16 @@ HRESULT ShowSaveFrameDialog(const wchar_t* proposed, wchar_t** path) {
   dialog->SetFileTypes(1, &pngFiles);
   dialog->SetDefaultExtension(L"png");
   dialog->SetOptions(FOS_OVERWRITEPROMPT | FOS_FORCEFILESYSTEM);
-  const std::wstring full = proposed;
-  const std::wstring folder = FolderOf(full);
-  ComPtr<IShellItem> folderItem;
-  if (!folder.empty() && SUCCEEDED(SHCreateItemFromParsingName(folder.c_str(), nullptr, IID_PPV_ARGS(&folderItem)))) {
-    dialog->SetFolder(folderItem.Get());
-  }
-  dialog->SetFileName(full.substr(folder.empty() ? 0 : folder.size() + 1).c_str());
-  if (FAILED(dialog->Show(TheApp != nullptr ? TheApp->MainWindow : nullptr))) return E_ABORT;
+  // The whole proposed path goes into the name field, folder included. The
+  // dialog lives in an apartment thread of its own (see below), and a folder
+  // item made here reaches it only as a proxy through which it cannot browse
+  // (under Wine it then shows no folder and refuses every name).
+  dialog->SetFileName(proposed);
+  // No owner, as with File > Open: the GUI thread lives in the multithreaded
+  // apartment, so the dialog runs in an apartment thread of its own, and
+  // disabling an owner window would send to the GUI thread while that thread
+  // waits for Show to return: the program would hang.
+  if (FAILED(dialog->Show(nullptr))) return E_ABORT;
   ComPtr<IShellItem> item;
   if (SUCCEEDED(dialog->GetResult(&item)) && FAILED(item->GetDisplayName(SIGDN_FILESYSPATH, path))) *path = nullptr;
   return S_OK;
