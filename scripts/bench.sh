@@ -89,8 +89,9 @@ bench() {
   return 1
 }
 
-# figures NAME: the "figures:" lines of NAME.log.
-figures() { grep '^figures: ' "$out/$1.log" || true; }
+# figures NAME: the "figures:" lines of NAME.log, without the carriage returns
+# that end the lines of the Windows programs.
+figures() { grep '^figures: ' "$out/$1.log" | tr -d '\r' || true; }
 
 # --- native benchmarks ----------------------------------------------------------
 if bench aviinfo bash "$ORVO_ROOT/scripts/bench-aviinfo.sh" "$aviinfo_runs"; then
