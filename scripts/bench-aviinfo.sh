@@ -10,6 +10,7 @@
 # peak memory no more than the flag array plus one index chunk over the
 # program's own baseline.
 set -euo pipefail
+source "$(dirname "$0")/lib.sh"
 
 runs="${1:-21}"
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -21,15 +22,7 @@ entries=10000   # entries per standard index chunk
 command -v ffprobe >/dev/null 2>&1 || { echo "ffprobe is missing (Debian package ffmpeg)" >&2; exit 1; }
 
 echo "building optimised orvo-aviinfo, orvo-avigen and the index reader" >&2
-cxx="${CXX:-g++}"
-"$cxx" -std=c++17 -O2 -DNDEBUG -I"$root/src" -I"$root/tools/aviinfo" -o "$out/orvo-aviinfo" \
-  "$root/tools/aviinfo/aviinfo_main.cpp" "$root/tools/aviinfo/aviinfo_report.cpp" "$root/tools/aviinfo/aviinfo_run.cpp" \
-  "$root/src/avi/avi_byte_source.cpp" "$root/src/avi/avi_header_parser.cpp" \
-  "$root/src/avi/avi_text_format.cpp" "$root/src/messages/message_route.cpp" \
-  "$root/src/controls/drop_runs.cpp" "$root/src/graph/frame_time.cpp"
-"$cxx" -std=c++17 -O2 -DNDEBUG -I"$root/tools/avigen" -o "$out/orvo-avigen" \
-  "$root/tools/avigen/avigen_main.cpp" "$root/tools/avigen/avi_generator.cpp" \
-  "$root/tools/avigen/avigen_arguments.cpp" "$root/tools/avigen/frame_picture.cpp"
+orvo_build_optimised_tools "$out"
 
 # The baseline: read the index bytes and nothing else, one read per chunk.
 cat > "$out/read_index.c" <<'CSRC'

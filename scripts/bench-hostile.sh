@@ -16,6 +16,7 @@
 #                 stream length near file size / 8
 #   long-stream   a sound index under a stream length near file size / 8
 set -euo pipefail
+source "$(dirname "$0")/lib.sh"
 
 runs="${1:-7}"
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -23,15 +24,7 @@ out="$root/build/bench"
 mkdir -p "$out"
 
 echo "building optimised orvo-aviinfo, orvo-avigen and the run meter" >&2
-cxx="${CXX:-g++}"
-"$cxx" -std=c++17 -O2 -DNDEBUG -I"$root/src" -I"$root/tools/aviinfo" -o "$out/orvo-aviinfo" \
-  "$root/tools/aviinfo/aviinfo_main.cpp" "$root/tools/aviinfo/aviinfo_report.cpp" "$root/tools/aviinfo/aviinfo_run.cpp" \
-  "$root/src/avi/avi_byte_source.cpp" "$root/src/avi/avi_header_parser.cpp" \
-  "$root/src/avi/avi_text_format.cpp" "$root/src/messages/message_route.cpp" \
-  "$root/src/controls/drop_runs.cpp" "$root/src/graph/frame_time.cpp"
-"$cxx" -std=c++17 -O2 -DNDEBUG -I"$root/tools/avigen" -o "$out/orvo-avigen" \
-  "$root/tools/avigen/avigen_main.cpp" "$root/tools/avigen/avi_generator.cpp" \
-  "$root/tools/avigen/avigen_arguments.cpp" "$root/tools/avigen/frame_picture.cpp"
+orvo_build_optimised_tools "$out"
 
 # Runs a command (output dropped) and prints "WALL_MS PEAK_KB" from the
 # child's own resource use (wait4), so the meter's memory is not counted.
