@@ -70,3 +70,22 @@ void OpenFromCommandLine(const wchar_t* commandLine) {
   }
   LocalFree(arguments);
 }
+
+std::wstring StartInProgramFolder(const wchar_t* commandLine) {
+  std::wstring result = commandLine != nullptr ? commandLine : L"";
+  if (result.empty() || GetFileAttributesW(L"OrvoVideoIcons") != INVALID_FILE_ATTRIBUTES) return result;
+  int count = 0;
+  wchar_t** arguments = CommandLineToArgvW(commandLine, &count);
+  if (arguments == nullptr) return result;
+  wchar_t path[MAX_PATH], program[MAX_PATH];
+  const DWORD pathLength = count == 2 ? GetFullPathNameW(arguments[1], MAX_PATH, path, nullptr) : 0;
+  LocalFree(arguments);
+  const DWORD programLength = GetModuleFileNameW(nullptr, program, MAX_PATH);
+  if (pathLength == 0 || pathLength >= MAX_PATH || programLength == 0 || programLength >= MAX_PATH) return result;
+  wchar_t* name = wcsrchr(program, L'\\');
+  if (name == nullptr) return result;
+  *name = L'\0';
+  if (!SetCurrentDirectoryW(program)) return result;
+  *name = L'\\';
+  return L"\"" + std::wstring(program) + L"\" \"" + path + L"\"";
+}

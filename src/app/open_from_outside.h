@@ -8,6 +8,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <string>
+
 // Opens path when its name is that of an AVI file; otherwise a WARNING.
 void OpenFileFromOutside(const wchar_t* path);
 
@@ -19,3 +21,12 @@ void OpenDroppedFiles(HDROP drop);
 // paths with blanks in double quotes): the one path after the program is
 // opened; none changes nothing; more are refused.
 void OpenFromCommandLine(const wchar_t* commandLine);
+
+// Handed a recording ("Open with", a file association), the program may be
+// started in a folder the shell chose, often the recording's own, where its
+// icons and options file are not. When the working folder has no
+// OrvoVideoIcons folder and the command line names one file, the program's
+// own folder becomes the working folder, as a double-click on the program
+// gives; the result is the command line to open from, its path made whole
+// first so that it still names the same file. Otherwise commandLine as it is.
+std::wstring StartInProgramFolder(const wchar_t* commandLine);

@@ -255,12 +255,18 @@ TEST(JourneyTest, FirstRunInspectsACaptureRecordingAndTheSecondFindsTheWindowsWh
   EXPECT_EQ(positions, drive::FileBytes(work + L"\\ORVO_options_playback.xml"));
   EXPECT_EQ(0, p.Exit());
 
-  // The second start finds every window where it was left, and no complaint.
+  // The second start, as "Open with" gives it: in another folder, the
+  // recording named relative to it. The program works from its own folder:
+  // every window where it was left, no complaint, the icons, the recording open.
+  const std::wstring elsewhere = work + L"\\elsewhere";
+  ASSERT_TRUE(CreateDirectoryW(elsewhere.c_str(), nullptr));
   Program again;
-  ASSERT_TRUE(again.Start(exe, work));
+  ASSERT_TRUE(again.Start(exe, elsewhere, L"..\\journey.avi"));
   EXPECT_EQ(positions, OptionsFor(again));
-  EXPECT_TRUE(drive::WaitFor([&] { return Contains(again.MessagesText(), L"(UTC)"); }));
+  ExpectLine(again, KeyLine(0), 0);
+  EXPECT_TRUE(Contains(again.MessagesText(), L"File \"" + recording + L"\" is open for playback"));
   EXPECT_FALSE(Contains(again.MessagesText(), L"No Options File"));
+  EXPECT_NE(0, SendMessageW(again.Button(L"Start\r\nPlayback"), BM_GETIMAGE, IMAGE_ICON, 0));
   EXPECT_EQ(0, again.Exit());
 }
 
