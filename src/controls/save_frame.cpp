@@ -1,13 +1,13 @@
 #include "controls/save_frame.h"
 
 #include <shobjidl.h>
-#include <wincodec.h>
 #include <wrl/client.h>
 
 #include <string>
 
 #include "app/app_context.h"
 #include "app/main_window.h"
+#include "base/png_file.h"
 #include "graph/playback_graph.h"
 #include "graph/transport.h"
 #include "messages/user_messages.h"
@@ -57,30 +57,6 @@ bool ToBgr24(const std::vector<BYTE>& dib, UINT* width, UINT* height, UINT* stri
   return drawn;
 }
 
-HRESULT EncodePng(const wchar_t* path, UINT width, UINT height, UINT stride, std::vector<BYTE>& rows) {
-  ComPtr<IWICImagingFactory> factory;
-  HRESULT hr = CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&factory));
-  ComPtr<IWICStream> stream;
-  if (SUCCEEDED(hr)) hr = factory->CreateStream(&stream);
-  if (SUCCEEDED(hr)) hr = stream->InitializeFromFilename(path, GENERIC_WRITE);
-  ComPtr<IWICBitmapEncoder> encoder;
-  if (SUCCEEDED(hr)) hr = factory->CreateEncoder(GUID_ContainerFormatPng, nullptr, &encoder);
-  if (SUCCEEDED(hr)) hr = encoder->Initialize(stream.Get(), WICBitmapEncoderNoCache);
-  ComPtr<IWICBitmapFrameEncode> frame;
-  ComPtr<IPropertyBag2> properties;
-  if (SUCCEEDED(hr)) hr = encoder->CreateNewFrame(&frame, &properties);
-  if (SUCCEEDED(hr)) hr = frame->Initialize(properties.Get());
-  if (SUCCEEDED(hr)) hr = frame->SetSize(width, height);
-  WICPixelFormatGUID format = GUID_WICPixelFormat24bppBGR;
-  if (SUCCEEDED(hr)) hr = frame->SetPixelFormat(&format);
-  if (SUCCEEDED(hr) && !IsEqualGUID(format, GUID_WICPixelFormat24bppBGR)) hr = E_FAIL;
-  if (SUCCEEDED(hr)) hr = frame->WritePixels(height, stride, static_cast<UINT>(rows.size()), rows.data());
-  if (SUCCEEDED(hr)) hr = frame->Commit();
-  if (SUCCEEDED(hr)) hr = encoder->Commit();
-  if (SUCCEEDED(hr)) hr = stream->Commit(STGC_DEFAULT);
-  return hr;  // the stream closes the file as the pointers go
-}
-
 void PostSaveResult(const std::wstring& text) { RouteUserMessage(text.c_str(), 1); }
 
 }  // namespace
@@ -98,7 +74,7 @@ HRESULT WriteDibAsPng(const std::vector<BYTE>& dib, const wchar_t* path) {
   if (folder.size() >= MAX_PATH - 14 || GetTempFileNameW(folder.c_str(), L"orv", 0, temporary) == 0) {
     return HRESULT_FROM_WIN32(GetLastError() != 0 ? GetLastError() : ERROR_PATH_NOT_FOUND);
   }
-  HRESULT hr = EncodePng(temporary, width, height, stride, rows);
+  HRESULT hr = WritePngBgr24(temporary, width, height, stride, rows.data(), static_cast<UINT>(rows.size()));
   if (SUCCEEDED(hr) && !MoveFileExW(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     hr = HRESULT_FROM_WIN32(GetLastError());
   }

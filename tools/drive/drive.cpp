@@ -8,6 +8,7 @@
 #include <sstream>
 #include <vector>
 
+#include "base/png_file.h"
 #include "frame_picture.h"
 
 using Microsoft::WRL::ComPtr;
@@ -104,33 +105,15 @@ HRESULT WithCom(Work work) {
   return hr;
 }
 
+// The screen's 32-bit pixels as a PNG of 24-bit rows, blue-green-red.
 HRESULT EncodePng(const std::wstring& path, const std::vector<BYTE>& pixels, int width, int height) {
-  ComPtr<IWICImagingFactory> factory;
-  HRESULT hr = CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&factory));
-  ComPtr<IWICStream> stream;
-  if (SUCCEEDED(hr)) hr = factory->CreateStream(&stream);
-  if (SUCCEEDED(hr)) hr = stream->InitializeFromFilename(path.c_str(), GENERIC_WRITE);
-  ComPtr<IWICBitmapEncoder> encoder;
-  if (SUCCEEDED(hr)) hr = factory->CreateEncoder(GUID_ContainerFormatPng, nullptr, &encoder);
-  if (SUCCEEDED(hr)) hr = encoder->Initialize(stream.Get(), WICBitmapEncoderNoCache);
-  ComPtr<IWICBitmapFrameEncode> frame;
-  if (SUCCEEDED(hr)) hr = encoder->CreateNewFrame(&frame, nullptr);
-  if (SUCCEEDED(hr)) hr = frame->Initialize(nullptr);
-  if (SUCCEEDED(hr)) hr = frame->SetSize(static_cast<UINT>(width), static_cast<UINT>(height));
-  WICPixelFormatGUID format = GUID_WICPixelFormat24bppBGR;
-  if (SUCCEEDED(hr)) hr = frame->SetPixelFormat(&format);
-  if (SUCCEEDED(hr) && format != GUID_WICPixelFormat24bppBGR) hr = E_FAIL;
-  // The screen's 32-bit pixels become 24-bit rows, blue-green-red.
   const UINT stride = static_cast<UINT>(width) * 3;
   std::vector<BYTE> rows(static_cast<size_t>(stride) * static_cast<size_t>(height));
   for (size_t pixel = 0; pixel < rows.size() / 3; ++pixel) {
     for (size_t byte = 0; byte < 3; ++byte) rows[pixel * 3 + byte] = pixels[pixel * 4 + byte];
   }
-  if (SUCCEEDED(hr))
-    hr = frame->WritePixels(static_cast<UINT>(height), stride, static_cast<UINT>(rows.size()), &rows[0]);
-  if (SUCCEEDED(hr)) hr = frame->Commit();
-  if (SUCCEEDED(hr)) hr = encoder->Commit();
-  return hr;
+  return WritePngBgr24(path.c_str(), static_cast<UINT>(width), static_cast<UINT>(height), stride, rows.data(),
+                       static_cast<UINT>(rows.size()));
 }
 
 HRESULT DecodeSize(const std::wstring& path, uint32_t* width, uint32_t* height) {
