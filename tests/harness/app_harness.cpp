@@ -6,12 +6,14 @@
 
 #include <algorithm>
 #include <memory>
+#include <vector>
 
 #include "app/app_context.h"
 #include "app/keyboard.h"
 #include "app/main_window.h"
 #include "app/reports.h"
 #include "controls/playback_controls.h"
+#include "drive.h"
 #include "frame_picture.h"
 #include "graph/color_control.h"
 #include "graph/playback_graph.h"
@@ -218,30 +220,12 @@ namespace {
 // area, read from the screen (the generator draws a machine-readable code
 // into every frame).
 bool ReadFrameOnScreen(HWND window, int width, int height, uint32_t* frame) {
-  if (width <= 0 || height <= 0) return false;
   POINT origin = {0, 0};
   ClientToScreen(window, &origin);
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;  // top-down
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ previous = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY);
-  GdiFlush();
-  const bool found = ReadFrameCode(static_cast<const uint8_t*>(bits), static_cast<uint32_t>(width),
-                                   static_cast<uint32_t>(height), static_cast<std::ptrdiff_t>(width) * 4, 4, frame);
-  SelectObject(memory, previous);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
-  return found;
+  std::vector<BYTE> pixels;
+  return drive::GrabScreenArea({origin.x, origin.y, origin.x + width, origin.y + height}, &pixels) &&
+         ReadFrameCode(pixels.data(), static_cast<uint32_t>(width), static_cast<uint32_t>(height),
+                       static_cast<std::ptrdiff_t>(width) * 4, 4, frame);
 }
 
 }  // namespace

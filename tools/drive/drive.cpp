@@ -69,31 +69,7 @@ bool GrabScreen(HWND window, bool clientOnly, std::vector<BYTE>* pixels, int* wi
   }
   *width = area.right - area.left;
   *height = area.bottom - area.top;
-  if (*width <= 0 || *height <= 0) return false;
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = *width;
-  info.bmiHeader.biHeight = -*height;  // top-down
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  bool copied = false;
-  if (bitmap != nullptr) {
-    HGDIOBJ previous = SelectObject(memory, bitmap);
-    copied = BitBlt(memory, 0, 0, *width, *height, screen, area.left, area.top, SRCCOPY) != 0;
-    GdiFlush();
-    const BYTE* first = static_cast<const BYTE*>(bits);
-    if (copied) pixels->assign(first, first + static_cast<size_t>(*width) * static_cast<size_t>(*height) * 4);
-    SelectObject(memory, previous);
-    DeleteObject(bitmap);
-  }
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
-  return copied;
+  return GrabScreenArea(area, pixels);
 }
 
 // Calls work with COM initialised on this thread for the call.
@@ -156,6 +132,35 @@ bool Shell(UINT operation, const std::wstring& from, const std::wstring& to = L"
 }
 
 }  // namespace
+
+bool GrabScreenArea(const RECT& area, std::vector<BYTE>* pixels) {
+  const int width = area.right - area.left, height = area.bottom - area.top;
+  if (width <= 0 || height <= 0) return false;
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;  // top-down
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  bool copied = false;
+  if (bitmap != nullptr) {
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    copied = BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY) != 0;
+    GdiFlush();
+    const BYTE* first = static_cast<const BYTE*>(bits);
+    if (copied) pixels->assign(first, first + static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
+    SelectObject(memory, previous);
+    DeleteObject(bitmap);
+  }
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return copied;
+}
 
 std::wstring CurrentFolder() {
   wchar_t folder[MAX_PATH] = {};

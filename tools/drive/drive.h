@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace drive {
 
@@ -125,6 +126,9 @@ RECT RectOf(HWND window);
 bool Visible(HWND window);
 // The colour on the screen at (x, y) of window's client area.
 COLORREF ScreenColour(HWND window, int x, int y);
+// The pixels of a screen rectangle as 32-bit blue-green-red-x, top row first;
+// false when it is empty or cannot be read.
+bool GrabScreenArea(const RECT& area, std::vector<BYTE>* pixels);
 
 // Saves the screen (window null) or the screen area of window as a PNG.
 bool SaveScreenshot(HWND window, const std::wstring& path);
