@@ -33,7 +33,13 @@ orvo_install_packages() {
 # orvo_configure native|win64, then orvo_build_tree native|win64
 orvo_configure() {
   local tree=$1 dir="$ORVO_BUILD/$1"
-  [ -f "$dir/CMakeCache.txt" ] && return 0
+  # A tree configured before: configured again (under a second), because the
+  # tools and test folders are found by globbing and a folder added since
+  # would otherwise stay unknown to it.
+  if [ -f "$dir/CMakeCache.txt" ]; then
+    cmake "$dir" >/dev/null
+    return
+  fi
   case $tree in
     native) cmake -S "$ORVO_ROOT" -B "$dir" -DCMAKE_BUILD_TYPE=Debug >/dev/null ;;
     win64) cmake -S "$ORVO_ROOT" -B "$dir" -DCMAKE_BUILD_TYPE=Release \

@@ -14,9 +14,6 @@ once=0
 [ "${1:-}" = "--once" ] && once=1
 
 orvo_install_packages
-orvo_configure win64
-# A build tree made before tools/drive existed does not know its targets yet.
-[ -d "$ORVO_BUILD/win64/tools/drive" ] || cmake "$ORVO_BUILD/win64" >/dev/null
 orvo_build_tree win64 OrvoVideoPlayback orvo_icons OrvoColorControl orvo-avigen orvo-drive
 
 bin="$ORVO_BUILD/win64/bin"
