@@ -420,6 +420,9 @@ AviHeaderFacts ReadHeaderFacts(const uint8_t* h) {
   header.Rate = U32At(h + RateOffset);
   header.Scale = U32At(h + ScaleOffset);
   header.HandlerFourcc = U32At(h + HandlerOffset);
+  header.Codec.Handler = header.HandlerFourcc;
+  header.Codec.Compression = U32At(h + BitmapHeaderOffset + 16);
+  header.Codec.BitCount = U16At(h + BitmapHeaderOffset + 14);
   return header;
 }
 
@@ -427,7 +430,7 @@ AviHeaderFacts ReadHeaderFacts(const uint8_t* h) {
 // files, the key and dropped frame counts ("unknown" for other files).
 void FillInfoTexts(const AviHeaderFacts& header, const AviFrameFacts& facts, AviFileInfo& info) {
   FormatFrameRate(info, header.Rate, header.Scale);
-  CopyFieldText(info.CodecName, AviCodecNameUnits, CodecNameForHandler(header.HandlerFourcc));
+  FormatCodecName(info, header.Codec);
   if (FromCaptureProgram) {
     FormatUnsignedText(info.KeyFramesText, AviCountTextUnits, facts.KeyFrameCount);
     FormatSignedText(info.DroppedFramesText, AviCountTextUnits, facts.DroppedFrameCount);

@@ -13,6 +13,7 @@
 
 #include "avi/avi_byte_source.h"
 #include "avi/avi_file_info.h"
+#include "avi/avi_text_format.h"
 
 // Results (HRESULT values).
 constexpr int32_t AviParseSucceeded = 0;
@@ -39,6 +40,7 @@ struct AviHeaderFacts {
   uint32_t Rate = 0;           // first stream header
   uint32_t Scale = 0;          // first stream header
   uint32_t HandlerFourcc = 0;  // first stream header
+  AviCodecFacts Codec;         // the video stream's handler, compression and bit count
 };
 
 // Index layout constants, set once by the PlaybackGraph's construction

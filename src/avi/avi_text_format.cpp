@@ -108,6 +108,181 @@ const char16_t* CodecNameForHandler(uint32_t handlerFourcc) {
   }
 }
 
+namespace {
+
+constexpr uint32_t FourccOf(const char (&text)[5]) {
+  return static_cast<uint32_t>(static_cast<uint8_t>(text[0])) |
+         static_cast<uint32_t>(static_cast<uint8_t>(text[1])) << 8 |
+         static_cast<uint32_t>(static_cast<uint8_t>(text[2])) << 16 |
+         static_cast<uint32_t>(static_cast<uint8_t>(text[3])) << 24;
+}
+
+// Upper case of each ASCII letter of a FOURCC, so that "mjpg" and "MJPG" are
+// one code.
+uint32_t UpperFourcc(uint32_t fourcc) {
+  uint32_t upper = 0;
+  for (int shift = 0; shift < 32; shift += 8) {
+    uint32_t c = (fourcc >> shift) & 0xFFu;
+    if (c >= 'a' && c <= 'z') c -= 'a' - 'A';
+    upper |= c << shift;
+  }
+  return upper;
+}
+
+struct PlainCodecName {
+  uint32_t Fourcc;  // upper case
+  const char16_t* Name;
+};
+
+// The codecs people meet in AVI files, by the FOURCCs writers give them.
+const PlainCodecName PlainCodecNames[] = {
+    {FourccOf("MJPG"), u"Motion JPEG"},
+    {FourccOf("AVRN"), u"Motion JPEG"},
+    {FourccOf("DMB1"), u"Motion JPEG"},
+    {FourccOf("JPEG"), u"Motion JPEG"},
+    {FourccOf("FMP4"), u"MPEG-4 Part 2"},
+    {FourccOf("XVID"), u"MPEG-4 Part 2"},
+    {FourccOf("DIVX"), u"MPEG-4 Part 2"},
+    {FourccOf("DX50"), u"MPEG-4 Part 2"},
+    {FourccOf("MP4V"), u"MPEG-4 Part 2"},
+    {FourccOf("M4S2"), u"MPEG-4 Part 2"},
+    {FourccOf("DIV3"), u"Microsoft MPEG-4 v3"},
+    {FourccOf("MP43"), u"Microsoft MPEG-4 v3"},
+    {FourccOf("MP42"), u"Microsoft MPEG-4 v2"},
+    {FourccOf("H264"), u"H.264"},
+    {FourccOf("X264"), u"H.264"},
+    {FourccOf("AVC1"), u"H.264"},
+    {FourccOf("DAVC"), u"H.264"},
+    {FourccOf("HEVC"), u"H.265"},
+    {FourccOf("H265"), u"H.265"},
+    {FourccOf("HEV1"), u"H.265"},
+    {FourccOf("HFYU"), u"HuffYUV"},
+    {FourccOf("FFVH"), u"HuffYUV (FFmpeg variant)"},
+    {FourccOf("FFV1"), u"FFV1 lossless"},
+    {FourccOf("MPG1"), u"MPEG-1 video"},
+    {FourccOf("MPG2"), u"MPEG-2 video"},
+    {FourccOf("MPEG"), u"MPEG video"},
+    {FourccOf("DVSD"), u"DV"},
+    {FourccOf("DV25"), u"DV"},
+    {FourccOf("DV50"), u"DV"},
+    {FourccOf("DVHD"), u"DV"},
+    {FourccOf("CVID"), u"Cinepak"},
+    {FourccOf("MSVC"), u"Microsoft Video 1"},
+    {FourccOf("CRAM"), u"Microsoft Video 1"},
+    {FourccOf("MRLE"), u"Microsoft RLE"},
+    {FourccOf("IV31"), u"Intel Indeo 3"},
+    {FourccOf("IV32"), u"Intel Indeo 3"},
+    {FourccOf("IV41"), u"Intel Indeo 4"},
+    {FourccOf("IV50"), u"Intel Indeo 5"},
+    {FourccOf("WMV1"), u"Windows Media Video 7"},
+    {FourccOf("WMV2"), u"Windows Media Video 8"},
+    {FourccOf("WMV3"), u"Windows Media Video 9"},
+    {FourccOf("VP80"), u"VP8"},
+    {FourccOf("VP90"), u"VP9"},
+    {FourccOf("AV01"), u"AV1"},
+    {FourccOf("THEO"), u"Theora"},
+    {FourccOf("TSCC"), u"TechSmith Screen Capture"},
+    {FourccOf("MPNG"), u"PNG"},
+    {FourccOf("PNG1"), u"PNG"},
+    {FourccOf("ULRG"), u"Ut Video"},
+    {FourccOf("ULRA"), u"Ut Video"},
+    {FourccOf("ULY0"), u"Ut Video"},
+    {FourccOf("ULY2"), u"Ut Video"},
+    {FourccOf("ULY4"), u"Ut Video"},
+    {FourccOf("ULH0"), u"Ut Video"},
+    {FourccOf("ULH2"), u"Ut Video"},
+    {FourccOf("LAGS"), u"Lagarith"},
+    {FourccOf("YUY2"), u"uncompressed YUV 4:2:2"},
+    {FourccOf("YUYV"), u"uncompressed YUV 4:2:2"},
+    {FourccOf("YUNV"), u"uncompressed YUV 4:2:2"},
+    {FourccOf("UYVY"), u"uncompressed YUV 4:2:2"},
+    {FourccOf("HDYC"), u"uncompressed YUV 4:2:2"},
+    {FourccOf("I420"), u"uncompressed YUV 4:2:0"},
+    {FourccOf("IYUV"), u"uncompressed YUV 4:2:0"},
+    {FourccOf("YV12"), u"uncompressed YUV 4:2:0"},
+    {FourccOf("NV12"), u"uncompressed YUV 4:2:0"},
+    {FourccOf("Y800"), u"uncompressed grey"},
+    {FourccOf("Y8  "), u"uncompressed grey"},
+    {FourccOf("GREY"), u"uncompressed grey"},
+    {FourccOf("GRAY"), u"uncompressed grey"},
+};
+
+// Bitmap compressions that store pixels as they are.
+constexpr uint32_t BitmapRgb = 0;        // BI_RGB
+constexpr uint32_t BitmapBitfields = 3;  // BI_BITFIELDS
+
+// Handlers that say "no codec": the bitmap header tells what the pixels are.
+bool IsUncompressedHandler(uint32_t handler) {
+  const uint32_t upper = UpperFourcc(handler);
+  return handler == 0 || upper == FourccOf("DIB ") || upper == FourccOf("RAW ") || upper == FourccOf("RGB ");
+}
+
+// Appends text at field[at], false when the terminator would not fit.
+bool AppendFieldText(char16_t* field, std::size_t capacity, std::size_t& at, const char16_t* text) {
+  for (; *text != 0; ++text) {
+    if (at + 1 >= capacity) return false;
+    field[at++] = *text;
+  }
+  field[at] = 0;
+  return true;
+}
+
+}  // namespace
+
+void FourccText(uint32_t fourcc, char16_t (&out)[5]) {
+  for (int i = 0; i < 4; ++i) {
+    const uint32_t c = (fourcc >> (8 * i)) & 0xFFu;
+    out[i] = c >= 0x20 && c < 0x7F ? static_cast<char16_t>(c) : u'?';
+  }
+  out[4] = 0;
+}
+
+const char16_t* CodecPlainName(uint32_t fourcc) {
+  const uint32_t upper = UpperFourcc(fourcc);
+  for (const PlainCodecName& codec : PlainCodecNames) {
+    if (codec.Fourcc == upper) return codec.Name;
+  }
+  return nullptr;
+}
+
+bool FormatCodecDescription(char16_t* field, std::size_t capacity, const AviCodecFacts& codec) {
+  ClearField(field, capacity);
+  std::size_t at = 0;
+  bool fits = true;
+  if (IsUncompressedHandler(codec.Handler) &&
+      (codec.Compression == BitmapRgb || codec.Compression == BitmapBitfields)) {
+    fits = AppendFieldText(field, capacity, at, codec.BitCount == 8 ? u"uncompressed grey" : u"uncompressed RGB");
+  } else {
+    // An empty handler leaves the bitmap's compression to name the codec.
+    const uint32_t code = IsUncompressedHandler(codec.Handler) ? codec.Compression : codec.Handler;
+    char16_t letters[5];
+    FourccText(code, letters);
+    fits = AppendFieldText(field, capacity, at, letters);
+    const char16_t* plain = CodecPlainName(code);
+    if (fits && plain != nullptr)
+      fits = AppendFieldText(field, capacity, at, u", ") && AppendFieldText(field, capacity, at, plain);
+  }
+  if (!fits) ClearField(field, capacity);
+  return fits;
+}
+
+void FormatCodecName(AviFileInfo& info, const AviCodecFacts& codec) {
+  const char16_t* named = CodecNameForHandler(codec.Handler);
+  const char16_t* const unnamed = u"Decompressor fourcc code: TBD";
+  std::size_t at = 0;
+  ClearField(info.CodecName, AviCodecNameUnits);
+  AppendFieldText(info.CodecName, AviCodecNameUnits, at, named);
+  if (named != unnamed) return;
+  // The longest description (a FOURCC and a plain name) is far below the
+  // field's room after the fixed text, so the brackets always fit.
+  char16_t description[64];
+  if (FormatCodecDescription(description, 64, codec)) {
+    AppendFieldText(info.CodecName, AviCodecNameUnits, at, u" (");
+    AppendFieldText(info.CodecName, AviCodecNameUnits, at, description);
+    AppendFieldText(info.CodecName, AviCodecNameUnits, at, u")");
+  }
+}
+
 bool FormatGroupedFileSize(char16_t* field, std::size_t capacity, uint64_t size, const char16_t* separator) {
   char16_t digits[20];
   int n = DecimalDigits(size, digits);

@@ -29,6 +29,37 @@ void FormatFrameRate(AviFileInfo& info, uint32_t rate, uint32_t scale);
 // "Decompressor fourcc code: TBD".
 const char16_t* CodecNameForHandler(uint32_t handlerFourcc);
 
+// What the video stream's format says of its pictures: the stream header's
+// handler and the bitmap header's compression and bit count (all 0 when the
+// file gives none).
+struct AviCodecFacts {
+  uint32_t Handler = 0;
+  uint32_t Compression = 0;
+  uint16_t BitCount = 0;
+};
+
+// The four characters of a FOURCC as text ("MJPG"); a character outside
+// printable ASCII shows as '?'. out holds 5 units.
+void FourccText(uint32_t fourcc, char16_t (&out)[5]);
+
+// The codec the user knows the stream by: the handler's FOURCC, or the
+// compression's when the handler is empty, then a plain name for the common
+// ones ("MJPG, Motion JPEG"). Uncompressed pictures (an empty handler or
+// "DIB " over BI_RGB, "Y800", ...) say "uncompressed RGB" or "uncompressed
+// grey" from their bit count. An empty name for a code no table knows: the
+// FOURCC alone ("ABCD"). false (field empty) when it does not fit.
+bool FormatCodecDescription(char16_t* field, std::size_t capacity, const AviCodecFacts& codec);
+
+// The plain name of a common codec, or null: "Motion JPEG", "MPEG-4 Part 2",
+// "H.264", ... The FOURCC is matched without regard to letter case.
+const char16_t* CodecPlainName(uint32_t fourcc);
+
+// The CodecName field: the name of the handler table above and, for a
+// handler outside it, "Decompressor fourcc code: TBD" followed by the
+// description in brackets ("Decompressor fourcc code: TBD (MJPG, Motion
+// JPEG)"). Always fits the field's 128 units.
+void FormatCodecName(AviFileInfo& info, const AviCodecFacts& codec);
+
 // size in decimal with the first unit of separator after every third digit
 // from the right ("1,234,567" for ","); an empty separator groups nothing.
 // false (field empty) when the text does not fit.

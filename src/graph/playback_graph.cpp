@@ -138,6 +138,7 @@ HRESULT PlaybackGraph::OpenVideoFile() {
   KeyFrameFlags = std::move(facts.KeyFrameFlags);
   FrameRate = header.Rate;
   FrameScale = header.Scale;
+  Codec = header.Codec;
   Shared->VideoWidth = Shared->DisplayWidth = header.FrameWidth;
   Shared->VideoHeight = Shared->DisplayHeight = header.FrameHeight;
 

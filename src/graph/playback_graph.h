@@ -93,6 +93,7 @@ class PlaybackGraph {
   AviIndexConstants IndexConstants;
   uint32_t FrameRate = 0;
   uint32_t FrameScale = 0;
+  AviCodecFacts Codec;  // the video stream's codec, for messages that name it
   RendererKind Renderer = RendererKind::Evr;
 
  private:
