@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 
+#include "avi/avi_stream_layout.h"
 #include "avi/avi_text_format.h"
 #include "messages/message_route.h"
 
@@ -80,33 +81,79 @@ const HeaderCheck HeaderChecks[] = {
 constexpr uint32_t HeaderListSizeOffset = 16;
 constexpr uint32_t FrameWidthOffset = 64;
 constexpr uint32_t FrameHeightOffset = 68;
-constexpr uint32_t HandlerOffset = 112;
-constexpr uint32_t ScaleOffset = 128;
-constexpr uint32_t RateOffset = 132;
-constexpr uint32_t StreamLengthOffset = 140;
-constexpr uint32_t BitmapHeaderOffset = 172;
 
 const char16_t* const SizeUnknownInfo =
     u"INFO: cannot determine file size, thus cannot determine if file is created by ORVO Video Capture\r\n";
 const char16_t* const CaptureSeekFailed = u"SEVERE: cannot set file pointer in file created by ORVO Video Capture\r\n";
 const char16_t* const CaptureReadFailed = u"SEVERE: cannot read from file created by ORVO Video Capture\r\n";
+const char16_t* const OpenedFileSeekFailed = u"SEVERE: unable to set the file pointer in the opened file\r\n";
 const char16_t* const OpenedFileReadFailed = u"SEVERE: unable to read from the opened file\r\n";
+
+// What a walk of an OpenDML index found: the index read whole (or as far as
+// the file goes), a failed read, or what is wrong with it.
+enum class IndexWalk {
+  Walked,
+  SeekFailed,
+  ReadFailed,
+  SuperEntriesTooShort,
+  SuperIndexPastFile,
+  ChunkTooSmall,
+  ChunkEmpty,
+  ChunkRepeated,
+  EntriesTooShort,
+  EntriesPastChunk,
+  MoreFramesThanStream,
+  NothingInsideFile,
+};
+
+// The message of a damaged index of a capture-program file.
+const char16_t* CaptureIndexDamage(IndexWalk walk) {
+  switch (walk) {
+    case IndexWalk::SuperEntriesTooShort:
+      return u"SEVERE: the super index of the file created by ORVO Video Capture has entries too short to locate a "
+             u"standard index; file open aborted\r\n";
+    case IndexWalk::SuperIndexPastFile:
+      return u"SEVERE: the super index of the file created by ORVO Video Capture lists more entries than the file "
+             u"can hold; file open aborted\r\n";
+    case IndexWalk::ChunkTooSmall:
+      return u"SEVERE: a standard index of the file created by ORVO Video Capture is too small to hold its header; "
+             u"file open aborted\r\n";
+    case IndexWalk::ChunkEmpty:
+      return u"SEVERE: a standard index of the file created by ORVO Video Capture lists no frames; file open "
+             u"aborted\r\n";
+    case IndexWalk::ChunkRepeated:
+      return u"SEVERE: the super index of the file created by ORVO Video Capture lists a standard index twice or "
+             u"out of order; file open aborted\r\n";
+    case IndexWalk::EntriesTooShort:
+      return u"SEVERE: a standard index of the file created by ORVO Video Capture has entries too short to hold a "
+             u"frame's size; file open aborted\r\n";
+    case IndexWalk::EntriesPastChunk:
+      return u"SEVERE: a standard index of the file created by ORVO Video Capture lists more entries than its "
+             u"chunk holds; file open aborted\r\n";
+    case IndexWalk::MoreFramesThanStream:
+      return u"SEVERE: the index of the file created by ORVO Video Capture lists more frames than the video "
+             u"stream's length; file open aborted\r\n";
+    case IndexWalk::NothingInsideFile:
+      return u"SEVERE: the index of the file created by ORVO Video Capture lists no frame inside the file; file "
+             u"open aborted\r\n";
+    case IndexWalk::SeekFailed:
+      return CaptureSeekFailed;
+    case IndexWalk::ReadFailed:
+    case IndexWalk::Walked:
+      break;
+  }
+  return CaptureReadFailed;
+}
 
 // Reads count bytes at offset for the index walk. The walk only reads ranges
 // already checked against the file size, so a short read means the file is not
 // what its size said: it fails like any other read.
-[[nodiscard]] bool ReadIndexBytes(AviByteSource& source, uint64_t offset, uint8_t* buffer, uint32_t count) {
+[[nodiscard]] IndexWalk ReadIndexBytes(AviByteSource& source, uint64_t offset, uint8_t* buffer, uint32_t count) {
   uint32_t got = 0;
   AviReadStatus status = source.ReadAt(offset, buffer, count, &got);
-  if (status == AviReadStatus::SeekFailed) {
-    Report(CaptureSeekFailed);
-    return false;
-  }
-  if (status != AviReadStatus::Ok || got != count) {
-    Report(CaptureReadFailed);
-    return false;
-  }
-  return true;
+  if (status == AviReadStatus::SeekFailed) return IndexWalk::SeekFailed;
+  if (status != AviReadStatus::Ok || got != count) return IndexWalk::ReadFailed;
+  return IndexWalk::Walked;
 }
 
 // The standard index chunks' small reads (a chunk's header, then its entries)
@@ -119,48 +166,37 @@ const char16_t* const OpenedFileReadFailed = u"SEVERE: unable to read from the o
 // fetches that much for one read anyway). Only a chunk's header read fills the
 // window: an entry block takes what the window holds and reads the rest
 // straight into the caller's buffer, since a chunk's entries end where the
-// chunk ends and whatever follows is frame data, not index. Failures report as
-// ReadIndexBytes reports them.
+// chunk ends and whatever follows is frame data, not index.
 class IndexReadAhead {
  public:
   static constexpr uint32_t WindowSize = 64u << 10;
 
   IndexReadAhead(AviByteSource& source, uint64_t fileSize) : Source(source), FileSize(fileSize) {}
 
-  // Reads count bytes at offset into buffer, a miss filling the window when
-  // readAhead; false (message reported) on a failed or short read.
-  [[nodiscard]] bool Read(uint64_t offset, uint8_t* buffer, uint32_t count, bool readAhead) {
+  // Reads count bytes at offset (inside the file) into buffer, a miss
+  // filling the window when readAhead.
+  [[nodiscard]] IndexWalk Read(uint64_t offset, uint8_t* buffer, uint32_t count, bool readAhead) {
     if (offset >= Start && offset - Start < Held) {
       const uint32_t take = static_cast<uint32_t>(std::min<uint64_t>(count, Start + Held - offset));
       std::memcpy(buffer, Window.data() + (offset - Start), take);
       offset += take;
       buffer += take;
       count -= take;
-      if (count == 0) return true;
+      if (count == 0) return IndexWalk::Walked;
     }
     if (!readAhead || count > WindowSize) return ReadIndexBytes(Source, offset, buffer, count);
     // The window's first use makes it; it is kept for the rest of the walk.
     if (Window.empty()) Window.assign(WindowSize, 0);
-    // A range reaching past the file end is asked for whole, so its short
-    // read fails as it always did.
-    const uint32_t ask = offset < FileSize && FileSize - offset >= count
-                             ? static_cast<uint32_t>(std::min<uint64_t>(WindowSize, FileSize - offset))
-                             : count;
+    const uint32_t ask = static_cast<uint32_t>(std::min<uint64_t>(WindowSize, FileSize - offset));
     Held = 0;
     uint32_t got = 0;
     const AviReadStatus status = Source.ReadAt(offset, Window.data(), ask, &got);
-    if (status == AviReadStatus::SeekFailed) {
-      Report(CaptureSeekFailed);
-      return false;
-    }
-    if (status != AviReadStatus::Ok || got < count) {
-      Report(CaptureReadFailed);
-      return false;
-    }
+    if (status == AviReadStatus::SeekFailed) return IndexWalk::SeekFailed;
+    if (status != AviReadStatus::Ok || got < count) return IndexWalk::ReadFailed;
     Start = offset;
     Held = got;
     std::memcpy(buffer, Window.data(), count);
-    return true;
+    return IndexWalk::Walked;
   }
 
  private:
@@ -174,6 +210,19 @@ class IndexReadAhead {
 // Whether a range of the file [offset, offset + length) lies inside it.
 bool InsideFile(uint64_t offset, uint64_t length, uint64_t fileSize) {
   return offset <= fileSize && length <= fileSize - offset;
+}
+
+// How many of n standard-index entries (entrySize bytes apart, each a frame's
+// offset from base and its size word) list frames that lie whole inside the
+// file: a file cut short ends inside its last frames.
+uint32_t FramesInsideFile(const uint8_t* entries, uint32_t n, uint32_t entrySize, uint64_t base, uint32_t delta,
+                          uint64_t fileSize) {
+  const uint8_t* p = entries;
+  for (uint32_t i = 0; i < n; ++i, p += entrySize) {
+    const uint64_t end = base + U32At(p) + (U32At(p + 4) & ~delta);
+    if (end < base || end > fileSize) return i;
+  }
+  return n;
 }
 
 // Appends the key flags of n standard-index entries (size word at offset 4,
@@ -201,31 +250,38 @@ void AppendKeyFlags(const uint8_t* entries, uint32_t n, uint32_t entrySize, uint
   }
 }
 
-// Walks the OpenDML index of a capture-program file: the super index at
-// superIndex (inside the header bytes), each standard index it lists, each
-// frame entry in order, appending one flag per frame to flags (empty, with
-// room reserved for slots entries) and counting the key frames among the
-// stream's frames. The work is bounded by the flag array, not by what the
-// super index claims: a standard index that is empty, lies before the end of
-// the previous one (a repeat), or has more entries than the array has slots
-// left marks the index as damaged. Returns 0 or AviParseReadFailed (message
-// reported).
-[[nodiscard]] int32_t WalkOpenDmlIndex(AviByteSource& source, const AviIndexConstants& constants,
-                                       const uint8_t* superIndex, uint64_t superIndexPosition, uint64_t fileSize,
-                                       std::size_t slots, uint32_t frames, std::vector<uint32_t>& flags,
-                                       uint32_t& keyFrames) {
+// What an index walk gives: the frames it lists inside the file, and their
+// key flags and key count when asked for.
+struct IndexFrames {
+  uint32_t Listed = 0;
+  bool CutShort = false;  // the index lists frames past the end of the file
+  uint32_t KeyFrames = 0;
+  std::vector<uint32_t>* Flags = nullptr;  // null: count only
+};
+
+// Walks an OpenDML index: the super index at superIndex (inside the header
+// bytes), each standard index it lists, each frame entry in order, counting
+// the frames that lie inside the file and, when out.Flags is given,
+// appending one flag per frame and counting the key frames among the
+// stream's frames. The work is bounded by slots, not by what the super index
+// claims: a standard index that is empty, lies before the end of the
+// previous one (a repeat), or has more entries than slots has left marks the
+// index as damaged. An index chunk or frame past the end of the file ends
+// the walk there: the file was cut short.
+[[nodiscard]] IndexWalk WalkOpenDmlIndex(AviByteSource& source, const AviIndexConstants& constants,
+                                         const uint8_t* superIndex, uint64_t superIndexPosition, uint64_t fileSize,
+                                         std::size_t slots, uint32_t frames, IndexFrames& out) {
   const uint32_t superEntrySize = static_cast<uint16_t>(U16At(superIndex + 8) * 4u);
   const uint32_t superCount = U32At(superIndex + 12);
-  if (superCount == 0) return AviParseSucceeded;
+  if (superCount == 0) return IndexWalk::Walked;
 
   // An entry must hold the chunk offset (8 bytes) and size (4 bytes), and
   // every entry must lie inside the file.
+  if (superEntrySize < 12) return IndexWalk::SuperEntriesTooShort;
   const uint64_t superEntries = superIndexPosition + constants.SuperIndexEntryOffset;
-  if (superEntrySize < 12 || superIndexPosition > fileSize || constants.SuperIndexEntryOffset > fileSize ||
-      !InsideFile(superEntries, static_cast<uint64_t>(superCount) * superEntrySize, fileSize)) {
-    Report(CaptureReadFailed);
-    return AviParseReadFailed;
-  }
+  if (superIndexPosition > fileSize || constants.SuperIndexEntryOffset > fileSize ||
+      !InsideFile(superEntries, static_cast<uint64_t>(superCount) * superEntrySize, fileSize))
+    return IndexWalk::SuperIndexPastFile;
 
   std::vector<uint8_t> superBlock;
   std::vector<uint8_t> entryBlock;
@@ -239,47 +295,62 @@ void AppendKeyFlags(const uint8_t* entries, uint32_t n, uint32_t entrySize, uint
     const uint32_t inBlock = std::min(superPerBlock, superCount - first);
     const uint32_t blockBytes = inBlock * superEntrySize;
     superBlock.assign(static_cast<std::size_t>(blockBytes) + BufferSlack, 0);
-    if (!ReadIndexBytes(source, superEntries + static_cast<uint64_t>(first) * superEntrySize, superBlock.data(),
-                        blockBytes))
-      return AviParseReadFailed;
+    IndexWalk read =
+        ReadIndexBytes(source, superEntries + static_cast<uint64_t>(first) * superEntrySize, superBlock.data(), blockBytes);
+    if (read != IndexWalk::Walked) return read;
 
     for (uint32_t s = 0; s < inBlock; ++s) {
       const uint8_t* entry = superBlock.data() + static_cast<std::size_t>(s) * superEntrySize;
       const uint64_t chunkOffset = U64At(entry);
       const uint32_t chunkSize = U32At(entry + 8);
-      if (!InsideFile(chunkOffset, chunkSize, fileSize)) {
-        Report(CaptureReadFailed);
-        return AviParseReadFailed;
+      if (chunkSize < StandardIndexHeaderSize) return IndexWalk::ChunkTooSmall;
+      if (!InsideFile(chunkOffset, StandardIndexHeaderSize, fileSize)) {
+        out.CutShort = true;
+        return IndexWalk::Walked;
       }
-      // The chunk's header fields as far as the chunk's own size reaches.
       std::memset(chunkHeader, 0, sizeof chunkHeader);
-      const uint32_t headerBytes = std::min(chunkSize, StandardIndexHeaderSize);
-      if (headerBytes > 0 && !chunkReads.Read(chunkOffset, chunkHeader, headerBytes, true)) return AviParseReadFailed;
+      read = chunkReads.Read(chunkOffset, chunkHeader, StandardIndexHeaderSize, true);
+      if (read != IndexWalk::Walked) return read;
       const uint32_t entrySize = static_cast<uint16_t>(U16At(chunkHeader + 8) * 4u);
       const uint32_t count = U32At(chunkHeader + 12);
+      const uint64_t base = U64At(chunkHeader + 20);
       // An entry holds the frame's offset and its size word (8 bytes).
+      if (count == 0) return IndexWalk::ChunkEmpty;
+      if (chunkOffset < previousEnd) return IndexWalk::ChunkRepeated;
+      if (entrySize < 8) return IndexWalk::EntriesTooShort;
+      if (static_cast<uint64_t>(count) * entrySize > chunkSize) return IndexWalk::EntriesPastChunk;
+      if (count > slots - out.Listed) return IndexWalk::MoreFramesThanStream;
       const uint64_t entries = chunkOffset + constants.StandardIndexEntryOffset;
-      if (count == 0 || chunkOffset < previousEnd || count > slots - flags.size() || entrySize < 8 ||
-          constants.StandardIndexEntryOffset > fileSize ||
-          !InsideFile(entries, static_cast<uint64_t>(count) * entrySize, fileSize)) {
-        Report(CaptureReadFailed);
-        return AviParseReadFailed;
-      }
+      if (constants.StandardIndexEntryOffset > fileSize) return IndexWalk::SuperIndexPastFile;
+      // The entries inside the file; a chunk cut by the end of the file
+      // lists its frames as far as it goes.
+      const uint64_t whole = entries > fileSize ? 0 : (fileSize - entries) / entrySize;
+      const uint32_t inside = static_cast<uint32_t>(std::min<uint64_t>(count, whole));
+      previousEnd = entries + static_cast<uint64_t>(count) * entrySize;
 
-      previousEnd = chunkOffset + chunkSize;
       const uint32_t perBlock = std::max<uint32_t>(1, IndexBlockSize / entrySize);
-      for (uint32_t e0 = 0; e0 < count; e0 += perBlock) {
-        const uint32_t n = std::min(perBlock, count - e0);
+      for (uint32_t e0 = 0; e0 < inside; e0 += perBlock) {
+        const uint32_t n = std::min(perBlock, inside - e0);
         const uint32_t bytes = n * entrySize;
         if (entryBlock.size() < static_cast<std::size_t>(bytes) + BufferSlack)
           entryBlock.assign(static_cast<std::size_t>(bytes) + BufferSlack, 0);
-        if (!chunkReads.Read(entries + static_cast<uint64_t>(e0) * entrySize, entryBlock.data(), bytes, false))
-          return AviParseReadFailed;
-        AppendKeyFlags(entryBlock.data(), n, entrySize, delta, frames, flags, keyFrames);
+        read = chunkReads.Read(entries + static_cast<uint64_t>(e0) * entrySize, entryBlock.data(), bytes, false);
+        if (read != IndexWalk::Walked) return read;
+        const uint32_t present = FramesInsideFile(entryBlock.data(), n, entrySize, base, delta, fileSize);
+        if (out.Flags != nullptr) AppendKeyFlags(entryBlock.data(), present, entrySize, delta, frames, *out.Flags, out.KeyFrames);
+        out.Listed += present;
+        if (present < n) {
+          out.CutShort = true;
+          return IndexWalk::Walked;
+        }
+      }
+      if (inside < count) {
+        out.CutShort = true;
+        return IndexWalk::Walked;
       }
     }
   }
-  return AviParseSucceeded;
+  return IndexWalk::Walked;
 }
 
 // The first 8,192 bytes of the file; a shorter file leaves the rest zero.
@@ -353,76 +424,217 @@ void AppendKeyFlags(const uint8_t* entries, uint32_t n, uint32_t entrySize, uint
   return AviParseSucceeded;
 }
 
-// Reads the stream length into facts and makes room for its flag array
-// (StreamLength + 8 slots). Every frame takes at least its 8-byte chunk header
-// in the file, so a longer stream than the file can hold is a damaged header;
-// it is refused before a flag array of its length is made. Without the file size
-// the length is held to MaxFramesOfUnknownSize. Returns 0 or
+// The header bytes, grown to the whole header list when it reaches past the
+// first 8,192 bytes (several streams, each with room reserved for an index,
+// easily do), up to one index block. Returns 0 or AviParseReadFailed (message
+// reported).
+[[nodiscard]] int32_t ReadWholeHeaderList(AviByteSource& source, bool sizeKnown, uint64_t fileSize,
+                                          std::vector<uint8_t>& buffer, uint32_t& headerBytes) {
+  uint64_t end = std::min<uint64_t>(HeaderListEnd(buffer.data()), IndexBlockSize);
+  if (sizeKnown) end = std::min(end, fileSize);
+  if (headerBytes < HeaderReadSize || end <= headerBytes) return AviParseSucceeded;
+  const uint32_t wanted = static_cast<uint32_t>(end);
+  buffer.assign(static_cast<std::size_t>(wanted) + BufferSlack, 0);
+  uint32_t got = 0;
+  const AviReadStatus status = source.ReadAt(0, buffer.data(), wanted, &got);
+  if (status != AviReadStatus::Ok) {
+    Report(status == AviReadStatus::SeekFailed ? OpenedFileSeekFailed : OpenedFileReadFailed);
+    return AviParseReadFailed;
+  }
+  headerBytes = got;
+  return AviParseSucceeded;
+}
+
+// A text with the decimal numbers of first and second standing in for the
+// marks "#1" and "#2", composed in a field of capacity units; cut at the
+// field's end (the texts are far shorter).
+void ComposeWithNumbers(char16_t* field, std::size_t capacity, const char16_t* text, uint64_t first,
+                        uint64_t second) {
+  std::size_t at = 0;
+  for (const char16_t* p = text; *p != 0 && at + 1 < capacity; ++p) {
+    if (p[0] == u'#' && (p[1] == u'1' || p[1] == u'2')) {
+      char16_t digits[24];
+      FormatUnsignedText(digits, 24, p[1] == u'1' ? first : second);
+      for (const char16_t* d = digits; *d != 0 && at + 1 < capacity; ++d) field[at++] = *d;
+      ++p;
+    } else {
+      field[at++] = *p;
+    }
+  }
+  field[at] = 0;
+}
+
+void ReportWithNumbers(const char16_t* text, uint64_t first, uint64_t second = 0) {
+  char16_t message[256];
+  ComposeWithNumbers(message, 256, text, first, second);
+  Report(message);
+}
+
+// Reads the video stream's length into facts and makes room for its flag
+// array (StreamLength + 8 slots). Every frame takes at least its 8-byte chunk
+// header in the file, so a longer stream than the file can hold is a damaged
+// header; it is refused before a flag array of its length is made. Without the
+// file size the length is held to MaxFramesOfUnknownSize. Returns 0 or
 // AviParseReadFailed (message reported).
-[[nodiscard]] int32_t ReadStreamLength(const uint8_t* h, bool sizeKnown, uint64_t fileSize, AviFrameFacts& facts) {
-  const uint32_t streamLength = U32At(h + StreamLengthOffset);
+[[nodiscard]] int32_t ReadStreamLength(const AviVideoStream& stream, bool sizeKnown, uint64_t fileSize,
+                                       AviFrameFacts& facts) {
+  const uint32_t streamLength = stream.Length;
   facts.TotalFrames = streamLength;
   facts.StreamLength = streamLength;
   facts.KeyFrameFlags = std::vector<uint32_t>();
   if (sizeKnown ? streamLength > fileSize / 8 : streamLength > MaxFramesOfUnknownSize) {
-    Report(OpenedFileReadFailed);
+    ReportWithNumbers(u"SEVERE: the video stream's length of #1 frames is more than the file can hold; file open "
+                      u"aborted\r\n",
+                      streamLength);
     return AviParseReadFailed;
   }
   try {
     facts.KeyFrameFlags.reserve(static_cast<std::size_t>(streamLength) + 8);
   } catch (const std::bad_alloc&) {
-    Report(OpenedFileReadFailed);
+    ReportWithNumbers(u"SEVERE: not enough memory for the frame flags of #1 frames; file open aborted\r\n",
+                      streamLength);
     return AviParseReadFailed;
   }
   return AviParseSucceeded;
 }
 
-// Fills the key-frame flags. Other programs' files count every frame as a key
-// frame (entries 0 to StreamLength set); a capture-program file has its
-// OpenDML index walked from the super index, which stands right after the
-// stream format's bitmap header and must lie inside the header bytes read.
-// The flags are written in frame order and the array is zero-filled to its
-// full length at the end (also when the walk fails), so each entry is
-// written once. Returns 0 or AviParseReadFailed (message reported).
-[[nodiscard]] int32_t FindKeyFrames(AviByteSource& source, const AviIndexConstants& constants, const uint8_t* h,
-                                    uint32_t headerBytes, uint64_t fileSize, AviFrameFacts& facts,
-                                    uint32_t& keyFrames) {
-  const uint32_t streamLength = facts.StreamLength;
-  const std::size_t slots = static_cast<std::size_t>(streamLength) + 8;
-  std::vector<uint32_t>& flags = facts.KeyFrameFlags;
-  if (!FromCaptureProgram) {
-    flags.assign(static_cast<std::size_t>(streamLength) + 1, 1u);
-    flags.resize(slots, 0);
-    keyFrames = streamLength;
-    return AviParseSucceeded;
+// The frames of the video stream that the file holds, as the index or the
+// movie data show them; the stream length when nothing tells (a file of
+// unknown size, or one without a movie list). A failed read is reported and
+// gives AviParseReadFailed.
+[[nodiscard]] int32_t CountFramesOfOtherWriters(AviByteSource& source, const AviIndexConstants& constants,
+                                                const uint8_t* h, uint32_t headerBytes, uint64_t fileSize,
+                                                const AviVideoStream& stream, uint32_t& present) {
+  present = stream.Length;
+  // An OpenDML index of the stream's own, when it is sound, tells the most;
+  // a damaged one is passed over (it was never the player's to refuse).
+  if (stream.SuperIndex != 0 && stream.SuperIndex + 16 <= headerBytes) {
+    IndexFrames listed;
+    const IndexWalk walk = WalkOpenDmlIndex(source, constants, h + stream.SuperIndex, stream.SuperIndex, fileSize,
+                                            static_cast<std::size_t>(stream.Length) + 8, stream.Length, listed);
+    if (walk == IndexWalk::SeekFailed || walk == IndexWalk::ReadFailed) {
+      Report(walk == IndexWalk::SeekFailed ? OpenedFileSeekFailed : OpenedFileReadFailed);
+      return AviParseReadFailed;
+    }
+    if (walk == IndexWalk::MoreFramesThanStream) return AviParseSucceeded;
+    if (walk == IndexWalk::Walked && listed.Listed > 0) {
+      present = std::min(listed.Listed, stream.Length);
+      return AviParseSucceeded;
+    }
   }
-  const uint64_t superIndexPosition = BitmapHeaderOffset + static_cast<uint64_t>(U32At(h + BitmapHeaderOffset));
-  int32_t walked = AviParseSucceeded;
-  if (superIndexPosition + 16 > headerBytes || U32At(h + superIndexPosition) != Fourcc('i', 'n', 'd', 'x')) {
-    Report(u"SEVERE: problem reading FOURCC value in file created by ORVO Video Capture\r\n");
-    walked = AviParseReadFailed;
-  } else {
-    walked = WalkOpenDmlIndex(source, constants, h + superIndexPosition, superIndexPosition, fileSize, slots,
-                              streamLength, flags, keyFrames);
+  uint32_t counted = 0;
+  const AviCount count = CountFramesPresent(source, fileSize, stream.Number, stream.Length, counted);
+  if (count == AviCount::SeekFailed || count == AviCount::ReadFailed) {
+    Report(count == AviCount::SeekFailed ? OpenedFileSeekFailed : OpenedFileReadFailed);
+    return AviParseReadFailed;
   }
-  flags.resize(slots, 0);
-  return walked;
+  if (count == AviCount::Counted) present = counted;
+  return AviParseSucceeded;
 }
 
-// The frame size, rate, scale and handler of the main and first stream headers.
-AviHeaderFacts ReadHeaderFacts(const uint8_t* h) {
+// Fills the key-frame flags and learns how many of the stream's frames the
+// file holds. Other programs' files count every frame as a key frame (entries
+// 0 to the frames present set); a capture-program file has its OpenDML index
+// walked from the super index, which stands right after the stream format's
+// bitmap header and must lie inside the header bytes read. The flags are
+// written in frame order and the array is zero-filled to its full length at
+// the end (also when the walk fails), so each entry is written once. Returns 0
+// or AviParseReadFailed (message reported); present is what the file holds,
+// at most the stream length.
+[[nodiscard]] int32_t FindKeyFrames(AviByteSource& source, const AviIndexConstants& constants, const uint8_t* h,
+                                    uint32_t headerBytes, bool sizeKnown, uint64_t fileSize,
+                                    const AviVideoStream& stream, AviFrameFacts& facts, uint32_t& keyFrames,
+                                    uint32_t& present) {
+  const uint32_t streamLength = facts.StreamLength;
+  std::vector<uint32_t>& flags = facts.KeyFrameFlags;
+  present = streamLength;
+  if (!FromCaptureProgram) {
+    if (sizeKnown) {
+      const int32_t counted =
+          CountFramesOfOtherWriters(source, constants, h, headerBytes, fileSize, stream, present);
+      if (counted != AviParseSucceeded) return counted;
+    }
+    flags.assign(static_cast<std::size_t>(present) + 1, 1u);
+    flags.resize(static_cast<std::size_t>(present) + 8, 0);
+    keyFrames = present;
+    return AviParseSucceeded;
+  }
+  const uint64_t superIndexPosition = stream.FormatEnd;
+  if (superIndexPosition + 16 > headerBytes || U32At(h + superIndexPosition) != Fourcc('i', 'n', 'd', 'x')) {
+    Report(u"SEVERE: problem reading FOURCC value in file created by ORVO Video Capture\r\n");
+    flags.resize(static_cast<std::size_t>(streamLength) + 8, 0);
+    return AviParseReadFailed;
+  }
+  IndexFrames listed;
+  listed.Flags = &flags;
+  IndexWalk walk = WalkOpenDmlIndex(source, constants, h + superIndexPosition, superIndexPosition, fileSize,
+                                    static_cast<std::size_t>(streamLength) + 8, streamLength, listed);
+  // An index whose every frame lies past the end of the file is not that of
+  // a file cut short (its first frames would be there) but a damaged one.
+  if (walk == IndexWalk::Walked && listed.CutShort && listed.Listed == 0) walk = IndexWalk::NothingInsideFile;
+  if (walk != IndexWalk::Walked) {
+    Report(CaptureIndexDamage(walk));
+    flags.resize(static_cast<std::size_t>(streamLength) + 8, 0);
+    return AviParseReadFailed;
+  }
+  keyFrames = listed.KeyFrames;
+  if (listed.Listed == 0 && !listed.CutShort) {
+    // An index with no entries in use (a capture that ended before writing
+    // it) flags nothing: every frame the movie data holds counts as dropped.
+    uint32_t counted = 0;
+    const AviCount count = CountFramesPresent(source, fileSize, stream.Number, streamLength, counted);
+    if (count == AviCount::SeekFailed || count == AviCount::ReadFailed) {
+      Report(count == AviCount::SeekFailed ? CaptureSeekFailed : CaptureReadFailed);
+      flags.resize(static_cast<std::size_t>(streamLength) + 8, 0);
+      return AviParseReadFailed;
+    }
+    if (count == AviCount::Counted) present = counted;
+  } else if (listed.Listed < streamLength) {
+    present = listed.Listed;
+  }
+  flags.resize(static_cast<std::size_t>(std::min(present, streamLength)) + 8, 0);
+  return AviParseSucceeded;
+}
+
+// The frames the file holds become the stream's frames when they are fewer
+// than its header says, and the user is told. A file that holds none of them
+// is refused. Returns 0 or AviParseRefused (message reported).
+[[nodiscard]] int32_t KeepFramesPresent(uint32_t present, AviFrameFacts& facts) {
+  if (present >= facts.StreamLength) return AviParseSucceeded;
+  if (present == 0) {
+    ReportWithNumbers(u"WARNING: the file holds none of the #1 video frames its header gives; file open aborted\r\n",
+                      facts.StreamLength);
+    return AviParseRefused;
+  }
+  ReportWithNumbers(u"WARNING: the file holds #1 video frames, fewer than the #2 its header gives (it may have been "
+                    u"cut short); only the frames present are shown\r\n",
+                    present, facts.StreamLength);
+  facts.TotalFrames = present;
+  facts.StreamLength = present;
+  return AviParseSucceeded;
+}
+
+// The frame size, rate, scale and handler of the main header and the video
+// stream. The picture size is the video format's when it gives one (what the
+// decoder will deliver), otherwise the main header's.
+AviHeaderFacts ReadHeaderFacts(const uint8_t* h, const AviVideoStream& stream) {
   AviHeaderFacts header;
-  header.FrameWidth = U32At(h + FrameWidthOffset);
-  header.FrameHeight = U32At(h + FrameHeightOffset);
+  if (IsPictureSize(stream.BitmapWidth, stream.BitmapHeight)) {
+    header.FrameWidth = stream.BitmapWidth;
+    header.FrameHeight = stream.BitmapHeight;
+  } else {
+    header.FrameWidth = U32At(h + FrameWidthOffset);
+    header.FrameHeight = U32At(h + FrameHeightOffset);
+  }
   // A size no picture has (or none at all) is left to the renderer's
   // connection to tell.
   if (!IsPictureSize(header.FrameWidth, header.FrameHeight)) header.FrameWidth = header.FrameHeight = 0;
-  header.Rate = U32At(h + RateOffset);
-  header.Scale = U32At(h + ScaleOffset);
-  header.HandlerFourcc = U32At(h + HandlerOffset);
-  header.Codec.Handler = header.HandlerFourcc;
-  header.Codec.Compression = U32At(h + BitmapHeaderOffset + 16);
-  header.Codec.BitCount = U16At(h + BitmapHeaderOffset + 14);
+  header.Rate = stream.Rate;
+  header.Scale = stream.Scale;
+  header.HandlerFourcc = stream.Handler;
+  header.Codec.Handler = stream.Handler;
+  header.Codec.Compression = stream.Compression;
+  header.Codec.BitCount = stream.BitCount;
   return header;
 }
 
@@ -453,24 +665,34 @@ int32_t ParseAviHeader(AviByteSource& source, const AviIndexConstants& constants
   std::vector<uint8_t> headerBuffer;
   uint32_t headerBytes = 0;
   if (!ReadHeaderBytes(source, headerBuffer, headerBytes)) return AviParseRefused;
-  const uint8_t* h = headerBuffer.data();
-  if (!CheckRiffAviLayout(h)) return AviParseRefused;
+  if (!CheckRiffAviLayout(headerBuffer.data())) return AviParseRefused;
 
   uint64_t fileSize = 0;
   const bool sizeKnown = LearnFileSize(source, info, fileSize);
   if (sizeKnown) {
-    const int32_t tagged = FindCaptureArtistTag(source, h, fileSize);
+    const int32_t tagged = FindCaptureArtistTag(source, headerBuffer.data(), fileSize);
     if (tagged != AviParseSucceeded) return tagged;
   }
 
-  int32_t result = ReadStreamLength(h, sizeKnown, fileSize, facts);
+  int32_t result = ReadWholeHeaderList(source, sizeKnown, fileSize, headerBuffer, headerBytes);
   if (result != AviParseSucceeded) return result;
-  uint32_t keyFrames = 0;
-  result = FindKeyFrames(source, constants, h, headerBytes, fileSize, facts, keyFrames);
+  const uint8_t* h = headerBuffer.data();
+  AviVideoStream stream;
+  if (!FindVideoStream(h, headerBytes, stream)) {
+    Report(u"WARNING: AVI file contains no video stream; file open aborted\r\n");
+    return AviParseRefused;
+  }
+
+  result = ReadStreamLength(stream, sizeKnown, fileSize, facts);
+  if (result != AviParseSucceeded) return result;
+  uint32_t keyFrames = 0, present = 0;
+  result = FindKeyFrames(source, constants, h, headerBytes, sizeKnown, fileSize, stream, facts, keyFrames, present);
+  if (result != AviParseSucceeded) return result;
+  result = KeepFramesPresent(present, facts);
   if (result != AviParseSucceeded) return result;
   facts.KeyFrameCount = keyFrames;
 
-  header = ReadHeaderFacts(h);
+  header = ReadHeaderFacts(h, stream);
   // Dropped frames: the frames that are not key frames.
   facts.DroppedFrameCount = static_cast<int32_t>(facts.StreamLength - keyFrames);
   FillInfoTexts(header, facts, info);

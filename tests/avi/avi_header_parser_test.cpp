@@ -1,6 +1,8 @@
 // ParseAviHeader on generated recordings: facts, index flags, refusals, and bounds on damaged files.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "avi_test_support.h"
 
 namespace {
@@ -113,22 +115,43 @@ TEST(AviHeaderParser, ReadAndSizeFailuresEachHaveTheirMessage) {
   }
 }
 
-TEST(AviHeaderParser, DamagedIndexesAndLengthsAreRefusedWithoutReadingPastTheFile) {
+TEST(AviHeaderParser, DamagedIndexesAndLengthsAreRefusedByWhatIsWrongWithoutReadingPastTheFile) {
   const std::pair<const char16_t*, std::vector<const char*>> cases[] = {
-      {CaptureRead,
-       {"--super-count 0xFFFFFFFF", "--super-count 100000", "--super-entry-words 2 --index-entries 64",
-        "--super-entry-words 0", "--super-entry-words 16384", "--chunk-offset 0x7FFFFFF0",
-        "--chunk-offset 0xFFFFFFFF00000000", "--chunk-size 0xFFFFFFFF", "--std-count 0x7FFFFFFF",
-        "--std-count 0xFFFFFFFF", "--std-entry-words 1", "--std-entry-words 0", "--std-entry-words 16383",
-        "--truncate 300000",
-        // More entries than the stream has slots, an empty standard index, one listed twice.
-        "--stream-length 20", "--chunk-size 8", "--std-count 0", "--repeat-first-chunk"}},
+      {u"SEVERE: the super index of the file created by ORVO Video Capture has entries too short to locate a "
+       u"standard index; file open aborted\r\n",
+       {"--super-entry-words 2 --index-entries 64", "--super-entry-words 0", "--super-entry-words 16384"}},
+      {u"SEVERE: the super index of the file created by ORVO Video Capture lists more entries than the file can "
+       u"hold; file open aborted\r\n",
+       {"--super-count 0xFFFFFFFF", "--super-count 100000"}},
+      {u"SEVERE: the index of the file created by ORVO Video Capture lists no frame inside the file; file open "
+       u"aborted\r\n",
+       {"--chunk-offset 0x7FFFFFF0", "--chunk-offset 0xFFFFFFFF00000000"}},
+      {u"SEVERE: a standard index of the file created by ORVO Video Capture is too small to hold its header; file "
+       u"open aborted\r\n",
+       {"--chunk-size 8"}},
+      {u"SEVERE: a standard index of the file created by ORVO Video Capture lists more entries than its chunk "
+       u"holds; file open aborted\r\n",
+       {"--std-count 0x7FFFFFFF", "--std-count 0xFFFFFFFF", "--std-entry-words 16383"}},
+      {u"SEVERE: a standard index of the file created by ORVO Video Capture has entries too short to hold a "
+       u"frame's size; file open aborted\r\n",
+       {"--std-entry-words 1", "--std-entry-words 0"}},
+      {u"SEVERE: the index of the file created by ORVO Video Capture lists more frames than the video stream's "
+       u"length; file open aborted\r\n",
+       {"--stream-length 20"}},
+      {u"SEVERE: a standard index of the file created by ORVO Video Capture lists no frames; file open aborted\r\n",
+       {"--std-count 0"}},
+      {u"SEVERE: the super index of the file created by ORVO Video Capture lists a standard index twice or out of "
+       u"order; file open aborted\r\n",
+       {"--repeat-first-chunk", "--same-chunk"}},
       // The super index missing or outside the header bytes.
       {u"SEVERE: problem reading FOURCC value in file created by ORVO Video Capture\r\n",
        {"--no-indx", "--bih-size 8020", "--bih-size 0xFFFFFFFF"}},
       // A stream longer than the file can hold (8 bytes a frame), refused before its flags are allocated.
-      {OpenedRead,
-       {"--stream-length 0xFFFFFFFF", "--stream-length 0xFFFFFFFF --artist none", "--stream-length 100000"}}};
+      {u"SEVERE: the video stream's length of 4294967295 frames is more than the file can hold; file open "
+       u"aborted\r\n",
+       {"--stream-length 0xFFFFFFFF", "--stream-length 0xFFFFFFFF --artist none"}},
+      {u"SEVERE: the video stream's length of 100000 frames is more than the file can hold; file open aborted\r\n",
+       {"--stream-length 100000"}}};
   for (const auto& [message, damages] : cases) {
     for (const char* damage : damages) {
       const std::vector<uint8_t> bytes = Recording(Small + " " + damage);
@@ -140,6 +163,8 @@ TEST(AviHeaderParser, DamagedIndexesAndLengthsAreRefusedWithoutReadingPastTheFil
       AviHeaderFuzzOne(bytes.data(), bytes.size());  // the fuzzer's rules, also with a failing read; aborts if broken
     }
   }
+  // A chunk size in the super index larger than the file does not matter: the chunk's entries are all there.
+  EXPECT_EQ(Summary(ParseBytes(Recording(Small + " --chunk-size 0xFFFFFFFF"))).substr(0, 17), "0 capture 40/40 f");
 }
 
 // Key and dropped counts are of the stream's frames only: never more keys than
@@ -147,16 +172,111 @@ TEST(AviHeaderParser, DamagedIndexesAndLengthsAreRefusedWithoutReadingPastTheFil
 TEST(AviHeaderParser, IndexesThatDoNotMatchTheStreamAreWalkedAsFarAsTheyGo) {
   const std::pair<const char*, std::vector<uint32_t>> cases[] = {
       {"--stream-length 34", ExpectedFlags(40, {17, 18, 19, 25})},  // 40 listed, 34 frames: 6 spare slots used
-      {"--stream-length 45", ExpectedFlags(40, {17, 18, 19, 25})},  // the frames not listed count as dropped
-      {"--empty-indx", {}}};
+      {"--empty-indx", {}}};  // nothing flagged: every frame in the movie data counts as dropped
   for (auto [damage, flags] : cases) {
     const ParseOutcome r = ParseBytes(Recording(Small + " " + damage));
     ASSERT_EQ(r.Code, AviParseSucceeded) << damage;
+    EXPECT_EQ(r.Facts.TotalFrames, std::string(damage) == "--stream-length 34" ? 34u : 40u) << damage;
     flags.resize(r.Facts.StreamLength + 8, 0);
     EXPECT_EQ(r.Facts.KeyFrameFlags, flags) << damage;  // the counts follow the flags: ParseBytes checks that
     EXPECT_LE(r.Facts.KeyFrameCount, r.Facts.StreamLength) << damage;
     EXPECT_GE(r.Facts.DroppedFrameCount, 0) << damage;
+    EXPECT_TRUE(r.Messages.empty()) << damage;
   }
+}
+
+namespace {
+
+// Where the n-th (from 0) chunk of an id stands in bytes; a frame chunk is
+// told from the id's other uses by its size, that of an 80 x 60 picture.
+std::size_t NthChunk(const std::vector<uint8_t>& bytes, const char* id, int n) {
+  const bool frame = id[2] == 'd';
+  for (std::size_t at = 0; at + 8 <= bytes.size(); ++at) {
+    if (std::memcmp(bytes.data() + at, id, 4) != 0) continue;
+    const uint32_t size = bytes[at + 4] | bytes[at + 5] << 8 | bytes[at + 6] << 16 | bytes[at + 7] << 24;
+    if ((!frame || size == 80 * 60 * 3) && n-- == 0) return at;
+  }
+  ADD_FAILURE() << "no chunk " << id << " number " << n;
+  return bytes.size();
+}
+
+std::vector<uint8_t> Cut(std::vector<uint8_t> bytes, std::size_t size) {
+  bytes.resize(std::min(size, bytes.size()));
+  return bytes;
+}
+
+std::u16string FewerFrames(int present, int header) {
+  const std::string text = "WARNING: the file holds " + std::to_string(present) + " video frames, fewer than the " +
+                           std::to_string(header) +
+                           " its header gives (it may have been cut short); only the frames present are shown\r\n";
+  return std::u16string(text.begin(), text.end());
+}
+
+}  // namespace
+
+// A recording cut short (the writer stopped, the disk filled) or whose header
+// claims more than was written shows the frames it holds, and says so.
+TEST(AviHeaderParser, FilesHoldingFewerFramesThanTheirHeaderShowTheFramesPresent) {
+  // Capture files: the frames their index lists inside the file (8 to an index chunk, after its frames).
+  const std::vector<uint8_t> capture = Recording(Small);
+  const std::size_t third = NthChunk(capture, "ix00", 2);  // lists frames 16 to 23
+  // Other writers' files: from idx1 when it is there, else from the frame chunks that fit.
+  const std::vector<uint8_t> other = Recording("--size 80x60 --frames 40 --artist none");
+  const std::vector<uint8_t> sound = Recording("--size 80x60 --frames 40 --artist none --audio-first");
+  const std::vector<uint8_t> bare = Recording("--size 80x60 --frames 40 --artist none --no-idx1 --no-indx");
+  const struct {
+    const char* Name;
+    std::vector<uint8_t> Bytes;
+    uint32_t Frames;
+  } cases[] = {
+      {"capture cut after its third index chunk", Cut(capture, third + 32 + 64), 24},
+      {"capture cut inside its third index chunk", Cut(capture, third + 32 + 8 + 4), 17},
+      {"capture cut before its third index chunk", Cut(capture, third + 16), 16},
+      {"capture whose header claims 45 frames", Recording(Small + " --stream-length 45"), 40},
+      {"capture cut short", Recording(Small + " --truncate 300000"), 16},
+      {"other cut inside frame 30", Cut(other, NthChunk(other, "00dc", 30) + 100), 30},
+      {"other cut after frame 30", Cut(other, NthChunk(other, "00dc", 31)), 31},
+      {"other with idx1, header claiming 60", Recording("--size 80x60 --frames 40 --artist none --stream-length 60"),
+       40},
+      {"sound first, idx1, header claiming 60",
+       Recording("--size 80x60 --frames 40 --artist none --audio-first --stream-length 60"), 40},
+      {"sound first cut inside frame 12", Cut(sound, NthChunk(sound, "01dc", 12) + 9), 12},
+      {"no index, cut inside frame 5", Cut(bare, NthChunk(bare, "00dc", 5) + 9), 5},
+  };
+  for (const auto& c : cases) {
+    const ParseOutcome r = ParseBytes(c.Bytes);
+    ASSERT_EQ(r.Code, AviParseSucceeded) << c.Name;
+    EXPECT_EQ(r.Facts.TotalFrames, c.Frames) << c.Name;
+    const int header = std::string(c.Name).find("60") != std::string::npos   ? 60
+                       : std::string(c.Name).find("45") != std::string::npos ? 45
+                                                                             : 40;
+    EXPECT_EQ(r.Messages, Texts{FewerFrames(static_cast<int>(c.Frames), header)}) << c.Name;
+    EXPECT_EQ(U8(r.Info.CodecName), "NONE (DIB internal decoder)") << c.Name;
+  }
+  // Whole files tell nothing; one that holds no frame at all is refused.
+  for (const std::vector<uint8_t>* whole : {&capture, &other, &sound, &bare}) EXPECT_TRUE(ParseBytes(*whole).Messages.empty());
+  const std::vector<uint8_t> ten = Recording("--size 80x60 --frames 10 --artist none --no-idx1 --no-indx");
+  const ParseOutcome empty = ParseBytes(Cut(ten, NthChunk(ten, "00dc", 0) + 9));
+  EXPECT_EQ(empty.Code, AviParseRefused);
+  EXPECT_EQ(empty.Messages,
+            Texts{u"WARNING: the file holds none of the 10 video frames its header gives; file open aborted\r\n"});
+}
+
+// Other writers often put a sound stream first: the facts are the video's.
+TEST(AviHeaderParser, TheVideoStreamIsFoundWhereverItStandsInTheHeaderList) {
+  for (const char* file : {"", " --artist none", " --format yuy2 --rate 30000/1001"}) {
+    const ParseOutcome plain = ParseBytes(Recording(Small + file));
+    const ParseOutcome sound = ParseBytes(Recording(Small + file + " --audio-first"));
+    ASSERT_EQ(sound.Code, AviParseSucceeded) << file;
+    EXPECT_EQ(Summary(sound), Summary(plain)) << file;
+    EXPECT_EQ(sound.Facts.KeyFrameFlags, plain.Facts.KeyFrameFlags) << file;
+  }
+  // A header list without a video stream: the only stream made a sound stream.
+  std::vector<uint8_t> bytes = Recording(Small + " --artist none");
+  std::memcpy(bytes.data() + 108, "auds", 4);
+  const ParseOutcome r = ParseBytes(bytes);
+  EXPECT_EQ(r.Code, AviParseRefused);
+  EXPECT_EQ(r.Messages, Texts{u"WARNING: AVI file contains no video stream; file open aborted\r\n"});
 }
 
 #ifndef _WIN32

@@ -27,7 +27,7 @@ std::string Reports(const std::string& line, bool listDropped = true) {
 
 TEST(AviInfo, ReportsOfCaptureOtherRefusedAndUnreadableFilesAndTheExitStatus) {
   const std::string reports = Reports(Small) + Reports(Small + " --artist none");  // capture, then other
-  for (const char* part : {"  Codec               NONE (DIB internal decoder) (DIB )\n  Total Frames        40\n"
+  for (const char* part : {"  Codec               NONE (DIB internal decoder)\n  Total Frames        40\n"
                            "  Key Frames          36\n  Dropped Frames      4\n  Frame size          80 x 60\n"
                            "  Frame rate          30.00 fps\n",
                            "  ORVO Video Capture  yes\n", "  Dropped frame list  17-19, 25\n",

@@ -15,7 +15,11 @@
 namespace {
 
 // Fixed places of the layout (the player reads them at these offsets).
-constexpr uint64_t SuperIndexPosition = 212;  // right after a 40-byte bitmap header
+constexpr uint64_t FirstStreamSuperIndexPosition = 212;  // right after a 40-byte bitmap header
+// The audio stream list that --audio-first puts before the video's: LIST,
+// a 56-byte stream header and a 16-byte PCM format.
+constexpr uint64_t AudioStreamListBytes = 12 + 8 + 56 + 8 + 16;
+constexpr uint32_t SoundChunkBytes = 4;
 constexpr uint32_t StdIndexHeaderBytes = 32;
 constexpr uint32_t KeyFrameIdx1Flag = 0x10;  // AVIIF_KEYFRAME
 constexpr uint32_t DeltaFrameBit = 0x80000000u;
@@ -166,6 +170,11 @@ class Writer {
  private:
   bool Put(const Bytes& b) { return Sink.Write(b.Data.data(), b.Data.size()); }
   bool IsDropped(uint32_t frame) const { return Dropped[frame]; }
+  // The video stream's chunk id: "00dc", or "01dc" after an audio stream.
+  const char* VideoChunkId() const { return O.AudioFirst ? "01dc" : "00dc"; }
+  // The header fields that --stream-length and --bih-size change, and the
+  // super index, all of the video stream.
+  uint64_t StreamShift() const { return O.AudioFirst ? AudioStreamListBytes : 0; }
   uint32_t FrameDataBytes(uint32_t frame) const {
     return IsDropped(frame) && O.DropStyle == AviGenDropStyle::ZeroLength ? 0 : PictureBytes(O);
   }
@@ -178,6 +187,7 @@ class Writer {
 
   const AviGenOptions& O;
   AviGenSink& Sink;
+  const uint64_t SuperIndexPosition = FirstStreamSuperIndexPosition + StreamShift();
   std::vector<bool> Dropped;
   std::vector<uint8_t> Picture, Previous;
   uint64_t MoviList = 0;  // position of the current segment's "LIST" of "movi"
@@ -221,12 +231,39 @@ bool Writer::WriteHeader(uint32_t superSlots, std::string* error) {
   b.U32(O.WriteIdx1 ? 0x10u : 0u);  // AVIF_HASINDEX
   b.U32(0);                         // total frames of the first segment (later)
   b.U32(0);                         // initial frames
-  b.U32(1);                         // streams
+  b.U32(O.AudioFirst ? 2 : 1);      // streams
   b.U32(picture + 8);               // suggested buffer size
   b.U32(O.Width);
   b.U32(O.Height);
   b.Zeros(16);
+  if (O.AudioFirst) {
+    b.Fourcc("LIST");
+    b.U32(static_cast<uint32_t>(AudioStreamListBytes - 8));
+    b.Fourcc("strl");
+    b.Fourcc("strh");
+    b.U32(56);
+    b.Fourcc("auds");
+    b.U32(1);  // PCM
+    b.Zeros(12);
+    b.U32(1);                                    // scale
+    b.U32(8000);                                 // rate: samples per second
+    b.U32(0);                                    // start
+    b.U32(O.FrameCount * (SoundChunkBytes / 2));  // length in samples
+    b.U32(SoundChunkBytes);
+    b.U32(0xFFFFFFFFu);
+    b.U32(2);  // sample size
+    b.Zeros(8);
+    b.Fourcc("strf");
+    b.U32(16);
+    b.U16(1);     // WAVE_FORMAT_PCM
+    b.U16(1);     // channels
+    b.U32(8000);  // samples per second
+    b.U32(16000);
+    b.U16(2);
+    b.U16(16);
+  }
   // Stream list: header and format.
+  const std::size_t videoList = b.Data.size();
   b.Fourcc("LIST");
   b.U32(0);
   b.Fourcc("strl");
@@ -271,10 +308,10 @@ bool Writer::WriteHeader(uint32_t superSlots, std::string* error) {
   b.U8(0);   // sub type
   b.U8(0);   // AVI_INDEX_OF_INDEXES
   b.U32(0);  // entries in use (later)
-  b.Fourcc("00dc");
+  b.Fourcc(VideoChunkId());
   b.Zeros(12 + 16 * static_cast<std::size_t>(superSlots));
   const std::size_t strlEnd = b.Data.size();
-  LittleEndian32(&b.Data[92], static_cast<uint32_t>(strlEnd - 96));
+  LittleEndian32(&b.Data[videoList + 4], static_cast<uint32_t>(strlEnd - videoList - 8));
   if (!O.NoIndx) {
     b.Fourcc("LIST");
     b.U32(4 + 8 + 248);
@@ -310,7 +347,7 @@ bool Writer::FlushStdIndex() {
   b.U8(0);
   b.U8(1);  // 2 longs per entry, AVI_INDEX_OF_CHUNKS
   b.U32(k);
-  b.Fourcc("00dc");
+  b.Fourcc(VideoChunkId());
   b.U64(MoviList);
   b.U32(0);
   for (const StdEntry& e : Pending) {
@@ -331,7 +368,7 @@ bool Writer::WriteFrame(uint32_t frame, bool firstSegment) {
   const uint32_t size = FrameDataBytes(frame);
   const uint64_t chunk = Sink.Position();
   Bytes head;
-  head.Fourcc("00dc");
+  head.Fourcc(VideoChunkId());
   head.U32(size);
   if (!Put(head)) return false;
   if (size > 0) {
@@ -357,19 +394,36 @@ bool Writer::WriteFrame(uint32_t frame, bool firstSegment) {
   }
   if (firstSegment && O.WriteIdx1) {
     Bytes e;
-    e.Fourcc("00dc");
+    e.Fourcc(VideoChunkId());
     e.U32(dropped ? 0 : KeyFrameIdx1Flag);
     e.U32(static_cast<uint32_t>(chunk - (MoviList + 8)));
     e.U32(size);
     Idx1.insert(Idx1.end(), e.Data.begin(), e.Data.end());
+  }
+  if (O.AudioFirst) {
+    // A little silence after each frame, listed in idx1 as other writers do.
+    const uint64_t sound = Sink.Position();
+    Bytes a;
+    a.Fourcc("00wb");
+    a.U32(SoundChunkBytes);
+    a.Zeros(SoundChunkBytes);
+    if (!Put(a)) return false;
+    if (firstSegment && O.WriteIdx1) {
+      Bytes e;
+      e.Fourcc("00wb");
+      e.U32(KeyFrameIdx1Flag);
+      e.U32(static_cast<uint32_t>(sound - (MoviList + 8)));
+      e.U32(SoundChunkBytes);
+      Idx1.insert(Idx1.end(), e.Data.begin(), e.Data.end());
+    }
   }
   return true;
 }
 
 bool Writer::ApplyDefects(std::string* error) {
   bool ok = true;
-  if (O.StreamLength.Set) ok &= PatchU32(Sink, 140, O.StreamLength.Value);
-  if (O.BitmapHeaderSize.Set) ok &= PatchU32(Sink, 172, O.BitmapHeaderSize.Value);
+  if (O.StreamLength.Set) ok &= PatchU32(Sink, 140 + StreamShift(), O.StreamLength.Value);
+  if (O.BitmapHeaderSize.Set) ok &= PatchU32(Sink, 172 + StreamShift(), O.BitmapHeaderSize.Value);
   if (O.SuperIndexCount.Set) ok &= PatchU32(Sink, SuperIndexPosition + 12, O.SuperIndexCount.Value);
   if (O.SuperIndexEntryWords.Set) ok &= PatchU16(Sink, SuperIndexPosition + 8, O.SuperIndexEntryWords.Value);
   if (O.FirstChunkOffsetLow.Set) ok &= PatchU32(Sink, SuperIndexPosition + 32, O.FirstChunkOffsetLow.Value);

@@ -39,6 +39,11 @@ struct AviGenOptions {
   uint32_t IndexEntriesPerChunk = 1000;
   bool WriteIdx1 = true;
 
+  // An audio stream as the first of the header list, as many other writers
+  // lay files out: the video is then stream 1 ("01dc" chunks), and a small
+  // sound chunk ("00wb") follows each frame.
+  bool AudioFirst = false;
+
   // Dropped frames (frame numbers, any order), flagged as delta frames in the
   // indexes and written as zero-length chunks or as repeats of the previous
   // frame's picture.

@@ -22,6 +22,8 @@ const char AviGenUsage[] =
     "Indexes:\n"
     "  --index-entries N        entries per standard index chunk (default 1000)\n"
     "  --no-idx1                leave out the idx1 index\n"
+    "Streams:\n"
+    "  --audio-first            an audio stream (PCM) before the video, with a small sound chunk after each frame\n"
     "Dropped frames (flagged as delta frames in the indexes):\n"
     "  --drop LIST              frame numbers and ranges, e.g. 17-19,40\n"
     "  --drop-percent P         drop P percent of the frames, chosen with --seed (default 1)\n"
@@ -159,7 +161,7 @@ OptionResult ParsePictureOption(const std::string& a, ArgumentCursor& in, AviGen
   return OptionResult::NotMine;
 }
 
-// --artist, --artist-length, --index-entries, --no-idx1.
+// --artist, --artist-length, --index-entries, --no-idx1, --audio-first.
 OptionResult ParseTagAndIndexOption(const std::string& a, ArgumentCursor& in, AviGenOptions* o, std::string* error) {
   std::string v;
   if (a == "--artist") {
@@ -170,8 +172,8 @@ OptionResult ParseTagAndIndexOption(const std::string& a, ArgumentCursor& in, Av
   }
   if (a == "--artist-length") return TakenIf(in.Field(&o->ArtistLength), error, "--artist-length needs a number");
   if (a == "--index-entries") return TakenIf(in.U32(&o->IndexEntriesPerChunk), error, "--index-entries needs a number");
-  if (a == "--no-idx1") {
-    o->WriteIdx1 = false;
+  if (a == "--no-idx1" || a == "--audio-first") {
+    (a == "--no-idx1" ? o->WriteIdx1 : o->AudioFirst) = a == "--audio-first";
     return OptionResult::Taken;
   }
   return OptionResult::NotMine;

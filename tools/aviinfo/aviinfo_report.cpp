@@ -161,7 +161,7 @@ std::string TextReport(const AviInfoResult& r, bool listDropped) {
     std::snprintf(head, sizeof head, "  %-20s", label);
     out += head + value + "\n";
   };
-  line("Codec", Utf16ToUtf8(i.CodecName) + " (" + HandlerText(r.Header.HandlerFourcc) + ")");
+  line("Codec", Utf16ToUtf8(i.CodecName));
   line("Total Frames", std::to_string(r.Facts.TotalFrames));
   line("Key Frames", Utf16ToUtf8(i.KeyFramesText));
   line("Dropped Frames", Utf16ToUtf8(i.DroppedFramesText));
