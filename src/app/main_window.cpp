@@ -82,9 +82,13 @@ void BuildMenus() {
   AppendMenuW(app->FileMenu, MF_STRING, OpenId, L"Open\tCtrl+O");
   AppendMenuW(app->FileMenu, MF_STRING, CloseId, L"Close\tCtrl+W");
   AppendMenuW(app->FileMenu, MF_STRING, InformationId, L"Information\tCtrl+I");
-  AppendMenuW(app->FileMenu, MF_STRING, ExitId, L"Exit");
+  // As on every Windows program, Exit closes the File menu, apart from the
+  // commands on the open recording.
+  AppendMenuW(app->FileMenu, MF_SEPARATOR, 0, nullptr);
   AppendMenuW(app->FileMenu, MF_STRING | MF_GRAYED, GoToFrameId, L"Go to Frame...\tCtrl+G");
   AppendMenuW(app->FileMenu, MF_STRING | MF_GRAYED, SaveFrameAsId, L"Save Frame As...\tCtrl+S");
+  AppendMenuW(app->FileMenu, MF_SEPARATOR, 0, nullptr);
+  AppendMenuW(app->FileMenu, MF_STRING, ExitId, L"Exit");
   if (app->Graph != nullptr && app->Graph->ColorControlAvailable == 1) {
     AppendMenuW(app->DisplayMenu, MF_STRING, BrightnessContrastId, L"Brightness/Contrast...");
   }
@@ -327,6 +331,7 @@ HRESULT ChooseGivenPath(wchar_t** path) {
 
 void OnDroppedFramesControl() {
   AppContext* app = TheApp;
+  if (PlaybackState == TransportRun) return;  // greyed while playing; a command sent all the same waits too
   DroppedFramesControlOn = DroppedFramesControlOn == 1 ? 0 : 1;
   CheckMenuItem(app->OptionsMenu, DroppedFramesControlId,
                 MF_BYCOMMAND | (DroppedFramesControlOn == 1 ? MF_CHECKED : MF_UNCHECKED));

@@ -6,7 +6,10 @@ namespace {
 // and page down; 4 thumb released, 5 thumb tracking, 6 Home, 7 End, 8 end of
 // tracking.
 constexpr unsigned PageDown = 3;
+constexpr unsigned ThumbPosition = 4;
 constexpr unsigned ThumbTrack = 5;
+constexpr unsigned Top = 6;
+constexpr unsigned Bottom = 7;
 
 }  // namespace
 
@@ -18,7 +21,10 @@ int32_t ColorSettingForSlider(int32_t sliderValue) {
 
 SliderNotice ClassifySliderNotice(unsigned code) {
   if (code == ThumbTrack) return SliderNotice::UseThumb;
-  if (code <= PageDown) return SliderNotice::UsePosition;
+  // The keys and clicks (line and page steps, Home and End) and the thumb's
+  // release all leave the slider where the effect must follow; the end of
+  // tracking only closes one of them.
+  if (code <= PageDown || code == ThumbPosition || code == Top || code == Bottom) return SliderNotice::UsePosition;
   return SliderNotice::Ignore;
 }
 

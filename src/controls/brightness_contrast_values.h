@@ -29,10 +29,10 @@ int32_t ColorSettingForSlider(int32_t sliderValue);
 
 // How a slider notification (the trackbar's TB_* code) is handled:
 //   UseThumb     the thumb is being dragged: the value comes with the notice;
-//   UsePosition  an arrow or page key or a click in the channel: the value is
-//                the slider's position;
-//   Ignore       the thumb released, Home, End, end of tracking: nothing is
-//                written.
+//   UsePosition  an arrow, page, Home or End key, a click in the channel or
+//                the thumb released: the value is the slider's position;
+//   Ignore       the end of tracking (it follows each of those) and codes
+//                no trackbar sends: nothing is written.
 enum class SliderNotice { UseThumb, UsePosition, Ignore };
 SliderNotice ClassifySliderNotice(unsigned code);
 

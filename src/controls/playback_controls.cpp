@@ -415,7 +415,12 @@ void ShowFrameNumber(uint32_t frame, int isKeyFrame) {
 
 void EnableDisplayMenu(int enabled) {
   if (TheApp == nullptr || TheApp->MainMenu == nullptr) return;
-  EnableMenuItem(TheApp->MainMenu, DisplayMenuPosition, MF_BYPOSITION | (enabled != 0 ? MF_ENABLED : MF_GRAYED));
+  const UINT state = enabled != 0 ? MF_ENABLED : MF_GRAYED;
+  EnableMenuItem(TheApp->MainMenu, DisplayMenuPosition, MF_BYPOSITION | state);
+  // Dropped Frames Control changes the slider and the steps under a paused
+  // video; while playing it waits, as Display does (the item is there only
+  // for files with dropped frames).
+  if (TheApp->OptionsMenu != nullptr) EnableMenuItem(TheApp->OptionsMenu, DroppedFramesControlId, MF_BYCOMMAND | state);
   DrawMenuBar(TheApp->MainWindow);
 }
 

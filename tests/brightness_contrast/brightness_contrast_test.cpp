@@ -51,14 +51,25 @@ class BrightnessContrastTest : public AppTest {
   }
 };
 
-// Each slider writes its own setting; Home and End write nothing.
+// Each slider writes its own setting, whatever moved it: the keys a user
+// presses on it (the slider itself sends the notifications), a drag, a click.
 TEST_F(BrightnessContrastTest, SliderNotificationsWriteTheirOwnSetting) {
   HWND b = TheApp->BrightnessSlider, c = TheApp->ContrastSlider;
-  const std::tuple<HWND, WORD, int, int, int> rows[] = {
-      {b, TB_TOP, 0, 0, 0}, {c, TB_BOTTOM, 100, 0, 0}, {b, TB_THUMBTRACK, 0, -127, 0}, {c, TB_PAGEUP, 25, -127, -64}};
-  for (const auto& [slider, code, position, brightness, contrast] : rows) {
-    SCOPED_TRACE(code);
-    Slide(slider, code, position);
+  const auto key = [](HWND slider, WPARAM k) {
+    SendMessageW(slider, WM_KEYDOWN, k, 0);
+    SendMessageW(slider, WM_KEYUP, k, 0);
+  };
+  const std::tuple<HWND, WPARAM, WORD, int, int, int> rows[] = {
+      {b, VK_HOME, 0, 0, -127, 0},           {c, VK_END, 0, 0, -127, 127},          {b, VK_NEXT, 0, 0, -125, 127},
+      {b, 0, TB_THUMBTRACK, 50, 0, 127},     {c, 0, TB_THUMBPOSITION, 75, 0, 63},  {c, 0, TB_PAGEUP, 25, 0, -64},
+      {c, 0, TB_ENDTRACK, 90, 0, -64}};
+  for (const auto& [slider, pressed, code, position, brightness, contrast] : rows) {
+    SCOPED_TRACE(pressed != 0 ? pressed : code);
+    if (pressed != 0) {
+      key(slider, pressed);
+    } else {
+      Slide(slider, code, position);
+    }
     EXPECT_EQ(std::make_tuple(brightness, contrast),
               std::make_tuple(Setting(BrightnessPropertyKey), Setting(ContrastPropertyKey)));
   }

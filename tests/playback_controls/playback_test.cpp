@@ -227,6 +227,39 @@ TEST_F(PlaybackTest, PlaysToTheEndWithTheSliderFollowingOnceASecond) {
   EXPECT_EQ(at, SliderPosition());
 }
 
+// A decoder or the source failing mid-stream stops playback: the controls
+// must not go on showing a video that plays. Options > Dropped Frames Control
+// waits while playing, as Display does.
+TEST_F(PlaybackTest, AnErrorWhilePlayingPausesOnTheCurrentFrameAndSaysWhy) {
+  Open(MakeCaptureRecording(300, Drops, L"errors.avi"));
+  Microsoft::WRL::ComPtr<IMediaEventSink> sink;
+  ASSERT_EQ(S_OK, TheGraph->GraphBuilder.As(&sink));
+  const std::pair<long, std::wstring> aborts[] = {
+      {EC_ERRORABORT, L"(event 0x3, error 0x80004005)"}, {0x45, L"(event 0x45, error 0x8007000E)"},
+      {EC_USERABORT, L"the video window was closed (event 0x2)"}};
+  const LONG_PTR errors[] = {static_cast<LONG_PTR>(E_FAIL), static_cast<LONG_PTR>(E_OUTOFMEMORY), 0};
+  for (int i = 0; i < 3; ++i) {
+    Click(StartButton);
+    EXPECT_TRUE(Grayed(TheApp->OptionsMenu, DroppedFramesControlId));
+    Command(DroppedFramesControlId);
+    EXPECT_TRUE(DroppedFramesControlOn == 1 && PlaybackState == TransportRun) << "switched while playing";
+    Pump(300);
+    NewTexts();
+    sink->Notify(aborts[i].first, errors[i], 0);
+    Pump(100);
+    const std::vector<std::wstring> texts = NewTexts();
+    ASSERT_EQ(1u, texts.size()) << testing::PrintToString(texts);
+    EXPECT_EQ(0u, texts[0].find(L"SEVERE: playback stopped")) << texts[0];
+    EXPECT_NE(std::wstring::npos, texts[0].find(aborts[i].second)) << texts[0];
+    const uint32_t at = CurrentFramePosition();
+    EXPECT_EQ(TransportPause, PlaybackState);
+    EXPECT_EQ(nullptr, TheApp->FrameTimer) << "the tick goes on after the error";
+    EXPECT_EQ(at, SliderPosition());
+    EXPECT_EQ(PausedInside(at < 9, at > 3), States());
+    EXPECT_FALSE(Grayed(TheApp->OptionsMenu, DroppedFramesControlId) || !DisplayMenuEnabled());
+  }
+}
+
 TEST_F(PlaybackTest, NoTickOutlivesItsStopOrTheFile) {
   FrameTickMilliseconds = 2;  // a tick meets the stop at every point of its work
   // 500 frames: however slow the machine, the rounds never reach the end.
