@@ -13,6 +13,7 @@ ORVO_PACKAGES=(
   g++-mingw-w64-x86-64
   wine wine64 xvfb xauth x11-utils
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good libgl1-mesa-dri
+  gstreamer1.0-libav gstreamer1.0-tools
   ffmpeg imagemagick
 )
 
