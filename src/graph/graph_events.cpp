@@ -34,10 +34,10 @@ bool IsPlaybackAbort(long code) { return code == EC_ERRORABORT || code == ErrorA
 void LeavePlaybackAbort(long code, LONG_PTR first) {
   wchar_t text[160];
   if (code == EC_USERABORT) {
-    swprintf(text, 160, L"SEVERE: playback stopped: the video window was closed (event 0x%lX); the video is paused "
+    swprintf_s(text, 160, L"SEVERE: playback stopped: the video window was closed (event 0x%lX); the video is paused "
                         L"on the current frame\r\n", static_cast<unsigned long>(code));
   } else {
-    swprintf(text, 160, L"SEVERE: playback stopped by an error while decoding or reading the file (event 0x%lX, "
+    swprintf_s(text, 160, L"SEVERE: playback stopped by an error while decoding or reading the file (event 0x%lX, "
                         L"error 0x%08lX); the video is paused on the current frame\r\n",
              static_cast<unsigned long>(code), static_cast<unsigned long>(static_cast<uint32_t>(first)));
   }
