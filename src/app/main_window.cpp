@@ -310,8 +310,13 @@ void OnFileOpen() {
     }
   } else if (result == E_ACCESSDENIED) {
     RouteUserMessage(L"Unable to open AVI file - check file access permissions\r\n", 1);
-  } else if (result == E_ABORT) {
+  } else if (result == E_ABORT && app->Graph != nullptr && app->Graph->OpenCancelled) {
     RouteUserMessage(L"Cancelled file open\r\n", 1);
+  } else if (result == E_ABORT) {
+    // A refused or failed open, after its own messages. A file that had to
+    // be closed for it has emptied FilePath already; one still open (the new
+    // path was refused before the close) keeps its path.
+    RouteUserMessage(L"Unable to open AVI file for playback\r\n", 1);
   } else if (result != HRESULT_FROM_WIN32(ERROR_NOT_FOUND)) {
     RouteUserMessage(L"Unable to open AVI file for playback\r\n", 1);
     app->FileInfo.FilePath[0] = u'\0';

@@ -89,7 +89,13 @@ HRESULT ShowSaveFrameDialog(const wchar_t* proposed, wchar_t** path) {
   const COMDLG_FILTERSPEC pngFiles = {L"PNG picture", L"*.png"};
   dialog->SetFileTypes(1, &pngFiles);
   dialog->SetDefaultExtension(L"png");
-  dialog->SetOptions(FOS_OVERWRITEPROMPT | FOS_FORCEFILESYSTEM);
+  // Added to the dialog's defaults (among them the refusal of read-only
+  // files), never in their place; those the save relies on are named: the
+  // overwrite prompt, an existing folder, a file-system path and the working
+  // directory left alone (the options file and the log files live there).
+  FILEOPENDIALOGOPTIONS options = 0;
+  if (FAILED(dialog->GetOptions(&options))) options = 0;
+  dialog->SetOptions(options | FOS_OVERWRITEPROMPT | FOS_PATHMUSTEXIST | FOS_FORCEFILESYSTEM | FOS_NOCHANGEDIR);
   // The whole proposed path goes into the name field, folder included. The
   // dialog lives in an apartment thread of its own (see below), and a folder
   // item made here reaches it only as a proxy through which it cannot browse

@@ -16,7 +16,16 @@ HRESULT ShowOpenFileDialog(wchar_t** path) {
   }
   const COMDLG_FILTERSPEC aviFiles = {L"Audio Video Interleave", L"*.avi"};
   dialog->SetFileTypes(1, &aviFiles);
-  dialog->SetOptions(FOS_STRICTFILETYPES);
+  // Added to the dialog's defaults, never in their place. Those the program
+  // relies on are named as well: without FOS_FILEMUSTEXIST a mistyped name
+  // would be handed back, and the open would close the recording that is open
+  // before it finds nothing there; the open needs a file-system path; and the
+  // options file, the icons and the log files are found in the working
+  // directory, which the dialog must leave alone.
+  FILEOPENDIALOGOPTIONS options = 0;
+  if (FAILED(dialog->GetOptions(&options))) options = 0;
+  dialog->SetOptions(options | FOS_STRICTFILETYPES | FOS_FILEMUSTEXIST | FOS_PATHMUSTEXIST | FOS_FORCEFILESYSTEM |
+                     FOS_NOCHANGEDIR);
   if (FAILED(dialog->Show(nullptr))) return E_ABORT;  // cancelled
   ComPtr<IShellItem> item;
   if (SUCCEEDED(dialog->GetResult(&item)) && FAILED(item->GetDisplayName(SIGDN_FILESYSPATH, path))) {

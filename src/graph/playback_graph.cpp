@@ -6,6 +6,7 @@
 
 #include "app/app_context.h"
 #include "app/main_window.h"
+#include "avi/avi_text_format.h"
 #include "avi/handle_byte_source.h"
 #include "base/bounded_text.h"
 #include "base/win_handles.h"
@@ -51,6 +52,19 @@ RECT VideoRectangle(uint32_t width, uint32_t height) {
   return r;
 }
 
+// What the user can do when the graph finds no way from the file's pictures
+// to the renderer: the codec by name, and the header facts are still readable.
+void ReportMissingDecoder(const AviCodecFacts& codec) {
+  char16_t description[64];
+  if (!FormatCodecDescription(description, 64, codec)) CopyText(description, u"unknown");
+  wchar_t text[256];
+  CopyText(text, L"SEVERE: no decoder for the video codec \"");
+  AppendText(text, reinterpret_cast<const wchar_t*>(description));
+  AppendText(text, L"\" is installed, so the recording cannot be shown; orvo-aviinfo can still read the file's "
+                   L"facts\r\n");
+  Report(text);
+}
+
 HWND ClipWindow() { return TheApp != nullptr ? TheApp->ClipWindow : nullptr; }
 
 void CreateEventsWindow(PlaybackGraph& graph) {
@@ -86,6 +100,7 @@ int PlaybackGraph::FindColorControl() { return FindColorControlFilter(*this); }
 
 HRESULT PlaybackGraph::OpenVideoFile() {
   OpenFrameCount = TotalFrames;
+  OpenCancelled = false;
 
   SelectedPath.reset();
   wchar_t* chosen = nullptr;
@@ -96,8 +111,9 @@ HRESULT PlaybackGraph::OpenVideoFile() {
     Report(L"SEVERE: unable to open the selected file\r\n");
     return E_ACCESSDENIED;
   }
-  if (FAILED(choice)) {  // cancelled: the open file stays as it was
+  if (FAILED(choice)) {  // cancelled, or no path to be had: the open file stays as it was
     SelectedPath.reset();
+    OpenCancelled = choice == E_ABORT;
     return E_ABORT;
   }
   if (SelectedPath == nullptr) {
@@ -173,9 +189,14 @@ HRESULT PlaybackGraph::BuildGraph() {
                         L"SEVERE: cannot set the EVR display filter aspect ratio\r\n");
   RETURN_IF_STEP_FAILED(GraphStep::AddRenderer, GraphBuilder->AddFilter(EvrFilter.Get(), L"EVR"),
                         L"SEVERE: failure to add the EVR filter to the filter graph\r\n");
-  RETURN_IF_STEP_FAILED(GraphStep::RenderStream,
-                        CaptureBuilder->RenderStream(nullptr, nullptr, SourceFilter.Get(), nullptr, EvrFilter.Get()),
-                        L"SEVERE: cannot render the filter graph video stream\r\n");
+  const HRESULT rendered = Checked(
+      GraphStep::RenderStream,
+      CaptureBuilder->RenderStream(nullptr, nullptr, SourceFilter.Get(), nullptr, EvrFilter.Get()));
+  if (FAILED(rendered)) {
+    Report(L"SEVERE: cannot render the filter graph video stream\r\n");
+    ReportMissingDecoder(Codec);
+    return rendered;
+  }
 
   if (Shared->VideoWidth == 0 || Shared->VideoHeight == 0) {
     const HRESULT sized = LearnFrameSizeFromRenderer();

@@ -38,7 +38,7 @@ class PlaybackGraph {
 
   // File > Open: asks for one AVI file, closes the open file, reads the
   // header and builds the graph, leaving it paused. 0 on success; E_ABORT when
-  // cancelled, refused or any build step failed; E_ACCESSDENIED when the chosen
+  // cancelled (OpenCancelled tells), refused or any build step failed; E_ACCESSDENIED when the chosen
   // item has no file-system path; 0x80070490 when no path was obtained;
   // E_INVALIDARG when the file cannot be opened for reading.
   [[nodiscard]] HRESULT OpenVideoFile();
@@ -95,6 +95,9 @@ class PlaybackGraph {
   uint32_t FrameScale = 0;
   AviCodecFacts Codec;  // the video stream's codec, for messages that name it
   RendererKind Renderer = RendererKind::Evr;
+  // The last OpenVideoFile ended at a cancelled dialog. Its E_ABORT is then a
+  // cancel; every other E_ABORT is a failure that has reported itself.
+  bool OpenCancelled = false;
 
  private:
   HRESULT BuildGraph();

@@ -1,5 +1,9 @@
-// Shortcut keys, File > Go to Frame..., and recordings dropped or named on the command line.
+// Shortcut keys, File > Go to Frame..., recordings dropped or named on the
+// command line, and opens that fail or are called off.
 #include <shlobj.h>
+
+#include <cstring>
+#include <thread>
 
 #include "app/app_context.h"
 #include "app/go_to_frame.h"
@@ -125,6 +129,84 @@ TEST_F(InspectionTest, ADroppedFileOrOneOnTheCommandLineOpensAsFileOpenWould) {
   Pump(50);
   EXPECT_TRUE(Posted(L"File \"" + other + L"\" is open for playback"));
   EXPECT_EQ(AtFirstFrame(true), States());
+}
+
+// A recording whose pictures no installed decoder takes: a generated one with
+// a codec FOURCC that nothing knows, in the stream header and the bitmap header.
+std::wstring UndecodableRecording(const std::wstring& path) {
+  AviGenOptions options;
+  options.FrameCount = 10;
+  std::vector<uint8_t> bytes = GenerateAviBytes(options);
+  const size_t handler = 112, compression = 188;
+  if (bytes.size() < compression + 4) return path;
+  memcpy(&bytes[handler], "QQVX", 4);
+  memcpy(&bytes[compression], "QQVX", 4);
+  WriteFileBytes(path, std::string(bytes.begin(), bytes.end()));
+  return path;
+}
+
+TEST_F(InspectionTest, AFailedOpenSaysWhyAndOnlyACancelledDialogIsACancel) {
+  const std::wstring path = UndecodableRecording(WorkDir() + L"\\undecodable.avi");
+  const std::vector<std::wstring> said = {
+      L"SEVERE: cannot render the filter graph video stream",
+      L"SEVERE: no decoder for the video codec \"QQVX\" is installed, so the recording cannot be shown; orvo-aviinfo "
+      L"can still read the file's facts",
+      L"Unable to open AVI file for playback"};
+  ArrangeFileChoice(S_OK, path);
+  Command(OpenId);
+  EXPECT_EQ(said, NewTexts()) << "from File > Open";
+  EXPECT_EQ(0u, OpenFrameCount);
+  EXPECT_EQ(NoFile(), States());
+  DropOnMainWindow({path});
+  Pump(50);
+  EXPECT_EQ(said, NewTexts()) << "dropped on the window";
+
+  ArrangeFileChoice(E_ABORT, nullptr);
+  Command(OpenId);
+  EXPECT_EQ(std::vector<std::wstring>{L"Cancelled file open"}, NewTexts());
+}
+
+// The real open dialog, answered from another thread as a user would: a name
+// that does not exist typed in and Open pressed; the dialog complains in a
+// message box of its own and stays up, and the user gives up with Cancel.
+TEST_F(InspectionTest, AMistypedNameInTheOpenDialogLeavesTheRecordingOpen) {
+  const std::wstring open = MakeCaptureRecording(12, {});
+  Open(open);
+  NewLines();
+  const std::wstring mistyped = WorkDir() + L"\\captrue.avi";
+  ChooseVideoFile = ShowOpenFileDialog;
+  bool complained = false;
+  std::thread user([&]() {
+    HWND dialog = nullptr;
+    for (int attempt = 0; attempt < 400 && dialog == nullptr; ++attempt, Sleep(25)) {
+      dialog = FindWindowW(L"#32770", L"Open");
+    }
+    HWND name = dialog != nullptr ? GetDlgItem(dialog, 0x480) : nullptr;  // Wine's file name field
+    if (name == nullptr) return;
+    SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(mistyped.c_str()));
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    // The complaint: a message box owned by the dialog.
+    HWND box = nullptr;
+    for (int attempt = 0; attempt < 200 && box == nullptr && IsWindow(dialog); ++attempt, Sleep(25)) {
+      for (HWND w = FindWindowExW(nullptr, nullptr, L"#32770", nullptr); w != nullptr && box == nullptr;
+           w = FindWindowExW(nullptr, w, L"#32770", nullptr)) {
+        if (GetWindow(w, GW_OWNER) == dialog) box = w;
+      }
+    }
+    complained = box != nullptr;
+    if (box != nullptr) {
+      PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+      for (int attempt = 0; attempt < 200 && IsWindow(box); ++attempt) Sleep(25);
+    }
+    if (IsWindow(dialog)) PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+  });
+  Command(OpenId);
+  user.join();
+  EXPECT_TRUE(complained) << "the dialog does not hand back a file that does not exist";
+  EXPECT_EQ(std::vector<std::wstring>{L"Cancelled file open"}, NewTexts());
+  EXPECT_EQ(12u, OpenFrameCount) << "the open recording stays open";
+  EXPECT_EQ(open, reinterpret_cast<const wchar_t*>(TheApp->FileInfo.FilePath));
+  EXPECT_EQ(AtFirstFrame(false), States());
 }
 
 }  // namespace

@@ -150,6 +150,7 @@ TEST_F(PlaybackGraphTest, LongPathsAreRefusedAndUnreadableFilesReported) {
     const bool kept = tried.size() > 255;
     EXPECT_EQ(kept ? 12u : 0u, OpenFrameCount);
     EXPECT_EQ(kept ? AtFirstFrame(false) : NoFile(), States());
+    EXPECT_EQ(kept, TheApp->FileInfo.FilePath[0] != u'\0') << "File > Close and Information still name a kept file";
   }
 }
 
