@@ -470,22 +470,34 @@ void ReportWithNumbers(const char16_t* text, uint64_t first, uint64_t second = 0
   Report(message);
 }
 
+// Every frame takes at least its 8-byte chunk header in the file.
+bool LengthFitsFile(uint32_t streamLength, bool sizeKnown, uint64_t fileSize) {
+  return sizeKnown ? streamLength <= fileSize / 8 : streamLength <= MaxFramesOfUnknownSize;
+}
+
+void ReportLengthPastFile(uint32_t streamLength) {
+  ReportWithNumbers(u"SEVERE: the video stream's length of #1 frames is more than the file can hold; file open "
+                    u"aborted\r\n",
+                    streamLength);
+}
+
 // Reads the video stream's length into facts and makes room for its flag
-// array (StreamLength + 8 slots). Every frame takes at least its 8-byte chunk
-// header in the file, so a longer stream than the file can hold is a damaged
-// header; it is refused before a flag array of its length is made. Without the
-// file size the length is held to MaxFramesOfUnknownSize. Returns 0 or
-// AviParseReadFailed (message reported).
+// array (StreamLength + 8 slots). A longer stream than the file can hold is a
+// damaged header; in a capture-program file (or one of unknown size) it is
+// refused before a flag array of its length is made. Other writers leave such
+// a length in files they never finished (written to a pipe, say): their
+// frames are counted from the file instead. Without the file size the length
+// is held to MaxFramesOfUnknownSize. Returns 0 or AviParseReadFailed (message
+// reported).
 [[nodiscard]] int32_t ReadStreamLength(const AviVideoStream& stream, bool sizeKnown, uint64_t fileSize,
                                        AviFrameFacts& facts) {
   const uint32_t streamLength = stream.Length;
   facts.TotalFrames = streamLength;
   facts.StreamLength = streamLength;
   facts.KeyFrameFlags = std::vector<uint32_t>();
-  if (sizeKnown ? streamLength > fileSize / 8 : streamLength > MaxFramesOfUnknownSize) {
-    ReportWithNumbers(u"SEVERE: the video stream's length of #1 frames is more than the file can hold; file open "
-                      u"aborted\r\n",
-                      streamLength);
+  if (!LengthFitsFile(streamLength, sizeKnown, fileSize)) {
+    if (sizeKnown && !FromCaptureProgram) return AviParseSucceeded;
+    ReportLengthPastFile(streamLength);
     return AviParseReadFailed;
   }
   try {
@@ -554,8 +566,18 @@ void ReportWithNumbers(const char16_t* text, uint64_t first, uint64_t second = 0
           CountFramesOfOtherWriters(source, constants, h, headerBytes, fileSize, stream, present);
       if (counted != AviParseSucceeded) return counted;
     }
-    flags.assign(static_cast<std::size_t>(present) + 1, 1u);
-    flags.resize(static_cast<std::size_t>(present) + 8, 0);
+    // A length past the file that nothing could count is refused after all.
+    if (!LengthFitsFile(present, sizeKnown, fileSize)) {
+      ReportLengthPastFile(streamLength);
+      return AviParseReadFailed;
+    }
+    try {
+      flags.assign(static_cast<std::size_t>(present) + 1, 1u);
+      flags.resize(static_cast<std::size_t>(present) + 8, 0);
+    } catch (const std::bad_alloc&) {
+      ReportWithNumbers(u"SEVERE: not enough memory for the frame flags of #1 frames; file open aborted\r\n", present);
+      return AviParseReadFailed;
+    }
     keyFrames = present;
     return AviParseSucceeded;
   }
