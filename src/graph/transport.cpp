@@ -1,5 +1,6 @@
 #include "graph/transport.h"
 
+#include "app/app_context.h"
 #include "graph/frame_navigation.h"
 #include "graph/playback_graph.h"
 #include "messages/user_messages.h"
@@ -27,9 +28,42 @@ bool ReadPosition(IMediaSeeking* seeking, int64_t* position) {
   return true;
 }
 
+// ---- the picture after a seek -------------------------------------------
+//
+// Under Wine the Video Renderer draws the new picture from its streaming
+// thread, a few tens of milliseconds after the seek, into the window surface
+// of the video window, and Wine copies that surface to the screen only when
+// this (the windows' own) thread next goes idle in its message loop, or when
+// another drawing comes more than 50 ms after the last idle. After a paused
+// seek nothing of that follows: the thread went idle before the picture came,
+// so the screen kept the previous picture until the next message, however
+// long that took, while the frame line already showed the new number. A short
+// train of timer ticks on the clip window after each seek wakes the thread
+// while the picture arrives; each wake-up puts whatever has been drawn on the
+// screen. Elsewhere the ticks cost nothing.
+constexpr UINT_PTR PictureTimerId = 0x4F50;
+constexpr UINT PictureTickMilliseconds = 40;
+constexpr int PictureTicks = 50;  // 2 s: a slow decoder's picture comes as well
+int PictureTicksLeft = 0;         // user-interface thread only
+
+VOID CALLBACK PictureTick(HWND window, UINT, UINT_PTR id, DWORD) {
+  // Nothing to do here: the wake-up itself brings the picture to the screen.
+  if (--PictureTicksLeft <= 0) KillTimer(window, id);
+}
+
+void FollowPictureToScreen() {
+  HWND clip = TheApp != nullptr ? TheApp->ClipWindow : nullptr;
+  if (clip == nullptr) return;
+  PictureTicksLeft = PictureTicks;
+  SetTimer(clip, PictureTimerId, PictureTickMilliseconds, PictureTick);
+}
+
 bool SetPosition(IMediaSeeking* seeking, int64_t position) {
   LONGLONG current = position;
-  return seeking->SetPositions(&current, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning) == S_OK;
+  const bool moved =
+      seeking->SetPositions(&current, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning) == S_OK;
+  if (moved) FollowPictureToScreen();
+  return moved;
 }
 
 bool PauseGraph(IMediaControl* control) {

@@ -180,6 +180,29 @@ TEST_F(PlaybackTest, ARecordingNotFromTheCaptureProgramStepsOneFrameAtATime) {
   EXPECT_EQ(8u, CurrentFramePosition());
 }
 
+// At a thousand frames a second neighbouring frames lie a millisecond of
+// media time apart: each press of Right still brings that very frame.
+TEST_F(PlaybackTest, AtAThousandFramesASecondThePictureFollowsEachStep) {
+  AviGenOptions options;
+  options.FrameCount = 40;
+  options.Rate = 1000;
+  options.HasArtist = false;
+  Open(MakeRecording(L"fast.avi", options));
+  for (int press = 0; press < 3; ++press) {
+    PostMessageW(TheApp->MainWindow, WM_KEYDOWN, VK_RIGHT, 1);
+    PostMessageW(TheApp->MainWindow, WM_KEYUP, VK_RIGHT, 0xC0000001);
+  }
+  Pump(20);
+  EXPECT_EQ(PlainLine(3), StatusText());
+  EXPECT_TRUE(WaitForShownFrame(3));
+  for (uint32_t f = 4; f <= 6; ++f) {
+    Click(ForwardOneFrameButton);
+    EXPECT_TRUE(WaitForShownFrame(f));
+  }
+  Click(BackOneFrameButton);
+  EXPECT_TRUE(WaitForShownFrame(5));
+}
+
 TEST_F(PlaybackTest, PlaysToTheEndWithTheSliderFollowingOnceASecond) {
   const std::wstring path = ThreeSeconds();
   Open(path);
