@@ -637,16 +637,15 @@ void ReportLengthPastFile(uint32_t streamLength) {
 }
 
 // The frame size, rate, scale and handler of the main header and the video
-// stream. The picture size is the video format's when it gives one (what the
-// decoder will deliver), otherwise the main header's.
+// stream. The picture size is the main header's, or the video format's when
+// the main header gives none.
 AviHeaderFacts ReadHeaderFacts(const uint8_t* h, const AviVideoStream& stream) {
   AviHeaderFacts header;
-  if (IsPictureSize(stream.BitmapWidth, stream.BitmapHeight)) {
+  header.FrameWidth = U32At(h + FrameWidthOffset);
+  header.FrameHeight = U32At(h + FrameHeightOffset);
+  if (!IsPictureSize(header.FrameWidth, header.FrameHeight)) {
     header.FrameWidth = stream.BitmapWidth;
     header.FrameHeight = stream.BitmapHeight;
-  } else {
-    header.FrameWidth = U32At(h + FrameWidthOffset);
-    header.FrameHeight = U32At(h + FrameHeightOffset);
   }
   // A size no picture has (or none at all) is left to the renderer's
   // connection to tell.
