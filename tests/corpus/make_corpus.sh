@@ -157,5 +157,8 @@ gst avimux name=mux ! filesink location="$out/gst_mpeg4_pcm.avi" \
   audiotestsrc num-buffers=20 samplesperbuffer=2205 ! audio/x-raw,format=S16LE,rate=22050,channels=1 ! mux.audio_0
 record gst_mpeg4_pcm.avi avimux open
 
-cut_at_packet "$out/gst_mpeg4_pcm.avi" "$out/gst_mpeg4_cut_short.avi" 31
-record gst_mpeg4_cut_short.avi avimux open
+# Cut short without its index. (An MPEG-4 copy cut the same way opens with the
+# right facts, but Wine 8's splitter, knowing no key frames without the index,
+# shows no picture after a seek in it: Wine's, not the player's.)
+cut_at_packet "$out/gst_mjpeg_322x242.avi" "$out/gst_mjpeg_cut_short.avi" 16
+record gst_mjpeg_cut_short.avi avimux open
