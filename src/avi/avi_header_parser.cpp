@@ -637,19 +637,17 @@ void ReportLengthPastFile(uint32_t streamLength) {
 }
 
 // The frame size, rate, scale and handler of the main header and the video
-// stream. The picture size is the main header's, or the video format's when
-// the main header gives none.
+// stream. A size no picture has (or none at all) is given as 0 x 0: the
+// renderer's connection tells it then, or else the video format.
 AviHeaderFacts ReadHeaderFacts(const uint8_t* h, const AviVideoStream& stream) {
   AviHeaderFacts header;
   header.FrameWidth = U32At(h + FrameWidthOffset);
   header.FrameHeight = U32At(h + FrameHeightOffset);
-  if (!IsPictureSize(header.FrameWidth, header.FrameHeight)) {
-    header.FrameWidth = stream.BitmapWidth;
-    header.FrameHeight = stream.BitmapHeight;
-  }
-  // A size no picture has (or none at all) is left to the renderer's
-  // connection to tell.
   if (!IsPictureSize(header.FrameWidth, header.FrameHeight)) header.FrameWidth = header.FrameHeight = 0;
+  if (IsPictureSize(stream.BitmapWidth, stream.BitmapHeight)) {
+    header.FormatWidth = stream.BitmapWidth;
+    header.FormatHeight = stream.BitmapHeight;
+  }
   header.Rate = stream.Rate;
   header.Scale = stream.Scale;
   header.HandlerFourcc = stream.Handler;

@@ -37,6 +37,8 @@ struct AviFrameFacts {
 struct AviHeaderFacts {
   uint32_t FrameWidth = 0;     // main header; both 0 when the header gives no picture size
   uint32_t FrameHeight = 0;    // main header
+  uint32_t FormatWidth = 0;    // the video format's bitmap header; both 0 when it gives
+  uint32_t FormatHeight = 0;   // no picture size
   uint32_t Rate = 0;           // first stream header
   uint32_t Scale = 0;          // first stream header
   uint32_t HandlerFourcc = 0;  // first stream header

@@ -155,6 +155,8 @@ HRESULT PlaybackGraph::OpenVideoFile() {
   FrameRate = header.Rate;
   FrameScale = header.Scale;
   Codec = header.Codec;
+  FormatWidth = header.FormatWidth;
+  FormatHeight = header.FormatHeight;
   Shared->VideoWidth = Shared->DisplayWidth = header.FrameWidth;
   Shared->VideoHeight = Shared->DisplayHeight = header.FrameHeight;
 
@@ -275,8 +277,9 @@ HRESULT PlaybackGraph::LearnFrameSizeFromRenderer() {
     }
   }
   if (Shared->VideoWidth == 0) {  // the connection told no usable size either
-    Shared->VideoWidth = Shared->DisplayWidth = 640;
-    Shared->VideoHeight = Shared->DisplayHeight = 480;
+    const bool formatSized = FormatWidth != 0;
+    Shared->VideoWidth = Shared->DisplayWidth = formatSized ? FormatWidth : 640;
+    Shared->VideoHeight = Shared->DisplayHeight = formatSized ? FormatHeight : 480;
   }
   return S_OK;
 }

@@ -94,6 +94,7 @@ class PlaybackGraph {
   uint32_t FrameRate = 0;
   uint32_t FrameScale = 0;
   AviCodecFacts Codec;  // the video stream's codec, for messages that name it
+  uint32_t FormatWidth = 0, FormatHeight = 0;  // the video format's picture size, 0 x 0 when none
   RendererKind Renderer = RendererKind::Evr;
   // The last OpenVideoFile ended at a cancelled dialog. Its E_ABORT is then a
   // cancel; every other E_ABORT is a failure that has reported itself.

@@ -62,6 +62,18 @@ std::string HandlerText(uint32_t fourcc) {
   return text;
 }
 
+struct PictureSize {
+  uint32_t Width = 0, Height = 0;
+};
+
+// The picture size the player shows: the main header's, or else the video
+// format's (the player asks the decoder's connection first, which this tool
+// has not got).
+PictureSize SizeOf(const AviHeaderFacts& header) {
+  if (header.FrameWidth != 0) return {header.FrameWidth, header.FrameHeight};
+  return {header.FormatWidth, header.FormatHeight};
+}
+
 const char* StatusName(AviInfoStatus status) {
   switch (status) {
     case AviInfoStatus::Parsed:
@@ -165,7 +177,8 @@ std::string TextReport(const AviInfoResult& r, bool listDropped) {
   line("Total Frames", std::to_string(r.Facts.TotalFrames));
   line("Key Frames", Utf16ToUtf8(i.KeyFramesText));
   line("Dropped Frames", Utf16ToUtf8(i.DroppedFramesText));
-  line("Frame size", std::to_string(r.Header.FrameWidth) + " x " + std::to_string(r.Header.FrameHeight));
+  const PictureSize size = SizeOf(r.Header);
+  line("Frame size", std::to_string(size.Width) + " x " + std::to_string(size.Height));
   line("Frame rate", Utf16ToUtf8(i.FrameRateText) + " fps");
   line("File size (bytes)", i.FileSizeText[0] != 0 ? Utf16ToUtf8(i.FileSizeText) : "unknown");
   line("ORVO Video Capture", r.FromCapture ? "yes" : "no");
@@ -219,8 +232,9 @@ std::vector<AviInfoField> ReportFields(const AviInfoResult& r, bool listDropped)
   plain("total_frames", std::to_string(r.Facts.TotalFrames));
   plain("key_frames", r.FromCapture ? std::to_string(r.Facts.KeyFrameCount) : "null");
   plain("dropped_frames", r.FromCapture ? std::to_string(r.Facts.DroppedFrameCount) : "null");
-  plain("frame_width", std::to_string(r.Header.FrameWidth));
-  plain("frame_height", std::to_string(r.Header.FrameHeight));
+  const PictureSize size = SizeOf(r.Header);
+  plain("frame_width", std::to_string(size.Width));
+  plain("frame_height", std::to_string(size.Height));
   text("frame_rate", Utf16ToUtf8(i.FrameRateText));
   plain("rate", std::to_string(r.Header.Rate));
   plain("scale", std::to_string(r.Header.Scale));
