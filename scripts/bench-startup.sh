@@ -31,7 +31,7 @@ shown() { xwininfo -root -tree 2>/dev/null | grep -q '"User Messages"'; }
 times=()
 for i in $(seq 0 "$runs"); do
   start=$(date +%s%N)
-  wine OrvoVideoPlayback.exe </dev/null >/dev/null 2>&1 &
+  "$ORVO_WINE" OrvoVideoPlayback.exe </dev/null >/dev/null 2>&1 &
   pid=$!
   # Each wait gives up after 30 s: a program that never shows its window (or
   # never goes away) ends the benchmark instead of hanging it.

@@ -136,7 +136,7 @@ fi
 
 # --- under Wine -------------------------------------------------------------------
 # wine_bench PROGRAM: runs a benchmark program from the build's bin folder.
-wine_bench() { (cd "$win/bin" && timeout 900 wine "$1" </dev/null); }
+wine_bench() { (cd "$win/bin" && timeout 900 "$ORVO_WINE" "$1" </dev/null); }
 
 # The rows of the benchmarks that run under Wine, with Xvfb and Wine started.
 wine_rows() {

@@ -4,6 +4,9 @@
 ORVO_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 ORVO_BUILD="$ORVO_ROOT/build"
 
+# Every Windows program is started with the 64-bit loader (see wine-exec.sh).
+ORVO_WINE="$ORVO_ROOT/scripts/wine-exec.sh"
+
 orvo_log() { printf '== %s\n' "$*" >&2; }
 
 # Debian packages the build and the tests need. Only what is missing is
@@ -138,10 +141,10 @@ orvo_start_wine() {
     return 1
   fi
   wineserver -p </dev/null >/dev/null 2>&1 &
-  timeout 120 wine wineboot </dev/null >/dev/null 2>&1 || true
+  timeout 120 "$ORVO_WINE" wineboot </dev/null >/dev/null 2>&1 || true
   # A crashing test must fail at once, not wait behind winedbg's dialog.
   if [ ! -f "$WINEPREFIX/.orvo-no-crash-dialog" ]; then
-    if timeout 60 wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f </dev/null >/dev/null 2>&1; then
+    if timeout 60 "$ORVO_WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f /reg:64 </dev/null >/dev/null 2>&1; then
       touch "$WINEPREFIX/.orvo-no-crash-dialog"
     fi
   fi

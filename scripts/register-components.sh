@@ -15,8 +15,9 @@ if [ $# -ne 1 ] || [ ! -d "$1" ]; then
 fi
 bin_dir=$(cd "$1" && pwd)
 
-wine_cmd=wine
-command -v wine >/dev/null 2>&1 || wine_cmd=wine64
+# The 64-bit loader, and the 64-bit view of the registry in every query: with
+# wine32 installed too, a 32-bit reg would look where a 64-bit DLL never writes.
+wine_cmd="$(dirname "${BASH_SOURCE[0]}")/wine-exec.sh"
 
 # The COM class key has braces; the DMO registry's keys have none.
 color_control_clsid='{02E3569D-6712-4F88-83F1-E8370854FC3C}'
@@ -31,7 +32,7 @@ fail() {
 
 # reg query KEY [VALUE OPTIONS...]: the output, or nothing when it is missing.
 reg_query() {
-  "$wine_cmd" reg query "$@" </dev/null 2>/dev/null | tr -d '\r' || true
+  "$wine_cmd" reg query "$@" /reg:64 </dev/null 2>/dev/null | tr -d '\r' || true
 }
 
 dll="$bin_dir/OrvoColorControl.dll"
@@ -51,7 +52,7 @@ grep -q 'Both' <<<"$threading" || fail "the class $color_control_clsid is not Th
 name=$(reg_query "$classes\\DirectShow\\MediaObjects\\$color_control_dmo_key" /ve)
 grep -qF 'Color Control' <<<"$name" || fail "the DMO is not registered under the name Color Control"
 "$wine_cmd" reg query \
-  "$classes\\DirectShow\\MediaObjects\\Categories\\$video_effect_category\\$color_control_dmo_key" \
+  "$classes\\DirectShow\\MediaObjects\\Categories\\$video_effect_category\\$color_control_dmo_key" /reg:64 \
   </dev/null >/dev/null 2>&1 || fail "the DMO is not registered in the video-effect category"
 
 echo "registered $dll_windows"

@@ -46,7 +46,7 @@ make_recording() {
   shift
   [ -f "$name" ] && return 0
   orvo_log "writing $run_dir/$name"
-  wine "$bin/orvo-avigen.exe" "$@" "$name.part" </dev/null >/dev/null 2>"$run_dir/avigen.log" || {
+  "$ORVO_WINE" "$bin/orvo-avigen.exe" "$@" "$name.part" </dev/null >/dev/null 2>"$run_dir/avigen.log" || {
     cat "$run_dir/avigen.log" >&2
     return 1
   }
@@ -59,7 +59,7 @@ make_recording demo-plain.avi --format yuy2 --size 640x480 --rate 15 --frames 15
 if [ $once -eq 1 ]; then
   shot="$run_dir/demo-dropped-frame.png"
   rm -f "$shot"
-  wine orvo-drive.exe demo demo-capture.avi demo-dropped-frame.png </dev/null >/dev/null 2>"$run_dir/drive.log" || {
+  "$ORVO_WINE" orvo-drive.exe demo demo-capture.avi demo-dropped-frame.png </dev/null >/dev/null 2>"$run_dir/drive.log" || {
     grep -a 'orvo-drive' "$run_dir/drive.log" >&2 || true
     orvo_log "the demo run failed"
     exit 1
@@ -69,7 +69,7 @@ if [ $once -eq 1 ]; then
   exit 0
 fi
 
-wine OrvoVideoPlayback.exe </dev/null >/dev/null 2>&1 &
+"$ORVO_WINE" OrvoVideoPlayback.exe </dev/null >/dev/null 2>&1 &
 program=$!
 
 if [ $own_display -eq 1 ]; then

@@ -23,8 +23,9 @@ fail() {
 }
 [ -n "${WINEPREFIX:-}" ] && [ -n "${DISPLAY:-}" ] ||
   fail "needs WINEPREFIX and DISPLAY from a running Wine set-up (see scripts/test.sh)"
-wine_cmd=wine
-command -v wine >/dev/null 2>&1 || wine_cmd=wine64
+# The 64-bit loader (and the 64-bit registry view below), whether or not
+# wine32 is installed too.
+wine_cmd="$(cd "$(dirname "${BASH_SOURCE[0]}")/../../scripts" && pwd)/wine-exec.sh"
 
 name=OrvoVideoPlayback-$version-win64
 title='"ORVO Video Playback Version 1"'
@@ -36,7 +37,7 @@ wine_run() { "$wine_cmd" "$@" </dev/null 2>/dev/null; }
 
 # The DLL that the class is registered with, or nothing.
 registered_dll() {
-  { wine_run reg query "$server_key" /ve || true; } | tr -d '\r' | sed -n 's/.*REG_SZ[[:space:]]*//p'
+  { wine_run reg query "$server_key" /ve /reg:64 || true; } | tr -d '\r' | sed -n 's/.*REG_SZ[[:space:]]*//p'
 }
 
 # run_cmd FILE OUTPUT: runs a .cmd file through cmd, from a folder other than
