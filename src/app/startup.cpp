@@ -260,7 +260,10 @@ AppContext::AppContext(HINSTANCE instance, SharedState* shared) {
 }
 
 int StartProgram(HINSTANCE instance) {
-  const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+  // A single-threaded apartment with OLE: the file dialogs then run on the
+  // window thread (whose windows go on painting under them), and the rich
+  // edit's clipboard and drag and drop work.
+  const HRESULT com = OleInitialize(nullptr);
   if (FAILED(com)) return com;
   LoadLibraryW(L"Msftedit.dll");  // registers "RICHEDIT50W"; kept for the whole run
   SetMessageSink(RouteFromNeutralCode);
@@ -284,7 +287,7 @@ int RunMessageLoop() {
 }
 
 void FinishProgram() {
-  CoUninitialize();
+  OleUninitialize();
   const long long until = SteadyNanoseconds() + 1000000;
   while (SteadyNanoseconds() < until) SwitchToThread();
 }

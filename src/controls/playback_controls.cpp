@@ -280,9 +280,12 @@ TickContext* RunningTick = nullptr;  // user-interface thread only
 WPARAM TickGeneration = 0;           // user-interface thread only
 volatile LONG TicksRun = 0;
 
-void OnFrameTick(WPARAM generation, LPARAM position) {
+void OnFrameTick(WPARAM generation) {
   // Posted by a tick whose timer has been stopped since: too late.
   if (RunningTick == nullptr || generation != RunningTick->Generation) return;
+  LONGLONG position = 0;
+  // A position that cannot be read is not shown; the next tick tries again.
+  if (RunningTick->Seeking == nullptr || FAILED(RunningTick->Seeking->GetCurrentPosition(&position))) return;
   const uint32_t p = static_cast<uint32_t>(position);
   // The last frame and the end position are left to the end of the stream.
   if (p >= OpenFrameCount - 1u) return;
@@ -473,14 +476,14 @@ void StopFrameTimer() {
   }
 }
 
+// On a thread of the timer queue, outside the window thread's apartment: the
+// graph's interfaces belong to that apartment, so the tick only asks the
+// window thread to read the position.
 VOID CALLBACK FrameTimerTick(PVOID parameter, BOOLEAN) {
   InterlockedIncrement(&TicksRun);
   const TickContext* tick = static_cast<const TickContext*>(parameter);
-  if (tick == nullptr || tick->Seeking == nullptr) return;
-  LONGLONG position = 0;
-  // A position that cannot be read is not shown; the next tick tries again.
-  if (FAILED(tick->Seeking->GetCurrentPosition(&position))) return;
-  PostMessageW(tick->Window, FrameTickMessage, tick->Generation, static_cast<LPARAM>(static_cast<uint32_t>(position)));
+  if (tick == nullptr) return;
+  PostMessageW(tick->Window, FrameTickMessage, tick->Generation, 0);
 }
 
 LONG FrameTicksRun() { return InterlockedCompareExchange(&TicksRun, 0, 0); }
@@ -499,7 +502,7 @@ LRESULT CALLBACK PlaybackControlsProc(HWND window, UINT message, WPARAM wParam, 
     case WM_TIMER:
       return 0;
     case FrameTickMessage:
-      OnFrameTick(wParam, lParam);
+      OnFrameTick(wParam);
       return 0;
     default:
       return DefWindowProcW(window, message, wParam, lParam);

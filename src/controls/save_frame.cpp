@@ -96,16 +96,10 @@ HRESULT ShowSaveFrameDialog(const wchar_t* proposed, wchar_t** path) {
   FILEOPENDIALOGOPTIONS options = 0;
   if (FAILED(dialog->GetOptions(&options))) options = 0;
   dialog->SetOptions(options | FOS_OVERWRITEPROMPT | FOS_PATHMUSTEXIST | FOS_FORCEFILESYSTEM | FOS_NOCHANGEDIR);
-  // The whole proposed path goes into the name field, folder included. The
-  // dialog lives in an apartment thread of its own (see below), and a folder
-  // item made here reaches it only as a proxy through which it cannot browse
-  // (under Wine it then shows no folder and refuses every name).
+  // The whole proposed path goes into the name field, folder included.
   dialog->SetFileName(proposed);
-  // No owner, as with File > Open: the GUI thread lives in the multithreaded
-  // apartment, so the dialog runs in an apartment thread of its own, and
-  // disabling an owner window would send to the GUI thread while that thread
-  // waits for Show to return: the program would hang.
-  if (FAILED(dialog->Show(nullptr))) return E_ABORT;
+  // Owned by the main window, as File > Open's dialog is.
+  if (FAILED(dialog->Show(TheApp != nullptr ? TheApp->MainWindow : nullptr))) return E_ABORT;
   ComPtr<IShellItem> item;
   if (SUCCEEDED(dialog->GetResult(&item)) && FAILED(item->GetDisplayName(SIGDN_FILESYSPATH, path))) *path = nullptr;
   return S_OK;

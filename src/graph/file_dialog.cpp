@@ -2,6 +2,7 @@
 #include <shobjidl.h>
 #include <wrl/client.h>
 
+#include "app/app_context.h"
 #include "graph/playback_graph.h"
 
 using Microsoft::WRL::ComPtr;
@@ -26,7 +27,11 @@ HRESULT ShowOpenFileDialog(wchar_t** path) {
   if (FAILED(dialog->GetOptions(&options))) options = 0;
   dialog->SetOptions(options | FOS_STRICTFILETYPES | FOS_FILEMUSTEXIST | FOS_PATHMUSTEXIST | FOS_FORCEFILESYSTEM |
                      FOS_NOCHANGEDIR);
-  if (FAILED(dialog->Show(nullptr))) return E_ABORT;  // cancelled
+  // Owned by the main window: modal to the program, which goes on painting
+  // and answering while the dialog is up (the window thread is a
+  // single-threaded apartment, so the dialog runs on it).
+  const HWND owner = TheApp != nullptr ? TheApp->MainWindow : nullptr;
+  if (FAILED(dialog->Show(owner))) return E_ABORT;  // cancelled
   ComPtr<IShellItem> item;
   if (SUCCEEDED(dialog->GetResult(&item)) && FAILED(item->GetDisplayName(SIGDN_FILESYSPATH, path))) {
     *path = nullptr;

@@ -1,8 +1,8 @@
 // Reading and writing the options file "ORVO_options_playback.xml" in the
 // working directory through the MSXML 6 DOM.
 //
-// COM must be initialised on the calling thread (the program uses the
-// multithreaded apartment). None of these functions reports to the user: the
+// COM must be initialised on the calling thread (the program's window
+// thread is a single-threaded apartment). None of these functions reports to the user: the
 // callers post the messages.
 #pragma once
 

@@ -331,6 +331,30 @@ TEST_F(ProgramTest, UserMessagesShowEachPostAndStayOnTheWorkArea) {
   FlushPendingMessages();
   EXPECT_NE(std::wstring::npos, MessagesText().find(L"queued first\r\n\r\n" + std::wstring(509, L'q')));
 
+  // Select all and Ctrl+C: the selected text reaches the clipboard.
+  HWND edit = TheApp->MessagesEdit;
+  SetWindowTextW(edit, L"copied line");
+  SendMessageW(edit, EM_SETSEL, 0, -1);
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  EmptyClipboard();
+  CloseClipboard();
+  BYTE keys[256] = {};
+  GetKeyboardState(keys);
+  keys[VK_CONTROL] = 0x80;
+  SetKeyboardState(keys);
+  SetFocus(edit);
+  SendMessageW(edit, WM_KEYDOWN, 'C', 1);
+  keys[VK_CONTROL] = 0;
+  SetKeyboardState(keys);
+  std::wstring clipboard;
+  if (OpenClipboard(nullptr)) {
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+      if (const wchar_t* chars = static_cast<const wchar_t*>(GlobalLock(data))) clipboard = chars;
+      GlobalUnlock(data);
+    }
+    CloseClipboard();
+  }
+  EXPECT_EQ(L"copied line", clipboard);
 
   HWND window = TheApp->MessagesWindow;
   SetWindowPos(window, nullptr, WorkArea.right - 100, -40, 0, 0, SWP_NOSIZE | SWP_NOZORDER);

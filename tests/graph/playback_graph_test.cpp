@@ -203,10 +203,13 @@ TEST_F(PlaybackGraphTest, FiftyOpensAndClosesKeepNoMoreHandlesThanBareGraphs) {
 }
 
 // The common item dialog answered as a user would, from another thread: the
-// path typed into the file name field, then Open.
+// path typed into the file name field, then Open. While it is up, the main
+// window owns it and still answers.
 TEST_F(PlaybackGraphTest, TheRealOpenDialogOpensTheFileTypedIntoIt) {
   const std::wstring path = MakeCaptureRecording(30, {});
   ChooseVideoFile = ShowOpenFileDialog;
+  HWND owner = nullptr;
+  bool answered = false;
   std::thread user([&]() {
     HWND dialog = nullptr;
     for (int attempt = 0; attempt < 400 && dialog == nullptr; ++attempt, Sleep(25)) {
@@ -214,11 +217,16 @@ TEST_F(PlaybackGraphTest, TheRealOpenDialogOpensTheFileTypedIntoIt) {
     }
     HWND name = dialog != nullptr ? GetDlgItem(dialog, 0x480) : nullptr;  // Wine's file name field
     if (name == nullptr) return;
+    owner = GetWindow(dialog, GW_OWNER);
+    DWORD_PTR result = 0;
+    answered = SendMessageTimeoutW(TheApp->MainWindow, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &result) != 0;
     SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
   });
   Command(OpenId);
   user.join();
+  EXPECT_EQ(TheApp->MainWindow, owner);
+  EXPECT_TRUE(answered) << "the main window did not answer within 2 s while the dialog was up";
   EXPECT_EQ(path, reinterpret_cast<const wchar_t*>(TheApp->FileInfo.FilePath));
   EXPECT_TRUE(WaitForShownFrame(0));
 }
