@@ -177,14 +177,9 @@ TEST_F(InspectionTest, AMistypedNameInTheOpenDialogLeavesTheRecordingOpen) {
   ChooseVideoFile = ShowOpenFileDialog;
   bool complained = false;
   std::thread user([&]() {
-    HWND dialog = nullptr;
-    for (int attempt = 0; attempt < 400 && dialog == nullptr; ++attempt, Sleep(25)) {
-      dialog = FindWindowW(L"#32770", L"Open");
-    }
-    HWND name = dialog != nullptr ? GetDlgItem(dialog, 0x480) : nullptr;  // Wine's file name field
-    if (name == nullptr) return;
-    SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(mistyped.c_str()));
-    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    HWND dialog = WaitForOpenDialog();
+    if (dialog == nullptr) return;
+    TypeIntoOpenDialog(dialog, mistyped);
     // The complaint: a message box owned by the dialog.
     HWND box = nullptr;
     for (int attempt = 0; attempt < 200 && box == nullptr && IsWindow(dialog); ++attempt, Sleep(25)) {

@@ -211,17 +211,12 @@ TEST_F(PlaybackGraphTest, TheRealOpenDialogOpensTheFileTypedIntoIt) {
   HWND owner = nullptr;
   bool answered = false;
   std::thread user([&]() {
-    HWND dialog = nullptr;
-    for (int attempt = 0; attempt < 400 && dialog == nullptr; ++attempt, Sleep(25)) {
-      dialog = FindWindowW(L"#32770", L"Open");
-    }
-    HWND name = dialog != nullptr ? GetDlgItem(dialog, 0x480) : nullptr;  // Wine's file name field
-    if (name == nullptr) return;
+    HWND dialog = WaitForOpenDialog();
+    if (dialog == nullptr) return;
     owner = GetWindow(dialog, GW_OWNER);
     DWORD_PTR result = 0;
     answered = SendMessageTimeoutW(TheApp->MainWindow, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &result) != 0;
-    SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
-    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    TypeIntoOpenDialog(dialog, path);
   });
   Command(OpenId);
   user.join();

@@ -266,6 +266,20 @@ int WidthOf(HWND window) {
   return r.right - r.left;
 }
 
+HWND WaitForOpenDialog() {
+  HWND dialog = nullptr;
+  for (int attempt = 0; attempt < 400 && dialog == nullptr; ++attempt, Sleep(25)) {
+    dialog = FindWindowW(L"#32770", L"Open");
+  }
+  return dialog;
+}
+
+void TypeIntoOpenDialog(HWND dialog, const std::wstring& typed) {
+  HWND name = GetDlgItem(dialog, 0x480);  // Wine's file name field
+  SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(typed.c_str()));
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+}
+
 std::wstring ProgramFolder() {
   wchar_t path[MAX_PATH];
   const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);

@@ -111,6 +111,12 @@ std::ostream& operator<<(std::ostream& out, const RECT& r);
 
 // Folder of the running test program (the build's bin folder).
 std::wstring ProgramFolder();
+
+// From a thread other than the window thread, as a user would: the File >
+// Open dialog once it is up (nullptr after 10 s without it), and a name typed
+// into its file name field followed by Open.
+HWND WaitForOpenDialog();
+void TypeIntoOpenDialog(HWND dialog, const std::wstring& name);
 // Copies the generated icon folder next to the test program into dir.
 void CopyIconsTo(const std::wstring& dir);
 void WriteFileBytes(const std::wstring& path, const std::string& bytes);
