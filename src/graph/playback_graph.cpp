@@ -170,6 +170,23 @@ HRESULT PlaybackGraph::OpenVideoFile() {
   return 0;
 }
 
+// The chosen renderer, or where the Enhanced Video Renderer is not there
+// (Windows editions without the media features) the Video Renderer, said once.
+HRESULT PlaybackGraph::CreateRenderer() {
+  if (ForcedGraphFailure == GraphStep::EvrUnavailable) Renderer = RendererKind::Evr;
+  HRESULT hr = ForcedGraphFailure == GraphStep::EvrUnavailable ? REGDB_E_CLASSNOTREG
+                                                               : CreateRendererFilter(Renderer, &EvrFilter);
+  if (FAILED(hr) && Renderer == RendererKind::Evr) {
+    Renderer = RendererKind::VideoRenderer;
+    hr = CreateRendererFilter(Renderer, &EvrFilter);
+    if (SUCCEEDED(hr)) {
+      Report(L"WARNING: the Enhanced Video Renderer cannot be created; the video is shown with the Video "
+             L"Renderer\r\n");
+    }
+  }
+  return hr;
+}
+
 HRESULT PlaybackGraph::BuildGraph() {
   const HRESULT created = CreateGraphObjects();
   if (FAILED(created)) return created;
@@ -178,7 +195,7 @@ HRESULT PlaybackGraph::BuildGraph() {
       GraphStep::AddSourceFilter,
       GraphBuilder->AddSourceFilter(SelectedPath.get(), L"AVI Source Filter", SourceFilter.ReleaseAndGetAddressOf()),
       L"SEVERE: failure to add the video file source filter to the filter graph\r\n");
-  RETURN_IF_STEP_FAILED(GraphStep::CreateRenderer, CreateRendererFilter(Renderer, &EvrFilter),
+  RETURN_IF_STEP_FAILED(GraphStep::CreateRenderer, CreateRenderer(),
                         L"SEVERE: cannot create an EVR display filter\r\n");
   ComPtr<IUnknown> service;
   RETURN_IF_STEP_FAILED(GraphStep::QueryRendererService, QueryRendererService(Renderer, EvrFilter.Get(), &service),

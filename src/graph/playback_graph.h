@@ -102,6 +102,7 @@ class PlaybackGraph {
 
  private:
   HRESULT BuildGraph();
+  HRESULT CreateRenderer();
   HRESULT LearnFrameSizeFromRenderer();
   // A failed build leaves no file open: the per-file objects are released,
   // the frame facts and sizes cleared. Returns E_ABORT.
@@ -161,5 +162,6 @@ enum class GraphStep {
   SetVideoPosition,
   QueryMediaSeeking,
   SetTimeFormat,
+  EvrUnavailable,  // the Enhanced Video Renderer chosen, and its creation refused
 };
 extern GraphStep ForcedGraphFailure;

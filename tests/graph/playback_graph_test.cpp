@@ -128,6 +128,20 @@ TEST_F(PlaybackGraphTest, EachFailingBuildStepSaysSoAndLeavesNoFileOpen) {
   EXPECT_EQ(120u, TheApp->Shared->VideoHeight);
 }
 
+// Without the Enhanced Video Renderer the file opens with the Video Renderer,
+// and the user is told once.
+TEST_F(PlaybackGraphTest, WithoutTheEnhancedRendererTheVideoRendererShowsTheFile) {
+  ForcedGraphFailure = GraphStep::EvrUnavailable;
+  TryOpen(MakeCaptureRecording(30, {}));
+  ForcedGraphFailure = GraphStep::None;
+  const std::wstring said = Said();
+  EXPECT_EQ(0u, said.find(L"WARNING: the Enhanced Video Renderer cannot be created; the video is shown with the "
+                          L"Video Renderer\n"))
+      << said;
+  EXPECT_EQ(30u, OpenFrameCount);
+  EXPECT_TRUE(WaitForShownFrame(0));
+}
+
 // A path over FilePath's 255 units is refused before the open file is touched;
 // a file that cannot be read or parsed is reported with the open file closed.
 TEST_F(PlaybackGraphTest, LongPathsAreRefusedAndUnreadableFilesReported) {
