@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "app/app_context.h"
+#include "app/dpi_scale.h"
 #include "app/main_window.h"
 #include "controls/display_windows.h"
 #include "controls/dropped_frames_list.h"
@@ -46,6 +47,35 @@ void PlaceVideo(const MainLayout& layout) {
 
 }  // namespace
 
+LayoutRect WorkAreaOf(const RECT& rect) {
+  MONITORINFO monitor = {};
+  monitor.cbSize = sizeof monitor;
+  HMONITOR on = MonitorFromRect(&rect, MONITOR_DEFAULTTONEAREST);
+  if (on == nullptr || !GetMonitorInfoW(on, &monitor)) return ToLayoutRect(WorkArea);
+  return ToLayoutRect(monitor.rcWork);
+}
+
+void OnWorkAreasChanged() {
+  if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &WorkArea, 0)) WorkArea = RECT{};
+  AppContext* app = TheApp;
+  if (app == nullptr) return;
+  RECT r;
+  if (app->MainWindow != nullptr && GetWindowRect(app->MainWindow, &r)) {
+    LayoutMainWindow(app->MainWindow, r.left, r.top, r.right, r.bottom);
+  }
+  if (app->MessagesWindow != nullptr && GetWindowRect(app->MessagesWindow, &r)) {
+    LayoutRect rect = ToLayoutRect(r);
+    if (CutToWorkArea(&rect, WorkAreaOf(r))) {
+      LayoutMainWindow(app->MessagesWindow, rect.Left, rect.Top, rect.Right, rect.Bottom);
+    } else {
+      ClampToWorkArea(app->MessagesWindow, r.left, r.top, r.right, r.bottom);
+    }
+  }
+  for (HWND window : {app->PlaybackWindow, app->BrightnessContrastWindow, app->MagnifyWindow}) {
+    if (window != nullptr && GetWindowRect(window, &r)) ClampToWorkArea(window, r.left, r.top, r.right, r.bottom);
+  }
+}
+
 void LayoutMainWindow(HWND window, int32_t left, int32_t top, int32_t right, int32_t bottom) {
   AppContext* app = TheApp;
   if (app == nullptr || window == nullptr) return;
@@ -58,8 +88,9 @@ void LayoutMainWindow(HWND window, int32_t left, int32_t top, int32_t right, int
   if (window == app->MainWindow) {
     const FrameMetrics frames = {MainFrameWidth, MainFrameHeight, ClipFrameWidth, ClipFrameHeight};
     const MainLayout layout =
-        ComputeMainLayout(requested, ToLayoutRect(WorkArea), frames, static_cast<int32_t>(app->Shared->DisplayWidth),
-                          static_cast<int32_t>(app->Shared->DisplayHeight));
+        ComputeMainLayout(requested, WorkAreaOf(RECT{left, top, right, bottom}), frames,
+                          static_cast<int32_t>(app->Shared->DisplayWidth),
+                          static_cast<int32_t>(app->Shared->DisplayHeight), WindowDpi(window));
     x = layout.X;
     y = layout.Y;
     w = layout.Width;
@@ -75,9 +106,22 @@ void ClampToWorkArea(HWND window, int32_t left, int32_t top, int32_t right, int3
   const LayoutRect rect = {left, top, right, bottom};
   if (IsMinimised(rect)) return;
   InClamp = 1;
-  const ClampedPosition at = ClampPosition(rect, ToLayoutRect(WorkArea));
+  const ClampedPosition at = ClampPosition(rect, WorkAreaOf(RECT{left, top, right, bottom}));
   SetWindowPos(window, HWND_NOTOPMOST, at.X, at.Y, 0, 0, SWP_NOSIZE);
   InClamp = 0;
+}
+
+void MeasureWindowFrames() {
+  AppContext* app = TheApp;
+  RECT outer, client;
+  if (app->MainWindow != nullptr && GetWindowRect(app->MainWindow, &outer) && GetClientRect(app->MainWindow, &client)) {
+    MainFrameWidth = (outer.right - outer.left) - (client.right - client.left);
+    MainFrameHeight = (outer.bottom - outer.top) - (client.bottom - client.top);
+  }
+  if (app->ClipWindow != nullptr && GetWindowRect(app->ClipWindow, &outer) && GetClientRect(app->ClipWindow, &client)) {
+    ClipFrameWidth = (outer.right - outer.left) - (client.right - client.left);
+    ClipFrameHeight = (outer.bottom - outer.top) - (client.bottom - client.top);
+  }
 }
 
 void PaintMainBackground() {
@@ -100,10 +144,12 @@ void PaintMainBackground() {
 void ResizePlaybackWindow(int wide) {
   HWND window = TheApp->PlaybackWindow;
   if (window == nullptr) return;
-  SetWindowPos(window, HWND_NOTOPMOST, 0, 0, wide != 0 ? 842 : 636, 230, SWP_NOMOVE);
+  SetWindowPos(window, HWND_NOTOPMOST, 0, 0, Scaled(window, wide != 0 ? 842 : 636), Scaled(window, 230), SWP_NOMOVE);
   ShowWindow(window, SW_SHOW);
   UpdateWindow(window);
 }
+
+void ResetPlaybackWindowSize() { ResizePlaybackWindow(0); }
 
 void RebuildPositionSlider(int wide) {
   if (TheApp->PlaybackWindow == nullptr) return;
@@ -120,7 +166,9 @@ void RebuildPositionSlider(int wide) {
 
 void ResizeStatusLine(int wide) {
   if (StatusLine == nullptr) return;
-  SetWindowPos(StatusLine, nullptr, 0, 0, wide != 0 ? 820 : 614, 30, SWP_NOMOVE | SWP_NOZORDER);
+  HWND window = TheApp->PlaybackWindow;
+  SetWindowPos(StatusLine, nullptr, 0, 0, Scaled(window, wide != 0 ? 820 : 614), Scaled(window, 30),
+               SWP_NOMOVE | SWP_NOZORDER);
   UpdateWindow(TheApp->PlaybackWindow);
 }
 

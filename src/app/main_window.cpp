@@ -125,14 +125,6 @@ void SetPlaybackControls(const BOOL (&enabled)[9]) {
   }
 }
 
-void ResetPlaybackWindowSize() {
-  HWND window = TheApp->PlaybackWindow;
-  if (window == nullptr) return;
-  SetWindowPos(window, HWND_NOTOPMOST, 0, 0, 636, 230, SWP_NOMOVE);
-  ShowWindow(window, SW_SHOW);
-  UpdateWindow(window);
-}
-
 }  // namespace
 
 void CloseFileAndReset() {
@@ -144,7 +136,7 @@ void CloseFileAndReset() {
 
   ResetPlaybackWindowSize();
   RebuildPositionSlider(0);
-  if (StatusLine != nullptr) SetWindowPos(StatusLine, nullptr, 0, 0, 614, 30, SWP_NOMOVE | SWP_NOZORDER);
+  ResizeStatusLine(0);
   if (app->PlaybackWindow != nullptr) UpdateWindow(app->PlaybackWindow);
 
   app->FileInfo.FilePath[0] = u'\0';
@@ -437,6 +429,20 @@ void OpenGivenFile(const wchar_t* path) {
 
 namespace {
 
+// The main window has moved to a monitor of another scale. The picture keeps
+// its size in pixels: the window takes the suggested place, and its frame
+// (whose width the system gives for the new DPI) is measured again around
+// the same client area.
+void OnMainDpiChanged(HWND window, const RECT* suggested) {
+  RECT client;
+  GetClientRect(window, &client);
+  SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+               suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+  MeasureWindowFrames();
+  LayoutMainWindow(window, suggested->left, suggested->top, suggested->left + client.right + MainFrameWidth,
+                   suggested->top + client.bottom + MainFrameHeight);
+}
+
 void OnMove(HWND window) {
   if (InClamp == 0) PaintMainBackground();
   if (OpeningFile == 0) {
@@ -478,6 +484,16 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       return 0;
     case WM_DROPFILES:
       OpenDroppedFiles(reinterpret_cast<HDROP>(wParam));
+      return 0;
+    case WM_DISPLAYCHANGE:
+    case WM_SETTINGCHANGE:
+      // A monitor added, removed or rearranged, or the taskbar moved.
+      if (StartingUp == 0 && OpeningFile == 0 && (message == WM_DISPLAYCHANGE || wParam == SPI_SETWORKAREA)) {
+        OnWorkAreasChanged();
+      }
+      break;
+    case WM_DPICHANGED:
+      OnMainDpiChanged(window, reinterpret_cast<const RECT*>(lParam));
       return 0;
     default:
       break;

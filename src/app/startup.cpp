@@ -7,6 +7,7 @@
 #include <new>
 
 #include "app/app_context.h"
+#include "app/dpi_scale.h"
 #include "app/keyboard.h"
 #include "app/layout.h"
 #include "app/main_window.h"
@@ -67,12 +68,13 @@ LRESULT CALLBACK ForwardMainWindowProc(HWND window, UINT message, WPARAM wParam,
 // Loads an icon from a path relative to the working directory. The path is
 // made absolute first: given a relative name, Wine's LoadImageW also looks
 // beside the program, which would find icons the working directory lacks.
-HICON LoadIconFile(const wchar_t* relativePath) {
+// size 0: the icon file's own size.
+HICON LoadIconFile(const wchar_t* relativePath, int size = 0) {
   wchar_t path[MAX_PATH];
   const DWORD length = GetCurrentDirectoryW(MAX_PATH, path);
   if (length == 0 || length >= MAX_PATH) return nullptr;
   if (!AppendText(path, L"\\") || !AppendText(path, relativePath)) return nullptr;
-  return static_cast<HICON>(LoadImageW(nullptr, path, IMAGE_ICON, 0, 0, LR_LOADFROMFILE));
+  return static_cast<HICON>(LoadImageW(nullptr, path, IMAGE_ICON, size, size, LR_LOADFROMFILE));
 }
 
 // Monotonic nanoseconds from the performance counter.
@@ -91,12 +93,14 @@ SharedState* CreateSharedState() {
   SharedState* shared = new SharedState{};
   shared->LogoLargeIcon = LoadIconFile(L"OrvoVideoIcons\\ORVO_logo_large.ico");
   shared->LogoSmallIcon = LoadIconFile(L"OrvoVideoIcons\\ORVO_logo_small.ico");
-  shared->StartIcon = LoadIconFile(L"OrvoVideoIcons\\start64x.ico");
-  shared->PauseIcon = LoadIconFile(L"OrvoVideoIcons\\pause64x.ico");
-  shared->BeginFileIcon = LoadIconFile(L"OrvoVideoIcons\\beginFile64x.ico");
-  shared->EndFileIcon = LoadIconFile(L"OrvoVideoIcons\\endFile64x.ico");
-  shared->ForwardOneFrameIcon = LoadIconFile(L"OrvoVideoIcons\\forwardOneFrame64x.ico");
-  shared->BackOneFrameIcon = LoadIconFile(L"OrvoVideoIcons\\backOneFrame64x.ico");
+  // The transport buttons' icons, 64 pixels at 96 DPI.
+  const int buttonIcon = ScaleForDpi(64, GetDpiForSystem());
+  shared->StartIcon = LoadIconFile(L"OrvoVideoIcons\\start64x.ico", buttonIcon);
+  shared->PauseIcon = LoadIconFile(L"OrvoVideoIcons\\pause64x.ico", buttonIcon);
+  shared->BeginFileIcon = LoadIconFile(L"OrvoVideoIcons\\beginFile64x.ico", buttonIcon);
+  shared->EndFileIcon = LoadIconFile(L"OrvoVideoIcons\\endFile64x.ico", buttonIcon);
+  shared->ForwardOneFrameIcon = LoadIconFile(L"OrvoVideoIcons\\forwardOneFrame64x.ico", buttonIcon);
+  shared->BackOneFrameIcon = LoadIconFile(L"OrvoVideoIcons\\backOneFrame64x.ico", buttonIcon);
   return shared;
 }
 
@@ -146,8 +150,11 @@ void AppContext::CreateFonts() {
       {&FontTahoma16, 16, L"Tahoma", 0, L"WARNING: cannot create Tahoma 16 font"},
       {&FontCourierNew72Bold, 72, L"Courier New", FW_EXTRABOLD, L"WARNING: cannot create Courier New 72 font"},
   };
+  // Made for the primary monitor's scale; windows on another monitor get
+  // scaled copies.
+  FontsDpi = GetDpiForSystem();
   for (const FontSpec& spec : fonts) {
-    *spec.font = CreateFontW(spec.height, 0, 0, 0, spec.weight, 0, 0, 0, 0, 0, 0, 0, 0, spec.face);
+    *spec.font = CreateFontW(ScaleForDpi(spec.height, FontsDpi), 0, 0, 0, spec.weight, 0, 0, 0, 0, 0, 0, 0, 0, spec.face);
     if (*spec.font == nullptr) RouteUserMessage(spec.warning, 1);
   }
 }
@@ -172,7 +179,8 @@ void AppContext::SetWindowIcons() {
 
 void AppContext::ShowStartupWindows() {
   if (PlaybackWindow != nullptr) {
-    SetWindowPos(PlaybackWindow, HWND_NOTOPMOST, 0, 0, 636, 230, SWP_NOMOVE);
+    SetWindowPos(PlaybackWindow, HWND_NOTOPMOST, 0, 0, Scaled(PlaybackWindow, 636), Scaled(PlaybackWindow, 230),
+                 SWP_NOMOVE);
     ShowWindow(PlaybackWindow, SW_SHOW);
     UpdateWindow(PlaybackWindow);
     UpdateWindow(PlaybackWindow);

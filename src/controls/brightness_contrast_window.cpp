@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "app/app_context.h"
+#include "app/dpi_scale.h"
 #include "app/layout.h"
 #include "app/main_window.h"
 #include "base/window_class.h"
@@ -29,8 +30,10 @@ constexpr ControlPlace ContrastLabelPlace = {20, 190, 250, 30};
 void Report(const wchar_t* text) { RouteUserMessage(text, 1); }
 
 HWND CreateSlider(AppContext* app, const ControlPlace& place, int id) {
-  return CreateWindowExW(WS_EX_CLIENTEDGE, TRACKBAR_CLASSW, L"", WS_CHILD | TBS_HORZ | TBS_BOTTOM, place.x, place.y,
-                         place.width, place.height, app->BrightnessContrastWindow,
+  HWND parent = app->BrightnessContrastWindow;
+  return CreateWindowExW(WS_EX_CLIENTEDGE, TRACKBAR_CLASSW, L"", WS_CHILD | TBS_HORZ | TBS_BOTTOM,
+                         Scaled(parent, place.x), Scaled(parent, place.y), Scaled(parent, place.width),
+                         Scaled(parent, place.height), parent,
                          reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), app->Instance, nullptr);
 }
 
@@ -45,11 +48,13 @@ void SetUpSlider(HWND slider) {
 }
 
 bool CreateLabel(AppContext* app, const ControlPlace& place, const char16_t* text) {
+  HWND parent = app->BrightnessContrastWindow;
   HWND label = CreateWindowExW(0, L"STATIC", reinterpret_cast<const wchar_t*>(text), WS_CHILD | SS_CENTER | SS_SUNKEN,
-                               place.x, place.y, place.width, place.height, app->BrightnessContrastWindow, nullptr,
-                               app->Instance, nullptr);
+                               Scaled(parent, place.x), Scaled(parent, place.y), Scaled(parent, place.width),
+                               Scaled(parent, place.height), parent, nullptr, app->Instance, nullptr);
   if (label == nullptr) return false;
-  if (FontConsolas18 != nullptr) SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(FontConsolas18), TRUE);
+  HFONT font = FontForDpi(FontConsolas18, WindowDpi(parent));
+  if (font != nullptr) SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
   ShowWindow(label, SW_SHOW);
   return true;
 }
@@ -124,7 +129,10 @@ int CreateBrightnessContrastWindow(AppContext* app) {
                       WindowPositions.BrightnessContrastX, WindowPositions.BrightnessContrastY, 310, 270, nullptr,
                       nullptr, app->Instance, nullptr);
   if (app->BrightnessContrastWindow == nullptr) return 0;
+  SetWindowPos(app->BrightnessContrastWindow, nullptr, 0, 0, Scaled(app->BrightnessContrastWindow, 310),
+               Scaled(app->BrightnessContrastWindow, 270), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   CreateBrightnessContrastControls(app);
+  RememberChromeDpi(app->BrightnessContrastWindow);
   ShowWindow(app->BrightnessContrastWindow, SW_HIDE);
   return 1;
 }
@@ -190,6 +198,9 @@ LRESULT CALLBACK BrightnessContrastProc(HWND window, UINT message, WPARAM wParam
       return 0;
     case WM_CTLCOLORSTATIC:
       return OnLabelColours(reinterpret_cast<HDC>(wParam));
+    case WM_DPICHANGED:
+      OnDpiChanged(window, wParam, reinterpret_cast<const RECT*>(lParam));
+      return 0;
     default:
       return DefWindowProcW(window, message, wParam, lParam);
   }

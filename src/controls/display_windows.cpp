@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "app/app_context.h"
+#include "app/dpi_scale.h"
 #include "app/layout.h"
 #include "app/main_window.h"
 #include "base/window_class.h"
@@ -75,18 +76,22 @@ int CreateMagnifyWindow(AppContext* app) {
   app->MagnifyWindow = CreateWindowExW(0, L"Magnify", L"Video Magnify", WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
                                        WindowPositions.MagnifyX, WindowPositions.MagnifyY, 270, 230, nullptr, nullptr,
                                        app->Instance, nullptr);
-  if (app->MagnifyWindow == nullptr) return 0;
+  HWND window = app->MagnifyWindow;
+  if (window == nullptr) return 0;
+  SetWindowPos(window, nullptr, 0, 0, Scaled(window, 270), Scaled(window, 230),
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  HFONT font = FontForDpi(FontTahoma20, WindowDpi(window));
   bool first = true;
   for (const MagnifyChoice& choice : MagnifyChoices) {
     const DWORD style = WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON | (first ? WS_GROUP : 0);
-    HWND button = CreateWindowExW(0, L"BUTTON", choice.text, style, 50, choice.y, 100, 25, app->MagnifyWindow,
+    HWND button = CreateWindowExW(0, L"BUTTON", choice.text, style, Scaled(window, 50), Scaled(window, choice.y),
+                                  Scaled(window, 100), Scaled(window, 25), window,
                                   reinterpret_cast<HMENU>(static_cast<UINT_PTR>(choice.id)), app->Instance, nullptr);
     app->*choice.button = button;
-    if (button != nullptr && FontTahoma20 != nullptr) {
-      SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(FontTahoma20), TRUE);
-    }
+    if (button != nullptr && font != nullptr) SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     first = false;
   }
+  RememberChromeDpi(window);
   return 1;
 }
 
@@ -254,6 +259,9 @@ LRESULT CALLBACK MagnifyProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_CLOSE:
       CloseMagnify(1);
       return 1;
+    case WM_DPICHANGED:
+      OnDpiChanged(window, wParam, reinterpret_cast<const RECT*>(lParam));
+      return 0;
     default:
       return DefWindowProcW(window, message, wParam, lParam);
   }

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "app/app_context.h"
+#include "app/dpi_scale.h"
 #include "app/layout.h"
 #include "app/main_window.h"
 #include "base/bounded_text.h"
@@ -44,10 +45,14 @@ HWND PlaybackWindow() { return TheApp != nullptr ? TheApp->PlaybackWindow : null
 
 // ---- creation ---------------------------------------------------------------
 
+// A control at its place for 96 DPI, scaled to the window's DPI.
 HWND CreateChild(const wchar_t* className, const wchar_t* text, DWORD style, int x, int y, int width, int height) {
-  return CreateWindowExW(0, className, text, WS_CHILD | WS_VISIBLE | style, x, y, width, height, PlaybackWindow(),
-                         nullptr, TheApp->Instance, nullptr);
+  HWND parent = PlaybackWindow();
+  return CreateWindowExW(0, className, text, WS_CHILD | WS_VISIBLE | style, Scaled(parent, x), Scaled(parent, y),
+                         Scaled(parent, width), Scaled(parent, height), parent, nullptr, TheApp->Instance, nullptr);
 }
+
+HFONT PlaybackFont(HFONT font) { return FontForDpi(font, WindowDpi(PlaybackWindow())); }
 
 // A transport button: its icon when one was loaded, else its caption in
 // several lines.
@@ -58,14 +63,14 @@ HWND CreateTransportButton(const wchar_t* caption, HICON icon, int x) {
     return button;
   }
   HWND button = CreateChild(L"BUTTON", caption, BS_PUSHBUTTON | BS_MULTILINE, x, 3, 100, 100);
-  if (button != nullptr) SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(FontTahoma22), TRUE);
+  if (button != nullptr) SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(PlaybackFont(FontTahoma22)), TRUE);
   return button;
 }
 
 HWND CreateDroppedButton(const wchar_t* caption, int x) {
   HWND button = CreateChild(L"BUTTON", caption, BS_PUSHBUTTON, x, 3, 100, 100);
   if (button != nullptr) {
-    SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(FontCourierNew72Bold), TRUE);
+    SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(PlaybackFont(FontCourierNew72Bold)), TRUE);
   }
   return button;
 }
@@ -305,6 +310,8 @@ int CreatePlaybackControls(AppContext* app) {
                                         WindowPositions.PlaybackX, WindowPositions.PlaybackY, NarrowWindowWidth,
                                         WindowHeight, nullptr, nullptr, app->Instance, nullptr);
   if (app->PlaybackWindow == nullptr) return 0;
+  SetWindowPos(app->PlaybackWindow, nullptr, 0, 0, Scaled(app->PlaybackWindow, NarrowWindowWidth),
+               Scaled(app->PlaybackWindow, WindowHeight), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 
   const SharedState* shared = app->Shared;
   if (shared->LogoLargeIcon != nullptr) {
@@ -326,6 +333,7 @@ int CreatePlaybackControls(AppContext* app) {
   StatusLine = CreateChild(L"STATIC", L"", SS_LEFT | SS_CENTERIMAGE | SS_SUNKEN, 3, 156,
                            DroppedFramesControlOn != 0 ? WideLineWidth : NarrowLineWidth, 30);
   ShowFrameNumber(0, 1);
+  RememberChromeDpi(app->PlaybackWindow);
 
   const HWND made[] = {StartButton,           PauseButton,           BeginFileButton,
                        BackOneFrameButton,    ForwardOneFrameButton, EndFileButton,
@@ -354,7 +362,8 @@ void EnablePlaybackControls(TransportCommand state, uint32_t nonKeyAfter, uint32
   HWND window = PlaybackWindow();
   if (window == nullptr) return;
   if (state == TransportNone) {
-    SetWindowPos(window, HWND_NOTOPMOST, 0, 0, NarrowWindowWidth, WindowHeight, SWP_NOMOVE);
+    SetWindowPos(window, HWND_NOTOPMOST, 0, 0, Scaled(window, NarrowWindowWidth), Scaled(window, WindowHeight),
+                 SWP_NOMOVE);
     ShowWindow(window, SW_SHOW);
   }
   UpdateWindow(window);
@@ -410,7 +419,7 @@ void ShowFrameNumber(uint32_t frame, int isKeyFrame) {
   }
   if (StatusLine == nullptr) return;
   SetWindowTextW(StatusLine, FrameNumberText);
-  SendMessageW(StatusLine, WM_SETFONT, reinterpret_cast<WPARAM>(FontTahoma22), TRUE);
+  SendMessageW(StatusLine, WM_SETFONT, reinterpret_cast<WPARAM>(PlaybackFont(FontTahoma22)), TRUE);
   ShowWindow(StatusLine, SW_SHOW);
   UpdateWindow(StatusLine);
   BringWindowToTop(StatusLine);
@@ -499,6 +508,9 @@ LRESULT CALLBACK PlaybackControlsProc(HWND window, UINT message, WPARAM wParam, 
       return 0;
     case WM_CLOSE:
       return 1;  // the window stays; it cannot be closed
+    case WM_DPICHANGED:
+      OnDpiChanged(window, wParam, reinterpret_cast<const RECT*>(lParam));
+      return 0;
     case WM_TIMER:
       return 0;
     case FrameTickMessage:

@@ -139,7 +139,7 @@ void OnMessagesSize(HWND window) {
     RECT r;
     GetWindowRect(window, &r);
     LayoutRect rect = {r.left, r.top, r.right, r.bottom};
-    const bool cut = CutToWorkArea(&rect, ToLayoutRect(WorkArea));
+    const bool cut = CutToWorkArea(&rect, WorkAreaOf(r));
     if (cut) LayoutMainWindow(window, rect.Left, rect.Top, rect.Right, rect.Bottom);
   }
   if (TheApp != nullptr && TheApp->MessagesEdit != nullptr) {
@@ -152,11 +152,38 @@ void OnMessagesSize(HWND window) {
 
 void OnMessagesCommand(WPARAM wParam) {
   const UINT id = LOWORD(wParam);
+  HWND edit = TheApp != nullptr ? TheApp->MessagesEdit : nullptr;
   if (id == SaveMessagesId) {
     SaveMessages(0);
   } else if (id == SaveMessagesAndClearId) {
     SaveMessages(1);
+  } else if (id == MessagesCopyId && edit != nullptr) {
+    SendMessageW(edit, WM_COPY, 0, 0);
+  } else if (id == MessagesSelectAllId && edit != nullptr) {
+    CHARRANGE all = {0, -1};
+    SendMessageW(edit, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&all));
   }
+}
+
+// A right click on the messages (or Shift+F10, Menu key) offers Copy and
+// Select All. The control hands the click on to this window.
+void OnMessagesContextMenu(HWND window, LPARAM lParam) {
+  HWND edit = TheApp != nullptr ? TheApp->MessagesEdit : nullptr;
+  if (edit == nullptr) return;
+  POINT at = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+  if (lParam == -1) {  // from the keyboard: at the control's top left
+    at = {0, 0};
+    ClientToScreen(edit, &at);
+  }
+  HMENU menu = CreatePopupMenu();
+  if (menu == nullptr) return;
+  CHARRANGE selection = {};
+  SendMessageW(edit, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+  const UINT copy = MF_STRING | (selection.cpMin == selection.cpMax ? MF_GRAYED : 0u);
+  AppendMenuW(menu, copy, MessagesCopyId, L"&Copy\tCtrl+C");
+  AppendMenuW(menu, MF_STRING, MessagesSelectAllId, L"Select &All\tCtrl+A");
+  TrackPopupMenu(menu, TPM_RIGHTBUTTON, at.x, at.y, 0, window, nullptr);
+  DestroyMenu(menu);
 }
 
 }  // namespace
@@ -172,6 +199,16 @@ LRESULT CALLBACK MessagesWindowProc(HWND window, UINT message, WPARAM wParam, LP
     case WM_COMMAND:
       OnMessagesCommand(wParam);
       return 0;
+    case WM_CONTEXTMENU:
+      OnMessagesContextMenu(window, lParam);
+      return 0;
+    case WM_DPICHANGED: {
+      // The control fills the client area again on WM_SIZE.
+      const RECT* r = reinterpret_cast<const RECT*>(lParam);
+      SetWindowPos(window, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+      return 0;
+    }
     default:
       return DefWindowProcW(window, message, wParam, lParam);
   }

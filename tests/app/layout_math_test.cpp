@@ -47,3 +47,39 @@ TEST(ClampPosition, WindowsAreKeptOnTheWorkAreaWithoutOverflow) {
             "1300,100 0,0 10,960 -200,0");  // larger than the work area: ends on its right edge
   EXPECT_EQ(Clamped({2147483000, 2147483000, 2147483600, 2147483600}), "1000,560");
 }
+
+// Each window is kept on the work area of the monitor it is on; the monitors
+// beside the primary one lie at negative coordinates or beyond its edge.
+TEST(ClampPosition, EachMonitorKeepsItsOwnWindows) {
+  // Two monitors: a smaller one left of and above the primary one.
+  const LayoutRect left = {-1280, -200, 0, 824};
+  const auto on = [](const LayoutRect& work, const LayoutRect& r) {
+    const ClampedPosition p = ClampPosition(r, work);
+    return std::to_string(p.X) + "," + std::to_string(p.Y);
+  };
+  EXPECT_EQ(on(left, {-1000, -100, -400, 300}), "-1000,-100");   // stays where it was put
+  EXPECT_EQ(on(left, {-1400, -300, -800, 100}), "-1280,-200");   // past the outer edges
+  EXPECT_EQ(on(left, {-300, 700, 300, 1000}), "-600,524");       // past the inner ones
+  EXPECT_EQ(on(left, {-1280, -200, 220, 200}), "-1500,-200");    // wider: ends on the right edge
+
+  // Three monitors: a portrait one on the right with its taskbar on its left
+  // side, the primary one with its taskbar at the bottom.
+  const LayoutRect primary = {0, 0, 2560, 1400}, right = {2600, -500, 3640, 1420};
+  EXPECT_EQ(on(right, {2570, -600, 3170, -200}), "2600,-500");
+  EXPECT_EQ(on(primary, {2000, 1300, 2600, 1500}), "1960,1200");
+  const MainLayout cut = ComputeMainLayout({2700, -400, 4000, 2000}, right, Frames, 320, 240);
+  EXPECT_EQ(std::to_string(cut.X) + "," + std::to_string(cut.Y) + " " + std::to_string(cut.Width) + "x" +
+                std::to_string(cut.Height),
+            "2600,-500 1040x1920");
+}
+
+TEST(ScaleForDpi, ChromeLengthsAtCommonScales) {
+  EXPECT_EQ(ScaleForDpi(100, 96), 100);
+  EXPECT_EQ(ScaleForDpi(100, 144), 150);
+  EXPECT_EQ(ScaleForDpi(3, 120), 4);  // 3.75
+  EXPECT_EQ(ScaleForDpi(230, 168), 403);  // 402.5 rounds up
+  EXPECT_EQ(ScaleForDpi(-7, 144), -11);   // -10.5 rounds away from zero
+  // The minimum size of the main window grows with the scale.
+  const MainLayout small = ComputeMainLayout({0, 0, 10, 10}, Work, Frames, 0, 0, 192);
+  EXPECT_EQ(std::to_string(small.Width) + "x" + std::to_string(small.Height), "800x600");
+}

@@ -308,6 +308,32 @@ TEST_F(ProgramTest, MagnifySizesThePictureAndScrollsWhatDoesNotFit) {
   expectScrolling(1700, 1300);
 }
 
+std::wstring ClipboardText() {
+  std::wstring text;
+  if (OpenClipboard(nullptr)) {
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+      if (const wchar_t* chars = static_cast<const wchar_t*>(GlobalLock(data))) text = chars;
+      GlobalUnlock(data);
+    }
+    CloseClipboard();
+  }
+  return text;
+}
+
+// The items of the first context menu seen, and a press of its Copy key.
+std::wstring MenuSeen;
+void CALLBACK ChooseCopyFromContextMenu(HWND, UINT, UINT_PTR, DWORD) {
+  HWND menuWindow = FindWindowW(L"#32768", nullptr);
+  if (menuWindow == nullptr || !MenuSeen.empty()) return;
+  HMENU menu = reinterpret_cast<HMENU>(SendMessageW(menuWindow, MN_GETHMENU, 0, 0));
+  for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+    wchar_t item[64] = {};
+    GetMenuStringW(menu, static_cast<UINT>(i), item, 64, MF_BYPOSITION);
+    MenuSeen += std::wstring(item) + L"|";
+  }
+  PostMessageW(menuWindow, WM_CHAR, L'c', 1);
+}
+
 TEST_F(ProgramTest, UserMessagesShowEachPostAndStayOnTheWorkArea) {
   PostUserMessage(L"first\r\n", 1);
   PostUserMessage(L"\tsecond", 0);
@@ -346,15 +372,21 @@ TEST_F(ProgramTest, UserMessagesShowEachPostAndStayOnTheWorkArea) {
   SendMessageW(edit, WM_KEYDOWN, 'C', 1);
   keys[VK_CONTROL] = 0;
   SetKeyboardState(keys);
-  std::wstring clipboard;
-  if (OpenClipboard(nullptr)) {
-    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-      if (const wchar_t* chars = static_cast<const wchar_t*>(GlobalLock(data))) clipboard = chars;
-      GlobalUnlock(data);
-    }
-    CloseClipboard();
-  }
-  EXPECT_EQ(L"copied line", clipboard);
+  EXPECT_EQ(L"copied line", ClipboardText());
+
+  // A right click on the messages and Copy from the menu it opens.
+  SendMessageW(edit, EM_SETSEL, 0, 6);
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  EmptyClipboard();
+  CloseClipboard();
+  MenuSeen.clear();
+  const UINT_PTR chooser = SetTimer(nullptr, 0, 50, ChooseCopyFromContextMenu);
+  RECT at = WindowRectOf(edit);
+  SendMessageW(edit, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(edit), MAKELPARAM(at.left + 20, at.top + 10));
+  KillTimer(nullptr, chooser);
+  Pump(50);  // the chosen command comes as a posted WM_COMMAND
+  EXPECT_EQ(L"&Copy\tCtrl+C|Select &All\tCtrl+A|", MenuSeen);
+  EXPECT_EQ(L"copied", ClipboardText());
 
   HWND window = TheApp->MessagesWindow;
   SetWindowPos(window, nullptr, WorkArea.right - 100, -40, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
