@@ -1,6 +1,7 @@
 #include "avi_header_fuzz.h"
 
 #include <cstdio>
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -64,7 +65,8 @@ void ParseAndCheck(AviByteSource& source, std::size_t size) {
   AviFileInfo info;
   std::fill(reinterpret_cast<char*>(&info), reinterpret_cast<char*>(&info) + sizeof info, 0x55);
   AviFrameFacts facts;
-  facts.KeyFrameFlags.assign(3, 7);
+  const uint32_t stale[] = {0, 1, 0};  // a previous file's flags
+  facts.KeyFrameFlags = KeyFrameFlagRuns::FromEntries(stale, 3);
   AviHeaderFacts header;
   AviIndexConstants constants;
   SetAviIndexConstants(constants);
@@ -99,20 +101,19 @@ void ParseAndCheck(AviByteSource& source, std::size_t size) {
         "a success reports no failure");
   Check(facts.TotalFrames == facts.StreamLength, "TotalFrames equals StreamLength");
   Check(facts.TotalFrames <= size || facts.TotalFrames <= (1u << 24), "no stream longer than the file");
-  Check(facts.KeyFrameFlags.size() == static_cast<std::size_t>(facts.TotalFrames) + 8,
-        "the flag array has TotalFrames + 8 entries");
-  // Long arrays (only a file of unknown size can have one here) are checked
-  // at their ends; walking millions of flags would only slow the fuzzer.
-  if (facts.TotalFrames > (1u << 16)) {
-    Check(facts.KeyFrameFlags.back() == 0 && facts.KeyFrameFlags.front() <= 1, "the spare slots stay zero");
-    return;
-  }
-  uint64_t keys = 0, frameKeys = 0;  // all key flags, and those of the stream's frames
-  for (std::size_t i = 0; i < facts.KeyFrameFlags.size(); ++i) {
-    const uint32_t flag = facts.KeyFrameFlags[i];
-    Check(flag <= 1, "flags are 0 or 1");
-    keys += flag;
-    if (i < facts.TotalFrames) frameKeys += flag;
+  const KeyFrameFlagRuns& flags = facts.KeyFrameFlags;
+  Check(flags.Size() == static_cast<uint64_t>(facts.TotalFrames) + 8, "the flag array has TotalFrames + 8 entries");
+  // Long arrays (only a file of unknown size can have one here): no index
+  // walk wrote their spare slots.
+  if (facts.TotalFrames > (1u << 16)) Check(flags.Entry(flags.Size() - 1) == 0, "the spare slots stay zero");
+  // All key flags, and those of the stream's frames, from the runs of 0 entries.
+  uint64_t keys = flags.Size(), frameKeys = facts.TotalFrames;
+  for (std::size_t r = 0; r < flags.RunCount(); ++r) {
+    const DropRun run = flags.Run(r);
+    Check(run.Last < flags.Size() && (r == 0 || flags.Run(r - 1).Last + 1 < run.First),
+          "the runs are in order, apart and inside the array");
+    keys -= run.Length;
+    if (run.First < facts.TotalFrames) frameKeys -= std::min<uint64_t>(run.Last, facts.TotalFrames - 1) - run.First + 1;
   }
   if (FromCaptureProgram) {
     Check(frameKeys == facts.KeyFrameCount, "the key count is the number of key flags of the stream's frames");

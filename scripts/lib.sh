@@ -72,7 +72,7 @@ orvo_build_optimised_tools() {
   local out=$1 cxx="${CXX:-g++}" root="$ORVO_ROOT"
   "$cxx" -std=c++17 -O2 -DNDEBUG -I"$root/src" -I"$root/tools/aviinfo" -o "$out/orvo-aviinfo" \
     "$root/tools/aviinfo/aviinfo_main.cpp" "$root/tools/aviinfo/aviinfo_report.cpp" \
-    "$root/tools/aviinfo/aviinfo_run.cpp" "$root/src/avi/avi_byte_source.cpp" "$root/src/avi/avi_header_parser.cpp" "$root/src/avi/avi_stream_layout.cpp" \
+    "$root/tools/aviinfo/aviinfo_run.cpp" "$root/src/avi/avi_byte_source.cpp" "$root/src/avi/avi_header_parser.cpp" "$root/src/avi/avi_stream_layout.cpp" "$root/src/avi/key_frame_flags.cpp" \
     "$root/src/avi/avi_text_format.cpp" "$root/src/messages/message_route.cpp" \
     "$root/src/controls/drop_runs.cpp" "$root/src/graph/frame_time.cpp"
   "$cxx" -std=c++17 -O2 -DNDEBUG -I"$root/tools/avigen" -o "$out/orvo-avigen" \

@@ -228,26 +228,16 @@ uint32_t FramesInsideFile(const uint8_t* entries, uint32_t n, uint32_t entrySize
 // Appends the key flags of n standard-index entries (size word at offset 4,
 // entries entrySize bytes apart) to flags and counts the key frames among the
 // frames below frames (the spare slots past the stream's end are not frames).
-// The flags go through a small local batch so that the large array is
-// written once, in order.
 void AppendKeyFlags(const uint8_t* entries, uint32_t n, uint32_t entrySize, uint32_t delta, uint32_t frames,
-                    std::vector<uint32_t>& flags, uint32_t& keyFrames) {
-  constexpr uint32_t Batch = 1024;
-  uint32_t batch[Batch];
+                    KeyFrameFlagRuns& flags, uint32_t& keyFrames) {
   const uint8_t* p = entries + 4;
-  for (uint32_t done = 0; done < n;) {
-    const uint32_t m = std::min(Batch, n - done);
-    uint32_t keys = 0;
-    const std::size_t at = flags.size();
-    for (uint32_t i = 0; i < m; ++i, p += entrySize) {
-      const uint32_t key = (U32At(p) & delta) == 0 ? 1u : 0u;
-      batch[i] = key;
-      if (at + i < frames) keys += key;
-    }
-    flags.insert(flags.end(), batch, batch + m);
-    keyFrames += keys;
-    done += m;
+  uint32_t keys = 0;
+  for (uint32_t i = 0; i < n; ++i, p += entrySize) {
+    const bool key = (U32At(p) & delta) == 0;
+    if (key && flags.Size() < frames) ++keys;
+    flags.Append(key);
   }
+  keyFrames += keys;
 }
 
 // What an index walk gives: the frames it lists inside the file, and their
@@ -256,7 +246,7 @@ struct IndexFrames {
   uint32_t Listed = 0;
   bool CutShort = false;  // the index lists frames past the end of the file
   uint32_t KeyFrames = 0;
-  std::vector<uint32_t>* Flags = nullptr;  // null: count only
+  KeyFrameFlagRuns* Flags = nullptr;  // null: count only
 };
 
 // Walks an OpenDML index: the super index at superIndex (inside the header
@@ -481,30 +471,21 @@ void ReportLengthPastFile(uint32_t streamLength) {
                     streamLength);
 }
 
-// Reads the video stream's length into facts and makes room for its flag
-// array (StreamLength + 8 slots). A longer stream than the file can hold is a
-// damaged header; in a capture-program file (or one of unknown size) it is
-// refused before a flag array of its length is made. Other writers leave such
-// a length in files they never finished (written to a pipe, say): their
-// frames are counted from the file instead. Without the file size the length
-// is held to MaxFramesOfUnknownSize. Returns 0 or AviParseReadFailed (message
-// reported).
+// Reads the video stream's length into facts. A longer stream than the file
+// can hold is a damaged header; in a capture-program file (or one of unknown
+// size) it is refused. Other writers leave such a length in files they never
+// finished (written to a pipe, say): their frames are counted from the file
+// instead. Without the file size the length is held to
+// MaxFramesOfUnknownSize. Returns 0 or AviParseReadFailed (message reported).
 [[nodiscard]] int32_t ReadStreamLength(const AviVideoStream& stream, bool sizeKnown, uint64_t fileSize,
                                        AviFrameFacts& facts) {
   const uint32_t streamLength = stream.Length;
   facts.TotalFrames = streamLength;
   facts.StreamLength = streamLength;
-  facts.KeyFrameFlags = std::vector<uint32_t>();
+  facts.KeyFrameFlags.Clear();
   if (!LengthFitsFile(streamLength, sizeKnown, fileSize)) {
     if (sizeKnown && !FromCaptureProgram) return AviParseSucceeded;
     ReportLengthPastFile(streamLength);
-    return AviParseReadFailed;
-  }
-  try {
-    facts.KeyFrameFlags.reserve(static_cast<std::size_t>(streamLength) + 8);
-  } catch (const std::bad_alloc&) {
-    ReportWithNumbers(u"SEVERE: not enough memory for the frame flags of #1 frames; file open aborted\r\n",
-                      streamLength);
     return AviParseReadFailed;
   }
   return AviParseSucceeded;
@@ -549,8 +530,9 @@ void ReportLengthPastFile(uint32_t streamLength) {
 // 0 to the frames present set); a capture-program file has its OpenDML index
 // walked from the super index, which stands right after the stream format's
 // bitmap header and must lie inside the header bytes read. The flags are
-// written in frame order and the array is zero-filled to its full length at
-// the end (also when the walk fails), so each entry is written once. Returns 0
+// written in frame order, one run per gap in the key frames, and padded with
+// 0 entries to their full length at the end (also when the walk fails): their
+// memory follows the drops the index lists, not the stream length. Returns 0
 // or AviParseReadFailed (message reported); present is what the file holds,
 // at most the stream length.
 [[nodiscard]] int32_t FindKeyFrames(AviByteSource& source, const AviIndexConstants& constants, const uint8_t* h,
@@ -558,7 +540,7 @@ void ReportLengthPastFile(uint32_t streamLength) {
                                     const AviVideoStream& stream, AviFrameFacts& facts, uint32_t& keyFrames,
                                     uint32_t& present) {
   const uint32_t streamLength = facts.StreamLength;
-  std::vector<uint32_t>& flags = facts.KeyFrameFlags;
+  KeyFrameFlagRuns& flags = facts.KeyFrameFlags;
   present = streamLength;
   if (!FromCaptureProgram) {
     if (sizeKnown) {
@@ -571,20 +553,16 @@ void ReportLengthPastFile(uint32_t streamLength) {
       ReportLengthPastFile(streamLength);
       return AviParseReadFailed;
     }
-    try {
-      flags.assign(static_cast<std::size_t>(present) + 1, 1u);
-      flags.resize(static_cast<std::size_t>(present) + 8, 0);
-    } catch (const std::bad_alloc&) {
-      ReportWithNumbers(u"SEVERE: not enough memory for the frame flags of #1 frames; file open aborted\r\n", present);
-      return AviParseReadFailed;
-    }
+    flags.Clear();
+    flags.AppendEntries(true, static_cast<uint64_t>(present) + 1);
+    flags.Resize(static_cast<uint64_t>(present) + 8);
     keyFrames = present;
     return AviParseSucceeded;
   }
   const uint64_t superIndexPosition = stream.FormatEnd;
   if (superIndexPosition + 16 > headerBytes || U32At(h + superIndexPosition) != Fourcc('i', 'n', 'd', 'x')) {
     Report(u"SEVERE: problem reading FOURCC value in file created by ORVO Video Capture\r\n");
-    flags.resize(static_cast<std::size_t>(streamLength) + 8, 0);
+    flags.Resize(static_cast<uint64_t>(streamLength) + 8);
     return AviParseReadFailed;
   }
   IndexFrames listed;
@@ -596,7 +574,7 @@ void ReportLengthPastFile(uint32_t streamLength) {
   if (walk == IndexWalk::Walked && listed.CutShort && listed.Listed == 0) walk = IndexWalk::NothingInsideFile;
   if (walk != IndexWalk::Walked) {
     Report(CaptureIndexDamage(walk));
-    flags.resize(static_cast<std::size_t>(streamLength) + 8, 0);
+    flags.Resize(static_cast<uint64_t>(streamLength) + 8);
     return AviParseReadFailed;
   }
   keyFrames = listed.KeyFrames;
@@ -607,14 +585,14 @@ void ReportLengthPastFile(uint32_t streamLength) {
     const AviCount count = CountFramesPresent(source, fileSize, stream.Number, streamLength, counted);
     if (count == AviCount::SeekFailed || count == AviCount::ReadFailed) {
       Report(count == AviCount::SeekFailed ? CaptureSeekFailed : CaptureReadFailed);
-      flags.resize(static_cast<std::size_t>(streamLength) + 8, 0);
+      flags.Resize(static_cast<uint64_t>(streamLength) + 8);
       return AviParseReadFailed;
     }
     if (count == AviCount::Counted) present = counted;
   } else if (listed.Listed < streamLength) {
     present = listed.Listed;
   }
-  flags.resize(static_cast<std::size_t>(std::min(present, streamLength)) + 8, 0);
+  flags.Resize(static_cast<uint64_t>(std::min(present, streamLength)) + 8);
   return AviParseSucceeded;
 }
 
@@ -705,7 +683,14 @@ int32_t ParseAviHeader(AviByteSource& source, const AviIndexConstants& constants
   result = ReadStreamLength(stream, sizeKnown, fileSize, facts);
   if (result != AviParseSucceeded) return result;
   uint32_t keyFrames = 0, present = 0;
-  result = FindKeyFrames(source, constants, h, headerBytes, sizeKnown, fileSize, stream, facts, keyFrames, present);
+  try {
+    result = FindKeyFrames(source, constants, h, headerBytes, sizeKnown, fileSize, stream, facts, keyFrames, present);
+  } catch (const std::bad_alloc&) {
+    // The runs of a long recording that drops every other frame.
+    ReportWithNumbers(u"SEVERE: not enough memory for the frame flags of #1 frames; file open aborted\r\n",
+                      facts.StreamLength);
+    return AviParseReadFailed;
+  }
   if (result != AviParseSucceeded) return result;
   result = KeepFramesPresent(present, facts);
   if (result != AviParseSucceeded) return result;

@@ -14,6 +14,7 @@
 #include "avi/avi_byte_source.h"
 #include "avi/avi_file_info.h"
 #include "avi/avi_text_format.h"
+#include "avi/key_frame_flags.h"
 
 // Results (HRESULT values).
 constexpr int32_t AviParseSucceeded = 0;
@@ -29,7 +30,8 @@ struct AviFrameFacts {
   uint32_t KeyFrameCount = 0;     // key frames found (StreamLength for other files)
   // TotalFrames + 8 entries; entry i is 1 when frame i (from 0) is a key frame.
   // Files not written by the capture program have entries 0 to TotalFrames set.
-  std::vector<uint32_t> KeyFrameFlags;
+  // Held as the runs of 0 entries (key_frame_flags.h).
+  KeyFrameFlagRuns KeyFrameFlags;
 };
 
 // Header values besides the texts. The caller stores the frame width and
@@ -80,7 +82,7 @@ extern int FromCaptureProgram;
 // - index entries past the end of KeyFrameFlags (TotalFrames + 8 slots) are
 //   neither written nor counted: the walk ends there.
 // Index entries are read in blocks of at most 1 MiB, so memory stays at the
-// flag array and one block whatever the index claims.
+// runs of dropped frames the index lists and one block whatever it claims.
 [[nodiscard]] int32_t ParseAviHeader(AviByteSource& source, const AviIndexConstants& constants, AviFileInfo& info,
                                      AviFrameFacts& facts, AviHeaderFacts& header);
 

@@ -23,6 +23,21 @@ std::vector<DropRun> FindDropRuns(const uint32_t* flags, uint64_t flagCount, uin
   return runs;
 }
 
+std::vector<DropRun> FindDropRuns(const KeyFrameFlagRuns& flags, uint32_t totalFrames, uint64_t* droppedTotal) {
+  std::vector<DropRun> runs;
+  uint64_t total = 0;
+  const std::size_t count = flags.RunCount();
+  for (std::size_t i = 0; i < count; ++i) {
+    DropRun run = flags.Run(i);
+    if (run.First >= totalFrames) break;
+    if (run.Last >= totalFrames) run = {run.First, totalFrames - 1, totalFrames - run.First};
+    runs.push_back(run);
+    total += run.Length;
+  }
+  if (droppedTotal != nullptr) *droppedTotal = total;
+  return runs;
+}
+
 namespace {
 
 // value in decimal, at least minDigits digits (zeros in front).

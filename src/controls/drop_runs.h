@@ -1,4 +1,4 @@
-// Where a capture recording dropped frames, from its per-frame key flags:
+// Where a capture recording dropped frames, from its key-frame flags:
 // the runs of consecutive dropped frames, the time of a frame as a clock text,
 // and the position slider's tick marks, at most one per pixel of its channel.
 //
@@ -9,12 +9,7 @@
 #include <cstdint>
 #include <vector>
 
-// Consecutive dropped frames first..last (inclusive); Length = last - first + 1.
-struct DropRun {
-  uint32_t First;
-  uint32_t Last;
-  uint32_t Length;
-};
+#include "avi/key_frame_flags.h"  // DropRun
 
 // The runs of dropped (flag 0) frames among frames 0..totalFrames - 1, in
 // order. Only the first flagCount flags are read; frames beyond them, and
@@ -22,6 +17,8 @@ struct DropRun {
 // not null) receives the number of dropped frames.
 std::vector<DropRun> FindDropRuns(const uint32_t* flags, uint64_t flagCount, uint32_t totalFrames,
                                   uint64_t* droppedTotal);
+// The same from the flags' own runs, in time proportional to the runs.
+std::vector<DropRun> FindDropRuns(const KeyFrameFlagRuns& flags, uint32_t totalFrames, uint64_t* droppedTotal);
 
 // Room for "hh:mm:ss.mmm" with any 64-bit hour count, and the terminator.
 constexpr std::size_t FrameTimeTextUnits = 32;

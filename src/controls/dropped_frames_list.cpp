@@ -143,7 +143,7 @@ void RefreshDroppedFrames() {
   Runs.clear();
   DroppedTotal = 0;
   if (OpenFrameCount != 0 && TheGraph != nullptr && TheGraph->DroppedFrameCount > 0) {
-    Runs = FindDropRuns(TheGraph->KeyFrameFlags.data(), TheGraph->KeyFrameFlags.size(), OpenFrameCount, &DroppedTotal);
+    Runs = FindDropRuns(TheGraph->KeyFrameFlags, OpenFrameCount, &DroppedTotal);
   }
   FillList();
   SetDroppedFrameTicks();

@@ -1,17 +1,19 @@
-// Frame navigation over the per-frame key flags of an open file: where each
-// step of the transport lands, and whether non-key (dropped) frames lie on
-// either side of a position.
+// Frame navigation over the key-frame flags of an open file: where each step
+// of the transport lands, and whether non-key (dropped) frames lie on either
+// side of a position. Every answer is a binary search over the runs of
+// non-key frames, so a step costs the same at frame 12,000,000 as at frame 0.
 //
 // Platform-neutral: no <windows.h>.
 //
-// Positions are frame numbers from 0; totalFrames is the end position, one past
-// the last frame. flags[i] non-zero marks frame i as a key frame. Only the
-// first flagCount entries are ever read: a frame beyond them (or every frame,
-// when flags is null) counts as a key frame. Positions handed in may lie
-// anywhere, negative or past the end; nothing outside the flags is read.
+// Positions are frame numbers from 0; TotalFrames is the end position, one
+// past the last frame. A frame past the flags (or every frame, when Flags is
+// null) counts as a key frame. Positions handed in may lie anywhere, negative
+// or past the end; only frames before TotalFrames are candidates.
 #pragma once
 
 #include <cstdint>
+
+#include "avi/key_frame_flags.h"
 
 // The frame steps of the transport; the values are its command codes.
 enum class FrameStep : int {
@@ -22,9 +24,8 @@ enum class FrameStep : int {
 };
 
 struct FrameFlags {
-  const uint32_t* Flags;  // may be null: every frame is a key frame
-  uint64_t FlagCount;     // entries that may be read
-  int64_t TotalFrames;    // the end position
+  const KeyFrameFlagRuns* Flags;  // may be null: every frame is a key frame
+  int64_t TotalFrames;            // the end position
 
   bool IsKey(int64_t frame) const;
 };

@@ -76,7 +76,7 @@ class PlaybackGraph {
   uint32_t TotalFrames = 0;  // frames in the stream; also the end position
   uint32_t StreamLength = 0;
   int32_t DroppedFrameCount = 0;
-  std::vector<uint32_t> KeyFrameFlags;               // TotalFrames + 8 entries; 1 = key frame
+  KeyFrameFlagRuns KeyFrameFlags;                    // TotalFrames + 8 entries; 1 = key frame
   Microsoft::WRL::ComPtr<IBaseFilter> EvrFilter;     // the video renderer (the VMR-9 under Wine)
   std::unique_ptr<VideoDisplay> DisplayControl;      // the renderer's display control
   Microsoft::WRL::ComPtr<IBaseFilter> SourceFilter;  // non-null exactly while a file's graph exists

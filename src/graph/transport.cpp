@@ -18,7 +18,7 @@ void Warn(const wchar_t* text) { RouteUserMessage(text, 1); }
 // The open file's frames: only the flags of real frames are read.
 FrameFlags OpenFileFrames() {
   const PlaybackGraph& graph = *TheGraph;
-  return {graph.KeyFrameFlags.data(), graph.KeyFrameFlags.size(), static_cast<int64_t>(graph.TotalFrames)};
+  return {&graph.KeyFrameFlags, static_cast<int64_t>(graph.TotalFrames)};
 }
 
 bool ReadPosition(IMediaSeeking* seeking, int64_t* position) {

@@ -44,7 +44,7 @@ TEST(AviHeaderParser, CaptureRecordingsFillEveryFactAndFlagEveryFrameOverAnyInde
     const AviGenOptions o = Options(std::string("--size 16x8 ") + layout);
     const ParseOutcome p = ParseBytes(GenerateAviBytes(o));
     ASSERT_EQ(p.Code, AviParseSucceeded) << layout;
-    EXPECT_EQ(p.Facts.KeyFrameFlags, ExpectedFlags(o.FrameCount, o.DroppedFrames)) << layout;
+    EXPECT_EQ(Entries(p.Facts.KeyFrameFlags), ExpectedFlags(o.FrameCount, o.DroppedFrames)) << layout;
   }
 }
 
@@ -178,7 +178,7 @@ TEST(AviHeaderParser, IndexesThatDoNotMatchTheStreamAreWalkedAsFarAsTheyGo) {
     ASSERT_EQ(r.Code, AviParseSucceeded) << damage;
     EXPECT_EQ(r.Facts.TotalFrames, std::string(damage) == "--stream-length 34" ? 34u : 40u) << damage;
     flags.resize(r.Facts.StreamLength + 8, 0);
-    EXPECT_EQ(r.Facts.KeyFrameFlags, flags) << damage;  // the counts follow the flags: ParseBytes checks that
+    EXPECT_EQ(Entries(r.Facts.KeyFrameFlags), flags) << damage;  // the counts follow the flags: ParseBytes checks that
     EXPECT_LE(r.Facts.KeyFrameCount, r.Facts.StreamLength) << damage;
     EXPECT_GE(r.Facts.DroppedFrameCount, 0) << damage;
     EXPECT_TRUE(r.Messages.empty()) << damage;
@@ -292,7 +292,7 @@ TEST(AviHeaderParser, SparseRecordingPastFourGigabytesIsWalkedThroughItsSegments
   FaultyByteSource watched(source);
   ParseOutcome r = ParseWith(watched);
   ASSERT_EQ(r.Code, AviParseSucceeded);
-  EXPECT_EQ(r.Facts.KeyFrameFlags, ExpectedFlags(720, o.DroppedFrames));
+  EXPECT_EQ(Entries(r.Facts.KeyFrameFlags), ExpectedFlags(720, o.DroppedFrames));
   EXPECT_GT(*std::max_element(watched.Offsets.begin(), watched.Offsets.end()), 4ull << 30);  // standard indexes
 }
 #endif

@@ -103,6 +103,13 @@ inline std::vector<uint32_t> ExpectedFlags(uint32_t frames, const std::vector<ui
   return flags;
 }
 
+// The flags of a parse as the array they stand for, to compare and print.
+inline std::vector<uint32_t> Entries(const KeyFrameFlagRuns& flags) {
+  std::vector<uint32_t> entries;
+  for (uint64_t i = 0; i < flags.Size(); ++i) entries.push_back(flags.Entry(i));
+  return entries;
+}
+
 // A temporary file path, removed with the object.
 struct TempFile {
   explicit TempFile(const std::string& name)

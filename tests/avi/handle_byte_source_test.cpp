@@ -16,7 +16,7 @@ TEST(HandleByteSource, ParsesAsFromMemoryAndFailsOnAClosedHandle) {
   HandleByteSource source(h);
   const ParseOutcome r = ParseWith(source);  // the file size known: a capture file
   ASSERT_EQ(r.Code, AviParseSucceeded);
-  EXPECT_EQ(r.Facts.KeyFrameFlags, ExpectedFlags(o.FrameCount, o.DroppedFrames));
+  EXPECT_EQ(Entries(r.Facts.KeyFrameFlags), ExpectedFlags(o.FrameCount, o.DroppedFrames));
   // Reads past the end are short, not failures; a position beyond 2^63 cannot be set.
   uint8_t buffer[16];
   uint32_t got = 99;

@@ -19,11 +19,21 @@ TEST(DropRuns, RunsTotalsTimesAndTicks) {
   for (const RunCase& c : runCases) {
     std::vector<uint32_t> flags;
     for (char k : c.Pattern) flags.push_back(k == 'k' ? 1u : 0u);
-    std::string text;
-    for (const DropRun& r : FindDropRuns(flags.data(), c.FlagCount, c.Total, nullptr)) {
-      text += std::to_string(r.First) + "-" + std::to_string(r.Last) + "/" + std::to_string(r.Length) + " ";
+    // From the flag array and from the flags' runs alike.
+    uint64_t dropped[2] = {0, 0};
+    const std::vector<DropRun> found[2] = {
+        FindDropRuns(flags.data(), c.FlagCount, c.Total, &dropped[0]),
+        FindDropRuns(KeyFrameFlagRuns::FromEntries(flags.data(), c.FlagCount), c.Total, &dropped[1])};
+    for (int way = 0; way < 2; ++way) {
+      std::string text;
+      uint64_t total = 0;
+      for (const DropRun& r : found[way]) {
+        text += std::to_string(r.First) + "-" + std::to_string(r.Last) + "/" + std::to_string(r.Length) + " ";
+        total += r.Length;
+      }
+      EXPECT_EQ(c.Runs, text) << c.Pattern << " way " << way;
+      EXPECT_EQ(total, dropped[way]) << c.Pattern << " way " << way;
     }
-    EXPECT_EQ(c.Runs, text) << c.Pattern;
   }
 
   struct TimeCase {

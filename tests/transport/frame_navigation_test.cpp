@@ -10,18 +10,18 @@ namespace {
 
 // A file described by a pattern: 'K' a key frame, '.' a dropped (non-key)
 // frame, '?' a frame past the end of the flags (trailing only).
-std::vector<uint32_t> Flags(const std::string& pattern) {
-  std::vector<uint32_t> flags;
+KeyFrameFlagRuns Flags(const std::string& pattern) {
+  KeyFrameFlagRuns flags;
   for (char c : pattern)
-    if (c != '?') flags.push_back(c == 'K' ? 1u : 0u);
+    if (c != '?') flags.Append(c == 'K');
   return flags;
 }
 
 // Each step applied again and again until it stops moving, forward from first
 // and back from last: "next dropped|previous dropped|next key|previous key".
 std::string Walks(const std::string& pattern, int64_t first, int64_t last) {
-  const std::vector<uint32_t> flags = Flags(pattern);
-  const FrameFlags frames{flags.data(), flags.size(), static_cast<int64_t>(pattern.size())};
+  const KeyFrameFlagRuns flags = Flags(pattern);
+  const FrameFlags frames{&flags, static_cast<int64_t>(pattern.size())};
   std::string walks;
   for (FrameStep step :
        {FrameStep::NextNonKey, FrameStep::PreviousNonKey, FrameStep::NextKey, FrameStep::PreviousKey}) {
@@ -46,6 +46,8 @@ TEST(FrameSteps, WalksOverDropPatternsEndAtFrameZeroAndTheEndPosition) {
       {"......", "1 2 3 4 5 6|5 4 3 2 1 0|6|0"},
       {"K.K?????", "1 8|1 0|2 3 4 5 6 7 8|7 6 5 4 3 2 0"},
       {"????", "4|0|1 2 3 4|3 2 1 0"},
+      {"KKK", "3|0|1 2 3|2 1 0"},
+      {".K.", "2 3|2 0|1 3|1 0"},
       {"", "|||"}};
   for (const auto& [pattern, walks] : cases)
     EXPECT_EQ(Walks(pattern, 0, static_cast<int64_t>(pattern.size())), walks) << pattern;
@@ -63,16 +65,18 @@ TEST(NonKeyNeighbours, DropsOnEachSideOfAPositionButNotAtIt) {
                                                                 {"K.KK", {1000, -5, INT64_MAX, INT64_MIN}}};
   std::string found;
   for (const auto& [pattern, positions] : cases) {
-    const std::vector<uint32_t> flags = Flags(pattern);
+    const KeyFrameFlagRuns flags = Flags(pattern);
     for (int64_t p : positions) {
       uint32_t after = 0, before = 0;
-      FindNonKeyNeighbours({flags.data(), flags.size(), static_cast<int64_t>(pattern.size())}, p, &after, &before);
+      FindNonKeyNeighbours({&flags, static_cast<int64_t>(pattern.size())}, p, &after, &before);
       found += std::to_string(after) + std::to_string(before) + (p == positions.back() ? "|" : " ");
     }
   }
   EXPECT_EQ(found, "10 11 01 01|11 11 01|11 11|00|01 10 01 10|");
-  const std::vector<uint32_t> flags = Flags("K.K.K");
-  uint32_t after = 0;
-  FindNonKeyNeighbours({flags.data(), 5, 5}, 2, &after, nullptr);  // a null flag is not written
+  const KeyFrameFlagRuns flags = Flags("K.K.K");
+  uint32_t after = 0, before = 0;
+  FindNonKeyNeighbours({&flags, 5}, 2, &after, nullptr);  // a null flag is not written
   EXPECT_EQ(after, 1u);
+  FindNonKeyNeighbours({nullptr, 5}, 2, &after, &before);  // without flags every frame is a key frame
+  EXPECT_EQ(before, 0u);
 }

@@ -93,13 +93,14 @@ class TransportTest : public AppTest {
     TheGraph->MediaControl.Attach(Control = new FakeControl);
     TheGraph->MediaSeeking.Attach(Seeking = new FakeSeeking);
     TheGraph->TotalFrames = 10;
-    TheGraph->KeyFrameFlags = {1, 1, 0, 0, 1, 1, 1, 0, 1, 1};
+    const uint32_t flags[] = {1, 1, 0, 0, 1, 1, 1, 0, 1, 1};
+    TheGraph->KeyFrameFlags = KeyFrameFlagRuns::FromEntries(flags, 10);
   }
   void TearDown() override {
     TheGraph->MediaControl.Reset();
     TheGraph->MediaSeeking.Reset();
     TheGraph->TotalFrames = 0;
-    TheGraph->KeyFrameFlags.clear();
+    TheGraph->KeyFrameFlags.Clear();
     AppTest::TearDown();
   }
   FakeControl* Control = nullptr;

@@ -141,8 +141,7 @@ void InspectAviFile(const std::string& path, AviByteSource* source, const std::s
 
 // The file's runs of dropped frames, as the player's list shows them.
 std::vector<DropRun> DroppedRunsOf(const AviInfoResult& r) {
-  const std::vector<uint32_t>& flags = r.Facts.KeyFrameFlags;
-  return FindDropRuns(flags.data(), flags.size(), r.Facts.TotalFrames, nullptr);
+  return FindDropRuns(r.Facts.KeyFrameFlags, r.Facts.TotalFrames, nullptr);
 }
 
 std::string DroppedFrameRunsText(const std::vector<DropRun>& runs) {
