@@ -1,10 +1,13 @@
 // orvo-colorbench: how fast the colour-control pixel kernels run on one core.
 // Prints megapixels per second for each pixel format on 1920x1080 frames, with
 // settings that change every pixel and with the neutral settings (a copy).
+// The kernels run on the fastest instruction set the processor has, or on the
+// one named after the seconds (scalar, sse2, avx2), to compare them.
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <vector>
 
@@ -34,15 +37,15 @@ struct FormatSpeeds {
 // Runs frames until at least minSeconds of processor time have passed. The
 // processor-time figure is the one per core: it does not drop when other
 // programs share the machine.
-Speed Measure(const ColorFrameLayout& layout, const ColorSettings& settings, const std::vector<uint8_t>& src,
-              std::vector<uint8_t>& dst, double minSeconds) {
+Speed Measure(ColorKernelIsa isa, const ColorFrameLayout& layout, const ColorSettings& settings,
+              const std::vector<uint8_t>& src, std::vector<uint8_t>& dst, double minSeconds) {
   using Clock = std::chrono::steady_clock;
   const Clock::time_point wallStart = Clock::now();
   const std::clock_t cpuStart = std::clock();
   uint64_t frames = 0;
   double cpuSeconds = 0;
   do {
-    if (!ApplyColorControl(layout, settings, src.data(), src.size(), dst.data(), dst.size())) {
+    if (!ApplyColorControlUsing(isa, layout, settings, src.data(), src.size(), dst.data(), dst.size())) {
       std::fprintf(stderr, "ApplyColorControl refused the frame\n");
       std::exit(1);
     }
@@ -59,8 +62,20 @@ Speed Measure(const ColorFrameLayout& layout, const ColorSettings& settings, con
 int main(int argc, char** argv) {
   double minSeconds = 1.0;
   if (argc > 1) minSeconds = std::atof(argv[1]);
-  if (minSeconds <= 0) {
-    std::fprintf(stderr, "usage: orvo-colorbench [SECONDS per measurement, default 1]\n");
+  ColorKernelIsa isa = BestColorKernelIsa();
+  bool known = argc <= 3;
+  if (argc > 2) {
+    const char* const names[] = {"scalar", "sse2", "avx2"};
+    known = false;
+    for (int i = 0; i < 3; ++i) {
+      if (std::strcmp(argv[2], names[i]) == 0) {
+        isa = static_cast<ColorKernelIsa>(i);
+        known = true;
+      }
+    }
+  }
+  if (minSeconds <= 0 || !known) {
+    std::fprintf(stderr, "usage: orvo-colorbench [SECONDS per measurement, default 1] [scalar|sse2|avx2]\n");
     return 2;
   }
   const FormatName formats[] = {
@@ -80,8 +95,8 @@ int main(int argc, char** argv) {
       seed = seed * 1664525u + 1013904223u;
       byte = static_cast<uint8_t>(seed >> 24);
     }
-    const Speed withEffect = Measure(layout, effect, src, dst, minSeconds);
-    const Speed copy = Measure(layout, neutral, src, dst, minSeconds);
+    const Speed withEffect = Measure(isa, layout, effect, src, dst, minSeconds);
+    const Speed copy = Measure(isa, layout, neutral, src, dst, minSeconds);
     const double ms = 1e3 * layout.Width * layout.Height / (withEffect.CpuMegapixels * 1e6);
     std::printf("%-6s %12.0f (%7.0f) %12.0f (%7.0f) %10.2f\n", f.Name, withEffect.CpuMegapixels,
                 withEffect.WallMegapixels, copy.CpuMegapixels, copy.WallMegapixels, ms);

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "color_control/color_kernels_simd.h"
+
 namespace {
 
 constexpr int Lowest = 0;
@@ -67,7 +69,75 @@ void MapRowYuy2(const uint8_t* s, uint8_t* d, uint32_t n, const uint8_t* t) {
   }
 }
 
+void MapBytes(const uint8_t* s, uint8_t* d, uint32_t n, const uint8_t* t) {
+  for (uint32_t i = 0; i < n; ++i) d[i] = t[s[i]];
+}
+
+// The lane constants of color_kernels_simd.h for a format: the curve on the
+// colour bytes, the value as it is on the others.
+ColorLaneConstants LaneConstants(ColorPixelFormat format, const ColorSettings& settings) {
+  const int contrast = ClampSetting(settings.Contrast);
+  const int16_t factor = static_cast<int16_t>(128 + contrast);
+  const int16_t offset = static_cast<int16_t>(ClampSetting(settings.Brightness) - contrast);
+  ColorLaneConstants lanes{};
+  for (int i = 0; i < 16; ++i) {
+    const bool kept =
+        (format == ColorPixelFormat::Rgb32 && i % 4 == 3) || (format == ColorPixelFormat::Yuy2 && i % 2 == 1);
+    lanes.Factor[i] = kept ? int16_t{128} : factor;
+    lanes.Offset[i] = kept ? int16_t{0} : offset;
+  }
+  return lanes;
+}
+
+// One row of rowBytes bytes: as many as the vector kernel takes, the rest
+// through t (whole pixels for RGB32 and YUY2, whose 4-byte groups the 16-byte
+// blocks never split; RGB24's rest byte by byte).
+void MapRow(ColorKernelIsa isa, ColorPixelFormat format, const uint8_t* s, uint8_t* d, uint32_t rowBytes,
+            const uint8_t* t, const ColorLaneConstants& lanes) {
+  std::size_t done = 0;
+  const bool avx2 = isa == ColorKernelIsa::Avx2;
+  if (isa != ColorKernelIsa::Scalar) {
+    if (format == ColorPixelFormat::Yuy2) {
+      done = avx2 ? MapLumaBytesAvx2(s, d, rowBytes, lanes.Factor[0], lanes.Offset[0])
+                  : MapLumaBytesSse2(s, d, rowBytes, lanes.Factor[0], lanes.Offset[0]);
+    } else {
+      done = avx2 ? MapColorBytesAvx2(s, d, rowBytes, lanes) : MapColorBytesSse2(s, d, rowBytes, lanes);
+    }
+  }
+  s += done;
+  d += done;
+  const uint32_t rest = rowBytes - static_cast<uint32_t>(done);
+  switch (format) {
+    case ColorPixelFormat::Rgb32:
+      MapRowRgb32(s, d, rest / 4, t);
+      break;
+    case ColorPixelFormat::Rgb24:
+      if (done == 0) {
+        MapRowRgb24(s, d, rest / 3, t);
+      } else {
+        MapBytes(s, d, rest, t);
+      }
+      break;
+    case ColorPixelFormat::Yuy2:
+      MapRowYuy2(s, d, rest / 4, t);
+      break;
+  }
+}
+
+ColorKernelIsa DetectColorKernelIsa() {
+#if defined(__x86_64__) || defined(_M_X64)
+  return ProcessorHasAvx2() ? ColorKernelIsa::Avx2 : ColorKernelIsa::Sse2;
+#else
+  return ColorKernelIsa::Scalar;
+#endif
+}
+
 }  // namespace
+
+ColorKernelIsa BestColorKernelIsa() {
+  static const ColorKernelIsa best = DetectColorKernelIsa();
+  return best;
+}
 
 bool IsColorSettingInRange(int64_t value) { return value >= ColorSettingMin && value <= ColorSettingMax; }
 
@@ -104,6 +174,11 @@ void BuildToneTable(const ColorSettings& settings, ColorToneTable* table) {
 
 bool ApplyColorControl(const ColorFrameLayout& layout, const ColorSettings& settings, const uint8_t* src,
                        std::size_t srcBytes, uint8_t* dst, std::size_t dstBytes) {
+  return ApplyColorControlUsing(BestColorKernelIsa(), layout, settings, src, srcBytes, dst, dstBytes);
+}
+
+bool ApplyColorControlUsing(ColorKernelIsa isa, const ColorFrameLayout& layout, const ColorSettings& settings,
+                            const uint8_t* src, std::size_t srcBytes, uint8_t* dst, std::size_t dstBytes) {
   if (src == nullptr || dst == nullptr) return false;
   ColorFrameLayout expected;
   if (layout.Height > static_cast<uint32_t>(INT32_MAX) ||
@@ -119,24 +194,16 @@ bool ApplyColorControl(const ColorFrameLayout& layout, const ColorSettings& sett
     return true;
   }
 
+  if (static_cast<int>(isa) > static_cast<int>(BestColorKernelIsa())) isa = BestColorKernelIsa();
   ColorToneTable table;
   BuildToneTable(settings, &table);
+  const ColorLaneConstants lanes = LaneConstants(layout.Format, settings);
   const uint32_t padding = layout.Stride - layout.RowBytes;
   for (uint32_t row = 0; row < layout.Height; ++row) {
     const std::size_t offset = static_cast<std::size_t>(row) * layout.Stride;
     const uint8_t* s = src + offset;
     uint8_t* d = dst + offset;
-    switch (layout.Format) {
-      case ColorPixelFormat::Rgb32:
-        MapRowRgb32(s, d, layout.Width, table.Map);
-        break;
-      case ColorPixelFormat::Rgb24:
-        MapRowRgb24(s, d, layout.Width, table.Map);
-        break;
-      case ColorPixelFormat::Yuy2:
-        MapRowYuy2(s, d, layout.Width / 2, table.Map);
-        break;
-    }
+    MapRow(isa, layout.Format, s, d, layout.RowBytes, table.Map, lanes);
     if (padding != 0 && src != dst) std::memcpy(d + layout.RowBytes, s + layout.RowBytes, padding);
   }
   return true;

@@ -80,3 +80,21 @@ void BuildToneTable(const ColorSettings& settings, ColorToneTable* table);
 // shorter than a frame.
 bool ApplyColorControl(const ColorFrameLayout& layout, const ColorSettings& settings, const uint8_t* src,
                        std::size_t srcBytes, uint8_t* dst, std::size_t dstBytes);
+
+// The instruction sets the kernels can run on, slowest first. Every one gives
+// the same bytes: the tables above are the reference, and the vector paths
+// reproduce their arithmetic exactly (the ends of rows always go through the
+// tables).
+enum class ColorKernelIsa {
+  Scalar,  // a table look-up a byte
+  Sse2,    // 16 bytes at a time; every x86-64 processor
+  Avx2,    // 32 bytes at a time; where the processor has it
+};
+
+// The fastest instruction set this processor runs.
+ColorKernelIsa BestColorKernelIsa();
+
+// ApplyColorControl on the given instruction set, or the fastest one below it
+// that this processor runs. ApplyColorControl uses BestColorKernelIsa().
+bool ApplyColorControlUsing(ColorKernelIsa isa, const ColorFrameLayout& layout, const ColorSettings& settings,
+                            const uint8_t* src, std::size_t srcBytes, uint8_t* dst, std::size_t dstBytes);
