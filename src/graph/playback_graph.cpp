@@ -90,7 +90,7 @@ void CreateEventsWindow(PlaybackGraph& graph) {
 PlaybackGraph::PlaybackGraph(HINSTANCE instance, SharedState* shared) {
   Shared = shared;
   Instance = instance;
-  Renderer = ChooseRendererKind();
+  ChosenRenderer = Renderer = ChooseRendererKind();
   CreateEventsWindow(*this);
   if (FindColorControl() == 1) ColorControlAvailable = 1;
   SetAviIndexConstants(IndexConstants);
@@ -165,7 +165,20 @@ HRESULT PlaybackGraph::OpenVideoFile() {
   CopyText(FileInfo.TotalFramesText, reinterpret_cast<const char16_t*>(number));
   CopyText(FileInfo.FilePath, reinterpret_cast<const char16_t*>(SelectedPath.get()));
 
-  if (FAILED(BuildGraph())) return AbandonOpen();
+  Renderer = ChosenRenderer;
+  HRESULT built = BuildGraph();
+  if (EvrRefusedStream) {
+    // A decoder whose output the Enhanced Video Renderer takes in no form: the
+    // graph is built again around the Video Renderer, for this file only.
+    ReleaseGraphObjects();
+    Renderer = RendererKind::VideoRenderer;
+    built = BuildGraph();
+    if (SUCCEEDED(built)) {
+      Report(L"WARNING: the Enhanced Video Renderer cannot be connected; the video is shown with the Video "
+             L"Renderer\r\n");
+    }
+  }
+  if (FAILED(built)) return AbandonOpen();
   OpenFrameCount = TotalFrames;
   return 0;
 }
@@ -177,7 +190,7 @@ HRESULT PlaybackGraph::CreateRenderer() {
   HRESULT hr = ForcedGraphFailure == GraphStep::EvrUnavailable ? REGDB_E_CLASSNOTREG
                                                                : CreateRendererFilter(Renderer, &EvrFilter);
   if (FAILED(hr) && Renderer == RendererKind::Evr) {
-    Renderer = RendererKind::VideoRenderer;
+    ChosenRenderer = Renderer = RendererKind::VideoRenderer;  // for the rest of the run
     hr = CreateRendererFilter(Renderer, &EvrFilter);
     if (SUCCEEDED(hr)) {
       Report(L"WARNING: the Enhanced Video Renderer cannot be created; the video is shown with the Video "
@@ -188,6 +201,7 @@ HRESULT PlaybackGraph::CreateRenderer() {
 }
 
 HRESULT PlaybackGraph::BuildGraph() {
+  EvrRefusedStream = false;
   const HRESULT created = CreateGraphObjects();
   if (FAILED(created)) return created;
 
@@ -208,9 +222,15 @@ HRESULT PlaybackGraph::BuildGraph() {
                         L"SEVERE: cannot set the EVR display filter aspect ratio\r\n");
   RETURN_IF_STEP_FAILED(GraphStep::AddRenderer, GraphBuilder->AddFilter(EvrFilter.Get(), L"EVR"),
                         L"SEVERE: failure to add the EVR filter to the filter graph\r\n");
-  const HRESULT rendered = Checked(
-      GraphStep::RenderStream,
-      CaptureBuilder->RenderStream(nullptr, nullptr, SourceFilter.Get(), nullptr, EvrFilter.Get()));
+  const bool refuse = ForcedGraphFailure == GraphStep::EvrUnconnectable && Renderer == RendererKind::Evr;
+  const HRESULT rendered =
+      refuse ? VFW_E_CANNOT_CONNECT
+             : Checked(GraphStep::RenderStream,
+                       CaptureBuilder->RenderStream(nullptr, nullptr, SourceFilter.Get(), nullptr, EvrFilter.Get()));
+  if (FAILED(rendered) && Renderer == RendererKind::Evr) {
+    EvrRefusedStream = true;  // the caller tries the Video Renderer
+    return rendered;
+  }
   if (FAILED(rendered)) {
     Report(L"SEVERE: cannot render the filter graph video stream\r\n");
     ReportMissingDecoder(Codec);

@@ -95,7 +95,9 @@ class PlaybackGraph {
   uint32_t FrameScale = 0;
   AviCodecFacts Codec;  // the video stream's codec, for messages that name it
   uint32_t FormatWidth = 0, FormatHeight = 0;  // the video format's picture size, 0 x 0 when none
-  RendererKind Renderer = RendererKind::Evr;
+  RendererKind Renderer = RendererKind::Evr;        // the open file's
+  RendererKind ChosenRenderer = RendererKind::Evr;  // each open starts with this one
+  bool EvrRefusedStream = false;                     // the last build failed at the EVR's connection
   // The last OpenVideoFile ended at a cancelled dialog. Its E_ABORT is then a
   // cancel; every other E_ABORT is a failure that has reported itself.
   bool OpenCancelled = false;
@@ -162,6 +164,7 @@ enum class GraphStep {
   SetVideoPosition,
   QueryMediaSeeking,
   SetTimeFormat,
-  EvrUnavailable,  // the Enhanced Video Renderer chosen, and its creation refused
+  EvrUnavailable,    // the Enhanced Video Renderer chosen, and its creation refused
+  EvrUnconnectable,  // the Enhanced Video Renderer chosen, and the stream not connected to it
 };
 extern GraphStep ForcedGraphFailure;

@@ -128,18 +128,27 @@ TEST_F(PlaybackGraphTest, EachFailingBuildStepSaysSoAndLeavesNoFileOpen) {
   EXPECT_EQ(120u, TheApp->Shared->VideoHeight);
 }
 
-// Without the Enhanced Video Renderer the file opens with the Video Renderer,
-// and the user is told once.
+// Where the Enhanced Video Renderer cannot be created, or the stream cannot be
+// connected to it, the file opens with the Video Renderer, and the user is told.
 TEST_F(PlaybackGraphTest, WithoutTheEnhancedRendererTheVideoRendererShowsTheFile) {
-  ForcedGraphFailure = GraphStep::EvrUnavailable;
-  TryOpen(MakeCaptureRecording(30, {}));
-  ForcedGraphFailure = GraphStep::None;
-  const std::wstring said = Said();
-  EXPECT_EQ(0u, said.find(L"WARNING: the Enhanced Video Renderer cannot be created; the video is shown with the "
-                          L"Video Renderer\n"))
-      << said;
-  EXPECT_EQ(30u, OpenFrameCount);
-  EXPECT_TRUE(WaitForShownFrame(0));
+  const std::pair<GraphStep, const wchar_t*> rows[] = {{GraphStep::EvrUnavailable, L"created"},
+                                                       {GraphStep::EvrUnconnectable, L"connected"}};
+  const RendererKind chosen = TheGraph->ChosenRenderer;
+  for (const auto& [step, what] : rows) {
+    if (OpenFrameCount != 0) Command(CloseId);
+    Said();
+    ForcedGraphFailure = step;
+    TheGraph->ChosenRenderer = RendererKind::Evr;
+    TryOpen(MakeCaptureRecording(30, {}));
+    ForcedGraphFailure = GraphStep::None;
+    const std::wstring said = Said();
+    EXPECT_EQ(0u, said.find(L"WARNING: the Enhanced Video Renderer cannot be " + std::wstring(what) +
+                            L"; the video is shown with the Video Renderer\n"))
+        << said;
+    EXPECT_EQ(30u, OpenFrameCount);
+    EXPECT_TRUE(WaitForShownFrame(0));
+  }
+  TheGraph->ChosenRenderer = chosen;
 }
 
 // A path over FilePath's 255 units is refused before the open file is touched;
