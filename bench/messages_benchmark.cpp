@@ -32,8 +32,8 @@ TEST_F(MessagesBenchmark, LastPostsCostTheSameAsTheFirst) {
   std::vector<double> times;
   times.reserve(Posts);
   for (int i = 0; i < Posts; ++i) {
-    const std::wstring text = L"Frame " + std::to_wstring(i) + L" saved as \"C:\\recordings\\lab run_frame" +
-                              std::to_wstring(i) + L".png\"";
+    const std::wstring text =
+        L"Frame " + std::to_wstring(i) + L" saved as \"C:\\recordings\\lab run_frame" + std::to_wstring(i) + L".png\"";
     LARGE_INTEGER start, end;
     QueryPerformanceCounter(&start);
     PostUserMessage(text.c_str(), 1);
