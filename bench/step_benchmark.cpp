@@ -1,20 +1,28 @@
 // Benchmark: Forward One Frame clicked 500 times on a 640 x 480 recording;
 // the time from each click to the new frame on the screen (read back from the
-// picture's code). Prints every figure; asserts nothing about time.
+// picture's code), against a bare graph (source, GDI video renderer in the
+// same window, paused) seeking to the next frame on the same file. Prints
+// every figure; asserts nothing about time.
 //
 //   wine orvo-step-bench.exe            (from the build's bin folder)
 #include <windows.h>
 
+#include <control.h>
+#include <dshow.h>
 #include <gtest/gtest.h>
+#include <wrl/client.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <vector>
 
 #include "app/app_context.h"
+#include "app/main_window.h"
 #include "controls/playback_controls.h"
 #include "graph/transport.h"
 #include "harness/app_harness.h"
+
+using Microsoft::WRL::ComPtr;
 
 namespace {
 
@@ -27,7 +35,68 @@ double Milliseconds(LARGE_INTEGER from, LARGE_INTEGER to) {
   return 1000.0 * static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-class StepBenchmark : public AppTest {};
+double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v[v.size() / 2];
+}
+
+class StepBenchmark : public AppTest {
+ protected:
+  // A bare graph on path shown in the program's picture window, paused; then
+  // steps paused seeks to the next frame, each until the frame is drawn.
+  std::vector<double> BareSteps(const std::wstring& path, const AviGenOptions& options, int steps) {
+    Command(CloseId);
+    TheApp->Shared->DisplayWidth = options.Width;
+    TheApp->Shared->DisplayHeight = options.Height;
+    SetWindowPos(TheApp->ClipWindow, nullptr, 0, 0, static_cast<int>(options.Width), static_cast<int>(options.Height),
+                 SWP_NOZORDER | SWP_NOMOVE);
+    ShowWindow(TheApp->ClipWindow, SW_SHOW);
+    ComPtr<IGraphBuilder> graph;
+    ComPtr<IBaseFilter> source, renderer;
+    ComPtr<ICaptureGraphBuilder2> builder;
+    CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&graph));
+    CoCreateInstance(CLSID_CaptureGraphBuilder2, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&builder));
+    builder->SetFiltergraph(graph.Get());
+    graph->AddSourceFilter(path.c_str(), L"source", &source);
+    CoCreateInstance(CLSID_VideoRenderer, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&renderer));
+    graph->AddFilter(renderer.Get(), L"renderer");
+    builder->RenderStream(nullptr, nullptr, source.Get(), nullptr, renderer.Get());
+    ComPtr<IVideoWindow> window;
+    graph->QueryInterface(IID_IVideoWindow, reinterpret_cast<void**>(window.GetAddressOf()));
+    window->put_Owner(reinterpret_cast<OAHWND>(TheApp->ClipWindow));
+    window->put_WindowStyle(WS_CHILD | WS_CLIPSIBLINGS);
+    window->SetWindowPosition(0, 0, static_cast<long>(options.Width), static_cast<long>(options.Height));
+    ComPtr<IMediaControl> control;
+    ComPtr<IMediaSeeking> seeking;
+    graph.As(&control);
+    graph.As(&seeking);
+    control->Pause();
+    WaitForShownFrame(0);
+    std::vector<double> times;
+    uint32_t frame = 0;
+    for (int i = 0; i < steps; ++i) {
+      frame = frame + 1 < RecordingFrames - 1 ? frame + 1 : 1;  // as the program's walk: never the end
+      // The middle of the frame, in media time.
+      LONGLONG at = (static_cast<LONGLONG>(frame) * 2 + 1) * 10000000LL * options.Scale / (2LL * options.Rate);
+      LARGE_INTEGER start, end;
+      QueryPerformanceCounter(&start);
+      seeking->SetPositions(&at, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning);
+      uint32_t shown = 0;
+      bool drawn = false;
+      for (int poll = 0; poll < 5000 && !drawn; ++poll) {
+        drawn = ShownFrame(&shown) && shown == frame;
+        if (!drawn) Pump(0);
+      }
+      QueryPerformanceCounter(&end);
+      if (drawn) times.push_back(Milliseconds(start, end));
+    }
+    control->Stop();
+    window->put_Visible(OAFALSE);
+    window->put_Owner(0);
+    ShowWindow(TheApp->ClipWindow, SW_HIDE);
+    return times;
+  }
+};
 
 TEST_F(StepBenchmark, ForwardOneFrameClickToFrameDrawn) {
   AviGenOptions options;
@@ -35,7 +104,8 @@ TEST_F(StepBenchmark, ForwardOneFrameClickToFrameDrawn) {
   options.Height = 480;
   options.FrameCount = RecordingFrames;
   options.HasArtist = false;
-  Open(MakeRecording(L"bench.avi", options));
+  const std::wstring path = MakeRecording(L"bench.avi", options);
+  Open(path);
   ASSERT_TRUE(WaitForShownFrame(0));
 
   std::vector<double> times;
@@ -63,6 +133,9 @@ TEST_F(StepBenchmark, ForwardOneFrameClickToFrameDrawn) {
     }
   }
   ASSERT_FALSE(times.empty());
+  const std::vector<double> bare = BareSteps(path, options, Clicks / 5);
+  ASSERT_FALSE(bare.empty());
+  const double bareMedian = Median(bare);
   std::vector<double> sorted = times;
   std::sort(sorted.begin(), sorted.end());
   const double median = sorted[sorted.size() / 2];
@@ -73,9 +146,13 @@ TEST_F(StepBenchmark, ForwardOneFrameClickToFrameDrawn) {
   std::printf("  median %.1f ms, 95th percentile %.1f ms, mean %.1f ms, min %.1f ms, max %.1f ms\n", median, p95,
               sum / static_cast<double>(times.size()), sorted.front(), sorted.back());
   std::printf("  frames never seen: %d\n", missed);
+  std::printf("  bare graph, paused seek to the next frame (%zu steps): median %.1f ms\n", bare.size(), bareMedian);
+  std::printf("  ratio program / bare: %.2f\n", median / bareMedian);
   // The same figures as key=value words, for scripts/bench.sh.
-  std::printf("figures: width=%u height=%u clicks=%d median_ms=%.1f p95_ms=%.1f max_ms=%.1f missed=%d\n", options.Width,
-              options.Height, Clicks, median, p95, sorted.back(), missed);
+  std::printf(
+      "figures: width=%u height=%u clicks=%d median_ms=%.1f p95_ms=%.1f max_ms=%.1f missed=%d bare_ms=%.1f "
+      "ratio=%.2f\n",
+      options.Width, options.Height, Clicks, median, p95, sorted.back(), missed, bareMedian, median / bareMedian);
 }
 
 }  // namespace

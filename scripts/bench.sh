@@ -153,15 +153,16 @@ wine_rows() {
   if bench step wine_bench orvo-step-bench.exe; then
     f=$(figures step)
     times="median $(field median_ms "$f") ms, 95th percentile $(field p95_ms "$f") ms, max $(field max_ms "$f") ms"
-    row "Forward One Frame, $(field width "$f")x$(field height "$f"), click to frame drawn ($(field clicks "$f") clicks)" \
-      "$times; $(field missed "$f") never seen"
+    row "Forward One Frame, $(field width "$f")x$(field height "$f"), click to frame drawn ($(field clicks "$f") clicks): program / bare graph's paused seek" \
+      "$(field ratio "$f") ($times, bare $(field bare_ms "$f") ms; $(field missed "$f") never seen)"
   else
     row "Forward One Frame (orvo-step-bench.exe)" "failed: see build/bench/step.log"
   fi
 
   if bench startup env ORVO_WINE_RUNNING=1 bash "$ORVO_ROOT/scripts/bench-startup.sh" "$startup_runs"; then
     f=$(figures startup)
-    row "Start-up to the windows shown (median of $(field runs "$f"))" "$(field median_ms "$f") ms"
+    row "Start-up to the windows shown (medians of $(field runs "$f")): program / bare program" \
+      "$(field ratio "$f") (program $(field median_ms "$f") ms, bare $(field bare_ms "$f") ms)"
   else
     row "Start-up (scripts/bench-startup.sh)" "failed: see build/bench/startup.log"
   fi

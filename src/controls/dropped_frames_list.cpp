@@ -25,39 +25,32 @@ constexpr int TotalLineHeight = 24;
 std::vector<DropRun> Runs;  // of the open file
 uint64_t DroppedTotal = 0;
 
-std::wstring FrameTimeText(uint32_t frame) {
-  char16_t text[FrameTimeTextUnits];
-  const uint32_t rate = TheGraph != nullptr ? TheGraph->FrameRate : 0;
-  const uint32_t scale = TheGraph != nullptr ? TheGraph->FrameScale : 0;
-  ComposeFrameTime(text, FrameTimeTextUnits, frame, rate, scale);
-  return reinterpret_cast<const wchar_t*>(text);
-}
-
-void SetCell(int row, int column, const std::wstring& text) {
-  LVITEMW item = {};
-  item.iItem = row;
-  item.iSubItem = column;
-  item.mask = LVIF_TEXT;
-  item.pszText = const_cast<wchar_t*>(text.c_str());
-  if (column == 0) {
-    SendMessageW(DroppedFramesListView, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
-  } else {
-    SendMessageW(DroppedFramesListView, LVM_SETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+// The text of one cell of the list: the run's first frame, last frame,
+// length, or the time of its first frame. Never writes past capacity.
+void ComposeCell(wchar_t* buffer, int capacity, size_t row, int column) {
+  if (buffer == nullptr || capacity <= 0) return;
+  buffer[0] = L'\0';
+  if (row >= Runs.size()) return;
+  const DropRun& run = Runs[row];
+  if (column == 3) {
+    char16_t text[FrameTimeTextUnits];
+    const uint32_t rate = TheGraph != nullptr ? TheGraph->FrameRate : 0;
+    const uint32_t scale = TheGraph != nullptr ? TheGraph->FrameScale : 0;
+    ComposeFrameTime(text, FrameTimeTextUnits, run.First, rate, scale);
+    lstrcpynW(buffer, reinterpret_cast<const wchar_t*>(text), capacity);
+    return;
   }
+  const uint32_t value = column == 0 ? run.First : column == 1 ? run.Last : run.Length;
+  lstrcpynW(buffer, std::to_wstring(value).c_str(), capacity);
 }
 
+// The list view holds no items of its own (LVS_OWNERDATA): it is told how
+// many runs there are and asks for the text of each cell it draws, so that
+// filling, emptying and destroying it cost the same for any number of runs.
 void FillList() {
   if (DroppedFramesListView == nullptr) return;
-  SendMessageW(DroppedFramesListView, WM_SETREDRAW, FALSE, 0);
-  SendMessageW(DroppedFramesListView, LVM_DELETEALLITEMS, 0, 0);
-  for (size_t i = 0; i < Runs.size(); ++i) {
-    const int row = static_cast<int>(i);
-    SetCell(row, 0, std::to_wstring(Runs[i].First));
-    SetCell(row, 1, std::to_wstring(Runs[i].Last));
-    SetCell(row, 2, std::to_wstring(Runs[i].Length));
-    SetCell(row, 3, FrameTimeText(Runs[i].First));
-  }
-  SendMessageW(DroppedFramesListView, WM_SETREDRAW, TRUE, 0);
+  SendMessageW(DroppedFramesListView, LVM_DELETEALLITEMS, 0, 0);  // the selection goes with the old runs
+  SendMessageW(DroppedFramesListView, LVM_SETITEMCOUNT, static_cast<WPARAM>(Runs.size()), 0);
   const std::wstring total = L"Total: " + std::to_wstring(DroppedTotal) + L" dropped frames in " +
                              std::to_wstring(Runs.size()) + (Runs.size() == 1 ? L" run" : L" runs");
   SetWindowTextW(DroppedFramesTotalLine, Runs.empty() ? L"" : total.c_str());
@@ -71,11 +64,16 @@ void JumpToRun(int row) {
 
 LRESULT OnNotify(const NMHDR* header) {
   if (header->hwndFrom != DroppedFramesListView) return 0;
-  if (header->code == NM_DBLCLK) {
+  if (header->code == LVN_GETDISPINFOW) {
+    LVITEMW& item = reinterpret_cast<NMLVDISPINFOW*>(const_cast<NMHDR*>(header))->item;
+    if ((item.mask & LVIF_TEXT) != 0 && item.iItem >= 0) {
+      ComposeCell(item.pszText, item.cchTextMax, static_cast<size_t>(item.iItem), item.iSubItem);
+    }
+  } else if (header->code == NM_DBLCLK) {
     JumpToRun(reinterpret_cast<const NMITEMACTIVATE*>(header)->iItem);
   } else if (header->code == LVN_KEYDOWN && reinterpret_cast<const NMLVKEYDOWN*>(header)->wVKey == VK_RETURN) {
-    JumpToRun(static_cast<int>(SendMessageW(DroppedFramesListView, LVM_GETNEXTITEM, static_cast<WPARAM>(-1),
-                                            LVNI_SELECTED)));
+    JumpToRun(
+        static_cast<int>(SendMessageW(DroppedFramesListView, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED)));
   }
   return 0;
 }
@@ -114,10 +112,10 @@ bool CreateListWindow() {
                                         WS_CAPTION | WS_SYSMENU | WS_THICKFRAME, playback.left, playback.bottom,
                                         WindowWidth, WindowHeight, app->MainWindow, nullptr, app->Instance, nullptr);
   if (DroppedFramesWindow == nullptr) return false;
-  DroppedFramesListView =
-      CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
-                      WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS, 0, 0, 0, 0,
-                      DroppedFramesWindow, nullptr, app->Instance, nullptr);
+  DroppedFramesListView = CreateWindowExW(
+      WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
+      WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_OWNERDATA, 0, 0, 0, 0,
+      DroppedFramesWindow, nullptr, app->Instance, nullptr);
   DroppedFramesTotalLine = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_LEFT, 0, 0, 0, 0,
                                            DroppedFramesWindow, nullptr, app->Instance, nullptr);
   if (DroppedFramesListView == nullptr || DroppedFramesTotalLine == nullptr) return false;

@@ -51,8 +51,10 @@ void PostUserMessage(const wchar_t* text, int withTimeStamp) {
   if (withTimeStamp != 0) AppendTimeLine();
   if (text != nullptr) AppendText(Composition, text);  // cut at the buffer's end
 
-  int end = GetWindowTextLengthW(edit);
-  SendMessageW(edit, EM_SETSEL, end, end);
+  // The caret to the end of the text without asking for its length, which the
+  // control counts afresh each time (the cost would grow with the log).
+  CHARRANGE end = {-1, -1};
+  SendMessageW(edit, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&end));
   SendMessageW(edit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(Composition));
 
   // Keep the newest text in view, but only when the control can scroll.

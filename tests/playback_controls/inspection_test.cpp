@@ -85,6 +85,39 @@ TEST_F(InspectionTest, DroppedFramesListShowsTheRunsMarksTheSliderAndJumps) {
   EXPECT_TRUE(Ticks().empty());
 }
 
+// A long recording: the list holds a row for each of its 20,000 runs, the
+// last one as right as the first, and Enter on the last row jumps there.
+TEST_F(InspectionTest, DroppedFramesListOfALongRecordingReachesItsLastRun) {
+  AviGenOptions options;
+  options.Width = 80;  // the smallest picture that carries the frame code
+  options.Height = 16;
+  options.FrameCount = 200000;
+  options.DropStyle = AviGenDropStyle::Repeat;
+  options.Sparse = true;
+  options.SparseFrom = 1;
+  for (uint32_t f = 5; f < options.FrameCount; f += 10)
+    options.DroppedFrames.insert(options.DroppedFrames.end(), {f, f + 1});
+  const std::wstring path = WorkDir() + L"\\long capture.avi";
+  std::string error;
+  ASSERT_TRUE(GenerateAviFile(options, std::string(path.begin(), path.end()), &error)) << error;
+  Open(path);
+  Command(DroppedFramesListId);
+  ASSERT_TRUE(IsWindowVisible(DroppedFramesWindow));
+  ASSERT_EQ(20000, SendMessageW(DroppedFramesListView, LVM_GETITEMCOUNT, 0, 0));
+  EXPECT_EQ(L"Total: 40000 dropped frames in 20000 runs", WindowTextOf(DroppedFramesTotalLine));
+  const wchar_t* rows[2][4] = {{L"5", L"6", L"2", L"00:00:00.166"}, {L"199995", L"199996", L"2", L"01:51:06.500"}};
+  for (int i = 0; i < 8; ++i) EXPECT_EQ(rows[i / 4][i % 4], Cell(i < 4 ? 0 : 19999, i % 4)) << i;
+
+  SendMessageW(DroppedFramesListView, WM_KEYDOWN, VK_END, 0);  // the user goes to the last row
+  SendMessageW(DroppedFramesListView, WM_KEYDOWN, VK_RETURN, 0);
+  Pump(20);
+  EXPECT_EQ(19999, SendMessageW(DroppedFramesListView, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+  EXPECT_EQ(DroppedLine(199995), StatusText());
+  EXPECT_EQ(199995u, SliderPosition());
+  Command(CloseId);
+  EXPECT_EQ(0, SendMessageW(DroppedFramesListView, LVM_GETITEMCOUNT, 0, 0));
+}
+
 TEST_F(InspectionTest, SaveFrameAsWritesTheNativeFrameOrNothing) {
   Open(MakeCaptureRecording(40, {30}, L"lab run.avi"));
   Scroll(TB_THUMBPOSITION, 17);

@@ -372,7 +372,7 @@ bool Writer::WriteFrame(uint32_t frame, bool firstSegment) {
   head.U32(size);
   if (!Put(head)) return false;
   if (size > 0) {
-    if (O.Sparse) {
+    if (O.Sparse && frame >= O.SparseFrom) {
       if (!Sink.Skip(size)) return false;
     } else {
       if (!dropped) {

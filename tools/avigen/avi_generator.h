@@ -54,8 +54,10 @@ struct AviGenOptions {
   // one RIFF (up to its 4 GB limit).
   uint64_t SegmentLimit = 0;
   // Frame pictures are left as zero bytes without being written (a sparse
-  // file on disk), for very large test files.
+  // file on disk), for very large test files; those of the frames before
+  // SparseFrom are still drawn (a picture to wait for after an open).
   bool Sparse = false;
+  uint32_t SparseFrom = 0;
 
   // Defects.
   int32_t BadFourccOffset = -1;  // 0, 8, 12, 20, 88, 96, 100 or 164
