@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/app_context.h"
+#include "app/dpi_scale.h"
 #include "app/main_window.h"
 #include "base/window_class.h"
 #include "controls/drop_runs.h"
@@ -21,6 +22,7 @@ namespace {
 const wchar_t ListClassName[] = L"OrvoDroppedFramesList";
 constexpr int WindowWidth = 420, WindowHeight = 320;
 constexpr int TotalLineHeight = 24;
+UINT WindowDpiBefore = 0;  // the DPI the list was laid out for
 
 std::vector<DropRun> Runs;  // of the open file
 uint64_t DroppedTotal = 0;
@@ -78,12 +80,30 @@ LRESULT OnNotify(const NMHDR* header) {
   return 0;
 }
 
+// The list fills the window above the total line; lengths at 96 DPI scaled
+// to the window's.
 void Layout(HWND window) {
   RECT client;
   GetClientRect(window, &client);
-  MoveWindow(DroppedFramesListView, 0, 0, client.right, client.bottom - TotalLineHeight, TRUE);
-  MoveWindow(DroppedFramesTotalLine, 4, client.bottom - TotalLineHeight + 4, client.right - 8, TotalLineHeight - 6,
-             TRUE);
+  const int line = Scaled(window, TotalLineHeight), margin = Scaled(window, 4);
+  MoveWindow(DroppedFramesListView, 0, 0, client.right, client.bottom - line, TRUE);
+  MoveWindow(DroppedFramesTotalLine, margin, client.bottom - line + margin, client.right - 2 * margin,
+             line - Scaled(window, 6), TRUE);
+}
+
+// Moved to a monitor of another scale: the suggested size, the columns
+// widened or narrowed with it.
+void OnListDpiChanged(HWND window, WPARAM wParam, const RECT* suggested) {
+  const int from = static_cast<int>(WindowDpiBefore);
+  const int to = LOWORD(wParam);
+  WindowDpiBefore = static_cast<UINT>(to);
+  SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+               suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+  for (int i = 0; i < 4 && from != 0; ++i) {
+    const int width = static_cast<int>(SendMessageW(DroppedFramesListView, LVM_GETCOLUMNWIDTH, i, 0));
+    SendMessageW(DroppedFramesListView, LVM_SETCOLUMNWIDTH, i, MAKELPARAM(MulDiv(width, to, from), 0));
+  }
+  Layout(window);
 }
 
 LRESULT CALLBACK DroppedFramesProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -95,6 +115,9 @@ LRESULT CALLBACK DroppedFramesProc(HWND window, UINT message, WPARAM wParam, LPA
       return 0;
     case WM_CLOSE:
       ShowWindow(window, SW_HIDE);  // hidden, kept for the next time
+      return 0;
+    case WM_DPICHANGED:
+      if (DroppedFramesListView != nullptr) OnListDpiChanged(window, wParam, reinterpret_cast<const RECT*>(lParam));
       return 0;
     default:
       return DefWindowProcW(window, message, wParam, lParam);
@@ -112,6 +135,9 @@ bool CreateListWindow() {
                                         WS_CAPTION | WS_SYSMENU | WS_THICKFRAME, playback.left, playback.bottom,
                                         WindowWidth, WindowHeight, app->MainWindow, nullptr, app->Instance, nullptr);
   if (DroppedFramesWindow == nullptr) return false;
+  WindowDpiBefore = WindowDpi(DroppedFramesWindow);
+  SetWindowPos(DroppedFramesWindow, nullptr, 0, 0, Scaled(DroppedFramesWindow, WindowWidth),
+               Scaled(DroppedFramesWindow, WindowHeight), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   DroppedFramesListView = CreateWindowExW(
       WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
       WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_OWNERDATA, 0, 0, 0, 0,
@@ -126,7 +152,7 @@ bool CreateListWindow() {
     LVCOLUMNW column = {};
     column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM | LVCF_FMT;
     column.fmt = i < 3 ? LVCFMT_RIGHT : LVCFMT_LEFT;
-    column.cx = widths[i];
+    column.cx = Scaled(DroppedFramesWindow, widths[i]);
     column.iSubItem = i;
     column.pszText = const_cast<wchar_t*>(titles[i]);
     SendMessageW(DroppedFramesListView, LVM_INSERTCOLUMNW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column));
