@@ -1,6 +1,7 @@
 #include "app/keyboard.h"
 
 #include "app/app_context.h"
+#include "app/inspection_commands.h"
 #include "app/main_window.h"
 #include "controls/playback_controls.h"
 
@@ -26,6 +27,9 @@ HACCEL ShortcutTable() {
       {FVIRTKEY | FCONTROL, 'I', static_cast<WORD>(InformationId)},
       {FVIRTKEY | FCONTROL, 'G', static_cast<WORD>(GoToFrameId)},
       {FVIRTKEY | FCONTROL, 'S', static_cast<WORD>(SaveFrameAsId)},
+      {FVIRTKEY | FCONTROL | FSHIFT, 'C', static_cast<WORD>(CopyFrameId)},
+      {FVIRTKEY, VK_OEM_4, SlowerKeyId},  // "[" on US keyboards
+      {FVIRTKEY, VK_OEM_6, FasterKeyId},  // "]"
   };
   table = CreateAcceleratorTableW(keys, static_cast<int>(sizeof keys / sizeof keys[0]));
   return table;
@@ -92,6 +96,10 @@ bool HandleShortcutCommand(UINT id) {
       SendMessageW(app->PlaybackWindow, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED),
                    reinterpret_cast<LPARAM>(button));
     }
+    return true;
+  }
+  if (id == SlowerKeyId || id == FasterKeyId) {
+    StepPlaybackSpeed(id == SlowerKeyId ? -1 : 1);
     return true;
   }
   const UINT state = GetMenuState(app->MainMenu, id, MF_BYCOMMAND);

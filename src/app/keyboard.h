@@ -5,8 +5,11 @@
 //   Ctrl+Left / Ctrl+Right, Page Up / Page Down
 //                      "<" / ">" (while Dropped Frames Control shows them)
 //   Home / End         Beginning of File / End of File
-//   Ctrl+O, Ctrl+W, Ctrl+I, Ctrl+G
-//                      File > Open, Close, Information, Go to Frame...
+//   Ctrl+O, Ctrl+W, Ctrl+I, Ctrl+G, Ctrl+S
+//                      File > Open, Close, Information, Go to Frame...,
+//                      Save Frame As...
+//   [ / ]              Display > Playback Speed: the next slower / faster
+//   Ctrl+Shift+C       Display > Copy Frame
 // A key does what its button or menu item does, and only while that button or
 // item is enabled. Keys typed into other windows (the User Messages text, the
 // tool windows) are theirs.
@@ -23,6 +26,9 @@ constexpr UINT PreviousDroppedKeyId = 32843;
 constexpr UINT NextDroppedKeyId = 32844;
 constexpr UINT BeginFileKeyId = 32845;
 constexpr UINT EndFileKeyId = 32846;
+// The speed keys step through Display > Playback Speed's items.
+constexpr UINT SlowerKeyId = 32847;
+constexpr UINT FasterKeyId = 32848;
 
 // One message of the GUI thread's loop: a shortcut key becomes the main
 // window's WM_COMMAND (code 1); everything else is translated and dispatched.

@@ -4,6 +4,7 @@
 
 #include "app/app_context.h"
 #include "app/go_to_frame.h"
+#include "app/inspection_commands.h"
 #include "app/keyboard.h"
 #include "app/layout.h"
 #include "app/open_from_outside.h"
@@ -89,11 +90,16 @@ void BuildMenus() {
   AppendMenuW(app->FileMenu, MF_STRING | MF_GRAYED, SaveFrameAsId, L"Save Frame As...\tCtrl+S");
   AppendMenuW(app->FileMenu, MF_SEPARATOR, 0, nullptr);
   AppendMenuW(app->FileMenu, MF_STRING, ExitId, L"Exit");
+  RebuildRecentMenu();  // the recordings of the options file, above Exit
   if (app->Graph != nullptr && app->Graph->ColorControlAvailable == 1) {
     AppendMenuW(app->DisplayMenu, MF_STRING, BrightnessContrastId, L"Brightness/Contrast...");
   }
   AppendMenuW(app->DisplayMenu, MF_STRING, MagnifyId, L"Magnify...");
   AppendMenuW(app->DisplayMenu, MF_STRING | MF_GRAYED, DroppedFramesListId, L"Dropped Frames List...");
+  AppendMenuW(app->DisplayMenu, MF_SEPARATOR, 0, nullptr);
+  AppendPlaybackSpeedMenu(app->DisplayMenu);
+  AppendMenuW(app->DisplayMenu, MF_SEPARATOR, 0, nullptr);
+  AppendMenuW(app->DisplayMenu, MF_STRING | MF_GRAYED, CopyFrameId, L"Copy Frame\tCtrl+Shift+C");
   AppendMenuW(app->OptionsMenu, MF_STRING, SetWindowPositionsId, L"Set Window Positions");
   AppendMenuW(app->HelpMenu, MF_STRING, AboutId, L"About ORVO Video Playback");
 
@@ -141,6 +147,7 @@ void CloseFileAndReset() {
 
   app->FileInfo.FilePath[0] = u'\0';
   ResetBrightnessContrast();
+  ResetPlaybackSpeed();
 
   if (app->Shared->MagnifyOn == 1) {
     app->Shared->MagnifyOn = 0;
@@ -295,6 +302,7 @@ void OnFileOpen() {
     AppendText(MessageText, L"\" is open for playback\r\nFile information:");
     RouteUserMessage(MessageText, 1);
     ReportFileInformation(app);
+    NoteRecordingOpened(reinterpret_cast<const wchar_t*>(app->FileInfo.FilePath));
     if (DroppedFramesControlOn == 1) {
       ResizePlaybackWindow(1);
       RebuildPositionSlider(1);
@@ -412,6 +420,12 @@ void OnCommand(UINT id) {
     SaveFrameAs();
   } else if (id == DroppedFramesListId) {
     ShowDroppedFramesList();
+  } else if (id >= PlaybackSpeedFirstId && id < PlaybackSpeedFirstId + PlaybackSpeedCount) {
+    ChoosePlaybackSpeed(id);
+  } else if (id == CopyFrameId) {
+    CopyFrameToClipboard();
+  } else if (id >= RecentRecordingFirstId && id < RecentRecordingFirstId + RecentRecordingsMost) {
+    OpenRecentRecording(id);
   }
 }
 

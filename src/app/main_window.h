@@ -35,6 +35,9 @@ constexpr uint32_t SaveFrameAsId = 32805;        // File > Save Frame As...
 constexpr uint32_t DroppedFramesListId = 32806;  // Display > Dropped Frames List...
 constexpr uint32_t MessagesCopyId = 32807;       // User Messages' context menu: Copy
 constexpr uint32_t MessagesSelectAllId = 32808;  // User Messages' context menu: Select All
+constexpr uint32_t PlaybackSpeedFirstId = 32820;  // Display > Playback Speed: 0.25x .. 4x, 32820-32824
+constexpr uint32_t CopyFrameId = 32825;           // Display > Copy Frame
+constexpr uint32_t RecentRecordingFirstId = 32830;  // File menu: recent recordings &1 .. &8, 32830-32837
 
 void AssignCommandIds();
 void BuildMenus();

@@ -221,7 +221,8 @@ AppContext::AppContext(HINSTANCE instance, SharedState* shared) {
   TheGraph = Graph;
 
   WindowPositions = DefaultWindowPositions;
-  if (ReadOptionsFile(&WindowPositions) == 0) {
+  RecentRecordings = RecentRecordingList{};
+  if (ReadOptionsFile(&WindowPositions, &RecentRecordings) == 0) {
     QueuePendingMessage(L"No Options File or unreadable Options File\r\n");
   }
 

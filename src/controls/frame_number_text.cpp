@@ -40,3 +40,10 @@ void ComposeFrameNumberText(char16_t* buffer, std::size_t capacity, uint32_t ope
   }
   AppendNumber(buffer, capacity, frame);
 }
+
+void AppendPlaybackSpeedText(char16_t* buffer, std::size_t capacity, int speed) {
+  if (speed < 0 || speed >= PlaybackSpeedCount || speed == NormalPlaybackSpeed) return;
+  AppendText(buffer, capacity, u"  (");
+  AppendText(buffer, capacity, PlaybackSpeeds[speed].Label);
+  AppendText(buffer, capacity, u")");
+}

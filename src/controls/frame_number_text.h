@@ -19,3 +19,18 @@ constexpr std::size_t FrameNumberTextUnits = 280;
 // The leading spaces centre the text in the line. Never writes past capacity.
 void ComposeFrameNumberText(char16_t* buffer, std::size_t capacity, uint32_t openFrameCount, uint32_t droppedFrameCount,
                             int droppedFramesControlOn, uint32_t frame, int isKeyFrame);
+
+// The playback speeds of Display > Playback Speed, slowest first, with the
+// text that names each ("0.5x"). NormalPlaybackSpeed is 1x.
+struct PlaybackSpeed {
+  double Rate;
+  const char16_t* Label;
+};
+inline constexpr int PlaybackSpeedCount = 5;
+inline constexpr int NormalPlaybackSpeed = 2;
+inline constexpr PlaybackSpeed PlaybackSpeeds[PlaybackSpeedCount] = {
+    {0.25, u"0.25x"}, {0.5, u"0.5x"}, {1.0, u"1x"}, {2.0, u"2x"}, {4.0, u"4x"}};
+
+// Appends "  (<label>)" for speed (an index into PlaybackSpeeds) unless it is
+// 1x or no speed at all. Never writes past capacity.
+void AppendPlaybackSpeedText(char16_t* buffer, std::size_t capacity, int speed);

@@ -26,6 +26,7 @@ HWND PositionSlider = nullptr;
 HWND StatusLine = nullptr;
 
 wchar_t FrameNumberText[FrameNumberTextUnits];
+int PlaybackSpeedIndex = NormalPlaybackSpeed;
 
 DWORD FrameTickMilliseconds = 1000;
 
@@ -416,6 +417,9 @@ void ShowFrameNumber(uint32_t frame, int isKeyFrame) {
       ComposeFrameTime(time, FrameTimeTextUnits, frame, TheGraph->FrameRate, TheGraph->FrameScale)) {
     AppendText(FrameNumberText, L"  ");
     AppendText(FrameNumberText, reinterpret_cast<const wchar_t*>(time));
+  }
+  if (OpenFrameCount != 0) {
+    AppendPlaybackSpeedText(reinterpret_cast<char16_t*>(FrameNumberText), FrameNumberTextUnits, PlaybackSpeedIndex);
   }
   if (StatusLine == nullptr) return;
   SetWindowTextW(StatusLine, FrameNumberText);

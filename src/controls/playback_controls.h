@@ -64,8 +64,12 @@ void PauseOnFrame(uint32_t frame);
 void GoToEndOfFile();
 void EnterNoFileState();
 
+// The playback speed chosen, an index into PlaybackSpeeds (1x unless told).
+extern int PlaybackSpeedIndex;
+
 // Writes the frame number and its time (hh:mm:ss.mmm from the start) into the
-// status line (empty while no file is open).
+// status line, then the playback speed while it is not 1x (empty while no
+// file is open).
 void ShowFrameNumber(uint32_t frame, int isKeyFrame);
 
 // Moves the slider to frame, redrawing it.

@@ -109,6 +109,74 @@ void EnableSaveFrame(bool paused) {
   if (TheApp == nullptr || TheApp->FileMenu == nullptr) return;
   const bool on = paused && OpenFrameCount != 0;
   EnableMenuItem(TheApp->FileMenu, SaveFrameAsId, MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED));
+  if (TheApp->DisplayMenu != nullptr) {
+    EnableMenuItem(TheApp->DisplayMenu, CopyFrameId, MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED));
+  }
+}
+
+namespace {
+
+// The picture as a packed bottom-up 24-bit DIB in movable global memory, as
+// the clipboard takes it; null when it cannot be made.
+HGLOBAL MakeClipboardDib(const std::vector<BYTE>& dib) {
+  UINT width = 0, height = 0, stride = 0;
+  std::vector<BYTE> rows;
+  if (CheckedDib(dib) != S_OK || !ToBgr24(dib, &width, &height, &stride, &rows)) return nullptr;
+  const size_t imageBytes = static_cast<size_t>(stride) * height;
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, sizeof(BITMAPINFOHEADER) + imageBytes);
+  BYTE* target = memory != nullptr ? static_cast<BYTE*>(GlobalLock(memory)) : nullptr;
+  if (target == nullptr) {
+    if (memory != nullptr) GlobalFree(memory);
+    return nullptr;
+  }
+  BITMAPINFOHEADER header = {};
+  header.biSize = sizeof header;
+  header.biWidth = static_cast<LONG>(width);
+  header.biHeight = static_cast<LONG>(height);  // bottom-up: the form every reader takes
+  header.biPlanes = 1;
+  header.biBitCount = 24;
+  header.biCompression = BI_RGB;
+  header.biSizeImage = static_cast<DWORD>(imageBytes);
+  memcpy(target, &header, sizeof header);
+  BYTE* bits = target + sizeof header;
+  for (UINT y = 0; y < height; ++y) {
+    memcpy(bits + static_cast<size_t>(height - 1 - y) * stride, rows.data() + static_cast<size_t>(y) * stride, stride);
+  }
+  GlobalUnlock(memory);
+  return memory;
+}
+
+bool PutOnClipboard(HGLOBAL memory) {
+  if (!OpenClipboard(TheApp != nullptr ? TheApp->MainWindow : nullptr)) return false;
+  const bool put = EmptyClipboard() && SetClipboardData(CF_DIB, memory) != nullptr;
+  CloseClipboard();
+  return put;
+}
+
+}  // namespace
+
+void CopyFrameToClipboard() {
+  PlaybackGraph* graph = TheGraph;
+  if (graph == nullptr || OpenFrameCount == 0 || !graph->DisplayControl) return;
+  const uint32_t frame = CurrentFramePosition();
+  std::vector<BYTE> dib;
+  if (FAILED(graph->DisplayControl->GetCurrentImage(&dib))) {
+    PostSaveResult(L"WARNING: the frame could not be copied: the renderer gave no picture of frame " +
+                   std::to_wstring(frame) + L"\r\n");
+    return;
+  }
+  HGLOBAL memory = MakeClipboardDib(dib);
+  if (memory == nullptr) {
+    PostSaveResult(L"WARNING: the frame could not be copied: the picture of frame " + std::to_wstring(frame) +
+                   L" could not be converted\r\n");
+    return;
+  }
+  if (!PutOnClipboard(memory)) {
+    GlobalFree(memory);  // the clipboard owns it only once taken
+    PostSaveResult(L"WARNING: the frame could not be copied: the clipboard is in use by another program\r\n");
+    return;
+  }
+  PostSaveResult(L"Frame " + std::to_wstring(frame) + L" copied to the clipboard\r\n");
 }
 
 void SaveFrameAs() {

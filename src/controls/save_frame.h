@@ -7,13 +7,19 @@
 
 #include <vector>
 
-// Enables the menu item while a file is open and its video paused on a frame
-// (paused is false while playing, at the end and with no file open).
+// Enables the menu items (File > Save Frame As..., Display > Copy Frame) while
+// a file is open and its video paused on a frame (paused is false while
+// playing, at the end and with no file open).
 void EnableSaveFrame(bool paused);
 
 // The command: proposes "<recording name>_frame<N>.png" beside the recording,
 // writes the picture and posts the outcome to User Messages.
 void SaveFrameAs();
+
+// Display > Copy Frame: the same picture as Save Frame As takes, put on the
+// clipboard as a device-independent bitmap (CF_DIB, 24-bit, bottom-up), with
+// the outcome in User Messages.
+void CopyFrameToClipboard();
 
 // How the command asks for the file: S_OK with *path set (CoTaskMemAlloc'd)
 // or left null when no dialog could be made; E_ABORT when cancelled.

@@ -11,6 +11,89 @@ using Microsoft::WRL::ComPtr;
 
 namespace {
 
+// A reference clock that runs at a multiple of the system clock. A graph that
+// keeps its own rate at 1.0 (Wine's) still schedules every sample and counts
+// its position by its clock: on this clock the same graph plays slower or
+// faster, and the position it reports is the frame on show. The rate changes
+// only while the graph is not running; each change continues from the time
+// reached, so the clock never goes back.
+class ScaledClock final : public IReferenceClock {
+ public:
+  explicit ScaledClock(IReferenceClock* base) : Base(base) {
+    InitializeSRWLock(&Lock);
+    Base->GetTime(&AnchorBase);
+    AnchorScaled = AnchorBase;
+  }
+
+  STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
+    if (object == nullptr) return E_POINTER;
+    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IReferenceClock)) {
+      *object = static_cast<IReferenceClock*>(this);
+      AddRef();
+      return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return ++References; }
+  STDMETHODIMP_(ULONG) Release() override {
+    const ULONG left = --References;
+    if (left == 0) delete this;
+    return left;
+  }
+
+  STDMETHODIMP GetTime(REFERENCE_TIME* time) override {
+    if (time == nullptr) return E_POINTER;
+    REFERENCE_TIME now = 0;
+    const HRESULT hr = Base->GetTime(&now);
+    AcquireSRWLockShared(&Lock);
+    *time = AnchorScaled + static_cast<REFERENCE_TIME>(static_cast<double>(now - AnchorBase) * Rate);
+    ReleaseSRWLockShared(&Lock);
+    return hr;
+  }
+  STDMETHODIMP AdviseTime(REFERENCE_TIME baseTime, REFERENCE_TIME streamTime, HEVENT event,
+                           DWORD_PTR* cookie) override {
+    return Base->AdviseTime(ToBase(baseTime + streamTime), 0, event, cookie);
+  }
+  STDMETHODIMP AdvisePeriodic(REFERENCE_TIME start, REFERENCE_TIME period, HSEMAPHORE semaphore,
+                               DWORD_PTR* cookie) override {
+    AcquireSRWLockShared(&Lock);
+    const double rate = Rate;
+    ReleaseSRWLockShared(&Lock);
+    const REFERENCE_TIME basePeriod = static_cast<REFERENCE_TIME>(static_cast<double>(period) / rate);
+    return Base->AdvisePeriodic(ToBase(start), basePeriod > 0 ? basePeriod : 1, semaphore, cookie);
+  }
+  STDMETHODIMP Unadvise(DWORD_PTR cookie) override { return Base->Unadvise(cookie); }
+
+  void SetRate(double rate) {
+    REFERENCE_TIME now = 0;
+    Base->GetTime(&now);
+    AcquireSRWLockExclusive(&Lock);
+    AnchorScaled += static_cast<REFERENCE_TIME>(static_cast<double>(now - AnchorBase) * Rate);
+    AnchorBase = now;
+    Rate = rate;
+    ReleaseSRWLockExclusive(&Lock);
+  }
+
+ private:
+  ~ScaledClock() = default;
+
+  REFERENCE_TIME ToBase(REFERENCE_TIME scaled) {
+    AcquireSRWLockShared(&Lock);
+    const REFERENCE_TIME base =
+        AnchorBase + static_cast<REFERENCE_TIME>(static_cast<double>(scaled - AnchorScaled) / Rate);
+    ReleaseSRWLockShared(&Lock);
+    return base;
+  }
+
+  std::atomic<ULONG> References{1};
+  const ComPtr<IReferenceClock> Base;
+  SRWLOCK Lock;
+  REFERENCE_TIME AnchorBase = 0;
+  REFERENCE_TIME AnchorScaled = 0;
+  double Rate = 1.0;
+};
+
 bool SameFormat(const GUID* format, const GUID& expected) {
   return format != nullptr && IsEqualGUID(*format, expected);
 }
@@ -38,11 +121,37 @@ class FrameSeeking final : public IMediaSeeking {
     return left;
   }
 
-  // Capabilities, rate and preroll are the graph's own.
+  // Capabilities and preroll are the graph's own.
   STDMETHODIMP GetCapabilities(DWORD* capabilities) override { return Graph->GetCapabilities(capabilities); }
   STDMETHODIMP CheckCapabilities(DWORD* capabilities) override { return Graph->CheckCapabilities(capabilities); }
-  STDMETHODIMP SetRate(double rate) override { return Graph->SetRate(rate); }
-  STDMETHODIMP GetRate(double* rate) override { return Graph->GetRate(rate); }
+  // The rate is the graph's where it keeps the rate set; where it stays at
+  // 1.0, the graph's clock is made to run at the rate instead. Set while the
+  // graph is not running.
+  STDMETHODIMP SetRate(double rate) override {
+    if (rate <= 0) return E_INVALIDARG;
+    HRESULT hr = Graph->SetRate(rate);
+    if (FAILED(hr)) return hr;
+    double kept = 0;
+    if (SUCCEEDED(Graph->GetRate(&kept)) && Near(kept, rate)) {
+      if (Clock != nullptr) Clock->SetRate(1.0);
+      ClockRate = 1.0;
+      return hr;
+    }
+    if (Clock == nullptr && !Near(kept, 1.0)) return E_FAIL;  // a rate of its own: not ours to undo
+    if (Clock == nullptr) {
+      hr = InstallClock();
+      if (FAILED(hr)) return hr;
+    }
+    Clock->SetRate(rate);
+    ClockRate = rate;
+    return S_OK;
+  }
+  STDMETHODIMP GetRate(double* rate) override {
+    if (rate == nullptr) return E_POINTER;
+    if (Clock == nullptr) return Graph->GetRate(rate);
+    *rate = ClockRate;
+    return S_OK;
+  }
   STDMETHODIMP GetPreroll(LONGLONG* preroll) override { return Graph->GetPreroll(preroll); }
 
   // Time formats: frames and media time.
@@ -164,6 +273,25 @@ class FrameSeeking final : public IMediaSeeking {
  private:
   ~FrameSeeking() = default;
 
+  static bool Near(double a, double b) { return (a > b ? a - b : b - a) < 1e-6; }
+
+  // The scaled clock as the graph's reference clock.
+  HRESULT InstallClock() {
+    ComPtr<IMediaFilter> graph;
+    HRESULT hr = Graph.As(&graph);
+    if (FAILED(hr)) return hr;
+    ComPtr<IReferenceClock> system;
+    hr = CoCreateInstance(CLSID_SystemClock, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&system));
+    if (FAILED(hr)) return hr;
+    ComPtr<ScaledClock> clock;
+    clock.Attach(new (std::nothrow) ScaledClock(system.Get()));
+    if (clock == nullptr) return E_OUTOFMEMORY;
+    hr = graph->SetSyncSource(clock.Get());
+    if (FAILED(hr)) return hr;
+    Clock = clock;
+    return S_OK;
+  }
+
   bool InFrames() const { return Frames.load(); }
   LONGLONG TimeToFrame(LONGLONG time) const { return MediaTimeToFrame(Rate, Scale, time); }
   LONGLONG ToCurrentFormat(LONGLONG time) const { return InFrames() ? TimeToFrame(time) : time; }
@@ -185,6 +313,8 @@ class FrameSeeking final : public IMediaSeeking {
   const uint32_t Rate;
   const uint32_t Scale;
   const uint32_t TotalFrames;
+  ComPtr<ScaledClock> Clock;  // user-interface thread only
+  double ClockRate = 1.0;
 };
 
 }  // namespace

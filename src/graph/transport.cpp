@@ -216,3 +216,14 @@ bool IsKeyFrame(uint32_t frame) {
   if (TheGraph == nullptr || frame >= TheGraph->TotalFrames) return true;
   return OpenFileFrames().IsKey(frame);
 }
+
+bool SetPlaybackRate(double rate) {
+  IMediaSeeking* seeking = TheGraph != nullptr ? TheGraph->MediaSeeking.Get() : nullptr;
+  if (seeking == nullptr || FAILED(seeking->SetRate(rate))) return false;
+  // A graph that says yes but keeps another rate has refused it as well
+  // (Wine's filter graph answers S_OK and stays at 1.0).
+  double now = 0.0;
+  if (FAILED(seeking->GetRate(&now))) return false;
+  const double difference = now > rate ? now - rate : rate - now;
+  return difference < 1e-6;
+}

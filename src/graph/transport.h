@@ -60,3 +60,9 @@ void RedrawCurrentFrame();
 // Whether frame is a key frame of the open file. The end position and
 // anything beyond the file count as key frames.
 bool IsKeyFrame(uint32_t frame);
+
+// Sets the open file's playback rate (1.0 is normal speed) through the
+// graph's seeking interface. True when the graph took it and reports that
+// rate back; false when there is no file open, the graph refused the rate or
+// it reports another one.
+[[nodiscard]] bool SetPlaybackRate(double rate);

@@ -6,6 +6,7 @@
 #include <wrl/client.h>
 
 #include <cstdio>
+#include <vector>
 
 #include "base/win_handles.h"
 #include "options/options_text.h"
@@ -45,7 +46,7 @@ HRESULT CreateOptionsDocument(ComPtr<IXMLDOMDocument>* document) {
 
 // Hands the value of child to ParseWindowPosition when child is an element
 // with exactly one attribute; anything else is skipped.
-void ReadChild(IXMLDOMNode* child, WindowPositionRecord* positions) {
+void ReadChild(IXMLDOMNode* child, WindowPositionRecord* positions, RecentRecordingList* recent) {
   DOMNodeType type = NODE_INVALID;
   if (child->get_nodeType(&type) != S_OK || type != NODE_ELEMENT) return;
 
@@ -66,11 +67,12 @@ void ReadChild(IXMLDOMNode* child, WindowPositionRecord* positions) {
   const wchar_t* nameText = name.Get() != nullptr ? name.Get() : L"";
   const wchar_t* valueText = value.Value.bstrVal != nullptr ? value.Value.bstrVal : L"";
   ParseWindowPosition(AsUtf16(nameText), positions, AsUtf16(valueText));
+  if (recent != nullptr) ReadRecentRecordingElement(AsUtf16(nameText), AsUtf16(valueText), recent);
 }
 
 }  // namespace
 
-int ReadOptionsFile(WindowPositionRecord* positions) {
+int ReadOptionsFile(WindowPositionRecord* positions, RecentRecordingList* recent) {
   if (positions == nullptr) return 0;
 
   ComPtr<IXMLDOMDocument> document;
@@ -97,7 +99,7 @@ int ReadOptionsFile(WindowPositionRecord* positions) {
   for (long i = 0; i < count; ++i) {
     ComPtr<IXMLDOMNode> child;
     if (children->nextNode(&child) != S_OK || !child) break;  // the list ended
-    ReadChild(child.Get(), positions);
+    ReadChild(child.Get(), positions, recent);
   }
   return 1;
 }
@@ -208,6 +210,14 @@ int WriteOptionsFile() {
     FormatWindowPositionValue(entry, WindowPositions, valueText, ValueTextUnits);
     if (SetValueAttribute(document.Get(), element.Get(), AsWide(valueText)) != S_OK) return 0;
   }
+  // The recent recordings follow the window elements, most recent first.
+  for (int i = 0; i < RecentRecordings.Count && i < RecentRecordingsMost; ++i) {
+    ComPtr<IXMLDOMElement> element;
+    if (AddWindowElement(document.Get(), root.Get(), AsWide(RecentRecordingElementName), &element) != S_OK) {
+      return 0;
+    }
+    if (SetValueAttribute(document.Get(), element.Get(), AsWide(RecentRecordings.Paths[i])) != S_OK) return 0;
+  }
 
   if (AppendTextNode(document.Get(), root.Get(), L"\n") != S_OK) return 0;
   if (AppendToNode(document.Get(), root.Get()) != S_OK) return 0;
@@ -216,7 +226,9 @@ int WriteOptionsFile() {
   if (document->get_xml(xmlText.Receive()) != S_OK || xmlText.Get() == nullptr) return 0;
   root.Reset();
   document.Reset();
-  return WriteOptionsText(xmlText.Get());
+  std::vector<char16_t> escaped(OptionsTextBytes);
+  if (!EscapeNonAsciiText(AsUtf16(xmlText.Get()), escaped.data(), escaped.size())) return 0;
+  return WriteOptionsText(AsWide(escaped.data()));
 }
 
 int WriteOptionsText(const wchar_t* xmlText) {
@@ -231,8 +243,10 @@ int WriteOptionsText(const wchar_t* xmlText) {
   }
 
   char directoryAnsi[OptionsDirectoryBytes] = {};
-  char textAnsi[OptionsTextBytes] = {};
-  char reshaped[OptionsTextBytes] = {};
+  std::vector<char> textBuffer(OptionsTextBytes);
+  std::vector<char> reshapedBuffer(OptionsTextBytes);
+  char* textAnsi = textBuffer.data();
+  char* reshaped = reshapedBuffer.data();
   char path[OptionsPathBytes] = {};
 
   if (!ConvertToAnsi(directory, directoryAnsi, static_cast<int>(OptionsDirectoryBytes))) return 0;

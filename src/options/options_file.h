@@ -6,16 +6,20 @@
 // callers post the messages.
 #pragma once
 
+#include "options/recent_recordings.h"
 #include "options/window_positions.h"
 
 // Loads the options file and stores the value of every recognised element
-// into *positions (fields the file does not name keep their values).
+// into *positions (fields the file does not name keep their values) and,
+// when recent is not null, the file's recent recordings after those already
+// in *recent.
 // Returns 1 when the file was loaded and walked, also when no element
 // matched; 0 when positions is null, the XML engine is missing or the file is
 // missing, unreadable or malformed (positions is then untouched).
-[[nodiscard]] int ReadOptionsFile(WindowPositionRecord* positions);
+[[nodiscard]] int ReadOptionsFile(WindowPositionRecord* positions, RecentRecordingList* recent = nullptr);
 
-// Builds the options document from WindowPositions and writes it through
+// Builds the options document from WindowPositions and RecentRecordings (their
+// paths as character references beyond ASCII) and writes it through
 // WriteOptionsText. Returns 1 when the file was written, 0 when any step
 // failed (the old file then stays unless the failure came while writing).
 [[nodiscard]] int WriteOptionsFile();
@@ -25,6 +29,6 @@
 // comment on lines of their own, every line ending in CR LF. Returns 1 when
 // the file was written completely, 0 otherwise: a working directory or text
 // that the ANSI code page cannot represent, a working directory too long for
-// the path buffers, a text without two '>' in its first 4096 bytes, a file
+// the path buffers, a text without two '>' in its first OptionsTextBytes bytes, a file
 // that cannot be opened, or a failed write.
 [[nodiscard]] int WriteOptionsText(const wchar_t* xmlText);

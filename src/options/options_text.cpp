@@ -1,5 +1,7 @@
 #include "options/options_text.h"
 
+#include <cstdint>
+
 #include "base/bounded_text.h"
 
 bool EndDirectoryWithSeparator(char16_t* directory, std::size_t capacity) {
@@ -75,5 +77,42 @@ bool ReshapeOptionsText(const char* text, std::size_t length, char* reshaped, st
   }
   reshaped[at] = '\0';
   if (reshapedLength != nullptr) *reshapedLength = at;
+  return true;
+}
+
+bool EscapeNonAsciiText(const char16_t* text, char16_t* out, std::size_t capacity) {
+  if (out == nullptr || capacity == 0) return false;
+  out[0] = u'\0';
+  if (text == nullptr) return false;
+  std::size_t at = 0;
+  for (std::size_t i = 0; text[i] != u'\0'; ++i) {
+    uint32_t code = text[i];
+    if (code >= 0xD800 && code <= 0xDBFF && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+      code = 0x10000 + ((code - 0xD800) << 10) + (text[i + 1] - 0xDC00u);
+      ++i;
+    } else if (code >= 0xD800 && code <= 0xDFFF) {
+      out[0] = u'\0';
+      return false;
+    }
+    char16_t piece[12];
+    std::size_t n = 0;
+    if (code < 0x80) {
+      piece[n++] = static_cast<char16_t>(code);
+    } else {
+      piece[n++] = u'&';
+      piece[n++] = u'#';
+      piece[n++] = u'x';
+      int shift = 20;
+      while (shift > 0 && (code >> shift) == 0) shift -= 4;
+      for (; shift >= 0; shift -= 4) piece[n++] = u"0123456789ABCDEF"[(code >> shift) & 15u];
+      piece[n++] = u';';
+    }
+    if (at + n + 1 > capacity) {
+      out[0] = u'\0';
+      return false;
+    }
+    for (std::size_t k = 0; k < n; ++k) out[at++] = piece[k];
+  }
+  out[at] = u'\0';
   return true;
 }

@@ -13,8 +13,10 @@ inline constexpr char OptionsFileName[] = "ORVO_options_playback.xml";
 // The working directory as UTF-16, and the same in the ANSI code page.
 inline constexpr std::size_t OptionsDirectoryUnits = 1024;
 inline constexpr std::size_t OptionsDirectoryBytes = 1024;
-// The serialised document in the ANSI code page, and the reshaped text.
-inline constexpr std::size_t OptionsTextBytes = 4096;
+// The serialised document in the ANSI code page, and the reshaped text: room
+// for the window elements and eight recent recordings whose paths are
+// written as character references throughout.
+inline constexpr std::size_t OptionsTextBytes = 32768;
 // The full path of the options file in the ANSI code page.
 inline constexpr std::size_t OptionsPathBytes = 1024;
 
@@ -39,3 +41,12 @@ bool BuildOptionsFilePath(const char* directory, char* path, std::size_t capacit
 // *reshapedLength (when not null) receives the length of the result.
 bool ReshapeOptionsText(const char* text, std::size_t length, char* reshaped, std::size_t capacity,
                         std::size_t* reshapedLength);
+
+// Copies text into out (capacity units) with every character outside ASCII
+// written as an XML character reference ("&#xE9;"; a surrogate pair as the
+// one character it stands for). The options file is written in the ANSI
+// code page without an encoding declaration, which a reader takes for UTF-8:
+// only ASCII means the same to both, whatever the code page. Returns false,
+// with out empty, when the text holds a lone surrogate (no character to refer
+// to) or the result does not fit.
+bool EscapeNonAsciiText(const char16_t* text, char16_t* out, std::size_t capacity);

@@ -3,6 +3,7 @@
 #include <shlobj.h>
 
 #include <cstring>
+#include <tuple>
 #include <thread>
 
 #include "app/app_context.h"
@@ -12,20 +13,22 @@
 #include "controls/playback_controls.h"
 #include "graph/playback_graph.h"
 #include "harness/app_harness.h"
+#include "options/options_file.h"
 
 namespace {
 
 class InspectionTest : public AppTest {
  protected:
   // A key pressed while window has the keyboard, Ctrl held or not.
-  static void Key(HWND window, WPARAM key, bool control = false) {
+  static void Key(HWND window, WPARAM key, bool control = false, bool shift = false) {
     BYTE keys[256];
     GetKeyboardState(keys);
     keys[VK_CONTROL] = control ? 0x80 : 0;
+    keys[VK_SHIFT] = shift ? 0x80 : 0;
     SetKeyboardState(keys);
     PostMessageW(window, WM_KEYDOWN, key, 1);
     Pump(30);
-    keys[VK_CONTROL] = 0;
+    keys[VK_CONTROL] = keys[VK_SHIFT] = 0;
     SetKeyboardState(keys);
   }
   static bool Posted(const std::wstring& text) { return MessagesText().find(text) != std::wstring::npos; }
@@ -205,3 +208,143 @@ TEST_F(InspectionTest, AMistypedNameInTheOpenDialogLeavesTheRecordingOpen) {
 }
 
 }  // namespace
+
+namespace {
+
+double GraphRate() {
+  double rate = 0;
+  return TheGraph->MediaSeeking != nullptr && SUCCEEDED(TheGraph->MediaSeeking->GetRate(&rate)) ? rate : -1;
+}
+
+}  // namespace
+
+// Each speed is the graph's rate and named on the frame line (where the graph
+// keeps its rate at 1.0, as Wine's does, its clock runs at the speed); frames
+// stay exact at every speed, and a close returns to 1x.
+TEST_F(InspectionTest, PlaybackSpeedSetsTheRateAndFramesStayExact) {
+  AviGenOptions options;
+  options.FrameCount = 120;
+  Open(MakeRecording(L"speed.avi", options));
+  const HWND main = TheApp->MainWindow;
+  ASSERT_EQ(1.0, GraphRate());
+  const double rates[] = {0.25, 0.5, 1.0, 2.0, 4.0};
+  const wchar_t* labels[] = {L"0.25x", L"0.5x", L"1x", L"2x", L"4x"};
+  auto expectSpeed = [&](int speed, const std::wstring& how) {
+    EXPECT_EQ(rates[speed], GraphRate()) << how;
+    EXPECT_TRUE(Checked(TheApp->DisplayMenu, PlaybackSpeedFirstId + speed)) << how;
+    for (int other = 0; other < 5; ++other)
+      EXPECT_TRUE(other == speed || !Checked(TheApp->DisplayMenu, PlaybackSpeedFirstId + other)) << how;
+    EXPECT_EQ(PlainLine(0) + (speed == 2 ? L"" : L"  (" + std::wstring(labels[speed]) + L")"), StatusText()) << how;
+  };
+  expectSpeed(2, L"at the open");
+  for (int speed : {0, 1, 3, 4, 2}) {
+    Command(PlaybackSpeedFirstId + speed);
+    expectSpeed(speed, labels[speed]);
+  }
+  // "]" up to 4x and no further, "[" down to 0.25x and no further.
+  for (int speed : {3, 4, 4}) {
+    Key(main, VK_OEM_6);
+    expectSpeed(speed, L"]");
+  }
+  for (int speed : {3, 2, 1, 0, 0}) {
+    Key(main, VK_OEM_4);
+    expectSpeed(speed, L"[");
+  }
+  EXPECT_FALSE(Posted(L"WARNING"));
+  // While playing the Display menu waits, and so do its keys; paused, the
+  // number on the line is the frame on the screen.
+  Command(PlaybackSpeedFirstId + 3);
+  Key(main, VK_RIGHT);
+  Click(StartButton);
+  Key(main, VK_OEM_4);
+  EXPECT_EQ(2.0, GraphRate());
+  Pump(600);
+  Click(PauseButton);
+  const uint32_t paused = SliderPosition();
+  EXPECT_EQ(PlainLine(paused) + L"  (2x)", StatusText());
+  EXPECT_TRUE(WaitForShownFrame(paused)) << paused;
+  // To the end of the stream as at 1x; closed, the next file starts at 1x.
+  Command(PlaybackSpeedFirstId + 4);
+  Click(StartButton);
+  for (int i = 0; i < 200 && States() != AtEnd(); ++i) Pump(50);
+  EXPECT_EQ(PlainLine(120) + L"  (4x)", StatusText());
+  Key(main, 'W', true);
+  EXPECT_TRUE(Checked(TheApp->DisplayMenu, PlaybackSpeedFirstId + 2));
+  Open(WorkDir() + L"\\speed.avi");
+  EXPECT_EQ(1.0, GraphRate());
+  EXPECT_EQ(PlainLine(0), StatusText());
+}
+
+namespace {
+
+std::vector<std::wstring> FileMenuTexts() {
+  std::vector<std::wstring> texts;
+  for (int i = 0; i < GetMenuItemCount(TheApp->FileMenu); ++i) {
+    wchar_t text[600] = L"";
+    GetMenuStringW(TheApp->FileMenu, static_cast<UINT>(i), text, 600, MF_BYPOSITION);
+    texts.push_back(text);
+  }
+  return texts;
+}
+
+std::vector<std::wstring> WithRecent(const std::vector<std::wstring>& recent) {
+  std::vector<std::wstring> texts = {L"Open\tCtrl+O", L"Close\tCtrl+W", L"Information\tCtrl+I", L"",
+                                     L"Go to Frame...\tCtrl+G", L"Save Frame As...\tCtrl+S", L""};
+  for (size_t i = 0; i < recent.size(); ++i) texts.push_back(L"&" + std::to_wstring(i + 1) + L" " + recent[i]);
+  if (!recent.empty()) texts.push_back(L"");
+  texts.push_back(L"Exit");
+  return texts;
+}
+
+std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+
+}  // namespace
+
+TEST_F(InspectionTest, RecentRecordingsSitAboveExitSurviveInTheOptionsFileAndReopen) {
+  const std::wstring a = MakeRecording(L"a.avi", AviGenOptions{}), b = MakeRecording(L"R&D.avi", AviGenOptions{});
+  EXPECT_EQ(WithRecent({}), FileMenuTexts());
+  Open(a);
+  Open(b);
+  const std::wstring bMenu = WorkDir() + L"\\R&&D.avi";
+  EXPECT_EQ(WithRecent({bMenu, a}), FileMenuTexts());
+  // Written after the window elements, which an older reader alone looks at.
+  const std::string file = ReadFileBytes(L"ORVO_options_playback.xml");
+  EXPECT_NE(std::string::npos, file.find("\t<MagnifyWindowPosition Value=\"250, 250\"/>\r\n\t<RecentRecording Value=\"" +
+                                         Narrow(WorkDir()) + "\\R&amp;D.avi\"/>\r\n\t<RecentRecording Value=\"" +
+                                         Narrow(a) + "\"/>\r\n</Root>"))
+      << file;
+  WindowPositionRecord positions = DefaultWindowPositions;
+  RecentRecordingList read{};
+  ASSERT_EQ(1, ReadOptionsFile(&positions));
+  EXPECT_EQ(0, memcmp(&positions, &DefaultWindowPositions, sizeof positions));
+  ASSERT_EQ(1, ReadOptionsFile(&positions, &read));
+  ASSERT_EQ(2, read.Count);
+  EXPECT_EQ(b + L"|" + a, std::wstring(reinterpret_cast<const wchar_t*>(read.Paths[0])) + L"|" +
+                              reinterpret_cast<const wchar_t*>(read.Paths[1]));
+
+  // The second entry opens as File > Open would and comes first.
+  Command(RecentRecordingFirstId + 1);
+  EXPECT_TRUE(Posted(L"File \"" + a + L"\" is open for playback"));
+  EXPECT_EQ(WithRecent({a, bMenu}), FileMenuTexts());
+  // One that is gone is said so and leaves the list and the file.
+  Key(TheApp->MainWindow, 'W', true);
+  ASSERT_TRUE(DeleteFileW(b.c_str()));
+  Command(RecentRecordingFirstId + 1);
+  EXPECT_TRUE(Posted(L"The recording \"" + b + L"\" is no longer there; it is taken off the recent recordings list\r\n"));
+  EXPECT_EQ(WithRecent({a}), FileMenuTexts());
+  EXPECT_EQ(std::string::npos, ReadFileBytes(L"ORVO_options_playback.xml").find("R&amp;D"));
+  EXPECT_EQ(0u, OpenFrameCount);
+
+  // A name beyond ASCII is kept as a character reference and read back whole.
+  const std::wstring accented = MakeRecording(L"caf\u00e9.avi", AviGenOptions{});
+  Open(accented);
+  EXPECT_NE(std::string::npos, ReadFileBytes(L"ORVO_options_playback.xml").find("caf&#xE9;.avi"));
+  read = RecentRecordingList{};
+  ASSERT_EQ(1, ReadOptionsFile(&positions, &read));
+  EXPECT_EQ(accented, reinterpret_cast<const wchar_t*>(read.Paths[0]));
+
+  // A file that cannot be written (a folder in its place): the options file's own warning.
+  ASSERT_TRUE(DeleteFileW(L"ORVO_options_playback.xml") && CreateDirectoryW(L"ORVO_options_playback.xml", nullptr));
+  Open(MakeRecording(L"d.avi", AviGenOptions{}));
+  EXPECT_TRUE(Posted(L"WARNING: unable to write options file; check write protection\r\n"));
+}

@@ -58,10 +58,13 @@ TEST_F(ProgramTest, OpeningACaptureRecordingReportsItAndEntersTheFileOpenState) 
   EXPECT_FALSE(Grayed(TheApp->FileMenu, CloseId));
   EXPECT_FALSE(Grayed(TheApp->FileMenu, InformationId));
   EXPECT_FALSE(Grayed(TheApp->MainMenu, 1, MF_BYPOSITION));
-  // The File menu as on Windows: the recording's commands, its frame's, then Exit last.
+  // The File menu as on Windows: the recording's commands, its frame's, the
+  // recent recordings (this one), then Exit last.
   std::vector<UINT> file;
   for (int i = 0; i < GetMenuItemCount(TheApp->FileMenu); ++i) file.push_back(GetMenuItemID(TheApp->FileMenu, i));
-  EXPECT_EQ((std::vector<UINT>{OpenId, CloseId, InformationId, 0, GoToFrameId, SaveFrameAsId, 0, ExitId}), file);
+  EXPECT_EQ((std::vector<UINT>{OpenId, CloseId, InformationId, 0, GoToFrameId, SaveFrameAsId, 0,
+                               RecentRecordingFirstId, 0, ExitId}),
+            file);
   ASSERT_EQ(2, GetMenuItemCount(TheApp->OptionsMenu));
   EXPECT_TRUE(Checked(TheApp->OptionsMenu, DroppedFramesControlId));
   EXPECT_EQ(path, reinterpret_cast<const wchar_t*>(TheApp->FileInfo.FilePath));

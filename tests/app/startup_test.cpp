@@ -11,6 +11,7 @@
 #include "controls/playback_controls.h"
 #include "graph/playback_graph.h"
 #include "harness/app_harness.h"
+#include "options/window_positions.h"
 
 namespace {
 
@@ -58,3 +59,32 @@ TEST_F(StartupTest, FileExitWhilePlayingClosesTheFileAndEndsTheLoopWithZero) {
 }
 
 }  // namespace
+
+namespace {
+
+// The recent recordings of an earlier run, in a file that also holds window
+// elements, as a later version reads it at start-up.
+class RecentAtStart : public AppTest {
+  void BeforeStart() override {
+    WriteFileBytes(L"ORVO_options_playback.xml",
+                   "<?xml version='1.0'?>\r\n<!--ORVO Video Playback Version 1-->\r\n<Root>\r\n"
+                   "\t<MainWindowPosition Value=\"60, 70\"/>\r\n"
+                   "\t<RecentRecording Value=\"C:\\lab\\caf&#xE9;.avi\"/>\r\n"
+                   "\t<RecentRecording Value=\"C:\\b.avi\"/>\r\n</Root>\r\n");
+  }
+};
+
+}  // namespace
+
+TEST_F(RecentAtStart, TheRecordingsOfTheOptionsFileAreListedAboveExit) {
+  ASSERT_EQ(0, StartResult());
+  EXPECT_EQ(60, WindowPositions.MainX);
+  wchar_t text[300] = L"";
+  GetMenuStringW(TheApp->FileMenu, RecentRecordingFirstId, text, 300, MF_BYCOMMAND);
+  EXPECT_EQ(std::wstring(L"&1 C:\\lab\\caf\u00e9.avi"), text);
+  GetMenuStringW(TheApp->FileMenu, RecentRecordingFirstId + 1, text, 300, MF_BYCOMMAND);
+  EXPECT_EQ(std::wstring(L"&2 C:\\b.avi"), text);
+  const int count = GetMenuItemCount(TheApp->FileMenu);
+  EXPECT_EQ(ExitId, GetMenuItemID(TheApp->FileMenu, count - 1));
+  EXPECT_NE(0u, GetMenuState(TheApp->FileMenu, static_cast<UINT>(count - 2), MF_BYPOSITION) & MF_SEPARATOR);
+}

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/app_context.h"
+#include "app/inspection_commands.h"
 #include "app/keyboard.h"
 #include "app/main_window.h"
 #include "app/reports.h"
@@ -18,6 +19,7 @@
 #include "graph/color_control.h"
 #include "graph/playback_graph.h"
 #include "messages/log_files.h"
+#include "options/recent_recordings.h"
 
 namespace {
 
@@ -72,6 +74,9 @@ void AppTest::SetUp() {
   } else {
     ASSERT_TRUE(ProgramRunning()) << "an earlier test in this process ended the program";
     ReturnToNoFileState();
+    // A fresh working directory has no options file: no recent recordings.
+    RecentRecordings = RecentRecordingList{};
+    RebuildRecentMenu();
   }
   if (ProgramRunning()) Pump(50);
   seenMessages_ = MessagesText().size();

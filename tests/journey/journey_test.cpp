@@ -69,7 +69,8 @@ void Shot(const wchar_t* name) {
 }
 
 // The options file Options > Set Window Positions writes for the windows where they are.
-std::string OptionsFor(const Program& p) {
+// recent: the one recent recording the file lists after the window elements.
+std::string OptionsFor(const Program& p, const std::wstring& recent = L"") {
   const std::pair<HWND, const char*> windows[] = {
       {p.Main(), "MainWindowPosition"},
       {p.Messages(), "MessageWindowPosition"},
@@ -85,6 +86,7 @@ std::string OptionsFor(const Program& p) {
     }
     text += std::string("\t<") + window.second + " Value=\"" + value + "\"/>\r\n";
   }
+  if (!recent.empty()) text += "\t<RecentRecording Value=\"" + std::string(recent.begin(), recent.end()) + "\"/>\r\n";
   return text + "</Root>\r\n";
 }
 
@@ -253,7 +255,7 @@ TEST(JourneyTest, FirstRunInspectsACaptureRecordingAndTheSecondFindsTheWindowsWh
   p.Command(drive::SetWindowPositionsCommand);
   EXPECT_TRUE(drive::WaitFor([&] { return Contains(p.MessagesText(), L"Default window positions are set"); }));
   const std::string positions = OptionsFor(p);
-  EXPECT_EQ(positions, drive::FileBytes(work + L"\\ORVO_options_playback.xml"));
+  EXPECT_EQ(OptionsFor(p, recording), drive::FileBytes(work + L"\\ORVO_options_playback.xml"));
   EXPECT_EQ(0, p.Exit());
 
   // The second start, as "Open with" gives it: in another folder, the

@@ -14,6 +14,7 @@
 #include "app/app_context.h"
 #include "app/main_window.h"
 #include "harness/app_harness.h"
+#include "options/options_text.h"
 
 namespace {
 
@@ -101,7 +102,7 @@ TEST_F(OptionsFile, WritesTheKnownTextAndReadsBackAllTwelveValues) {
 
 TEST_F(OptionsFile, FailedWritesLeaveTheOldFile) {
   WriteFileBytes(FileName, "old");
-  const std::wstring tooLong = L"<a><b>" + std::wstring(4090, L'x');
+  const std::wstring tooLong = L"<a><b>" + std::wstring(OptionsTextBytes, L'x');
   // No text, no ANSI form, only a look-alike in ANSI, too long (the text's own checks: options_text_test).
   for (const wchar_t* text : {static_cast<const wchar_t*>(nullptr), L"<a>\x4E2D<b>", L"<a>\x0100<b>", tooLong.c_str()})
     EXPECT_EQ(0, WriteOptionsText(text));

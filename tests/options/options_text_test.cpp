@@ -62,3 +62,13 @@ TEST(OptionsText, DirectoryGetsOneSeparatorAndThePathMustFit) {
   EXPECT_EQ(path[0], '\0');
   EXPECT_FALSE(BuildOptionsFilePath(nullptr, path, sizeof path));
 }
+
+TEST(OptionsText, BeyondAsciiBecomesCharacterReferences) {
+  char16_t out[32];
+  EXPECT_TRUE(EscapeNonAsciiText(u"C:\\caf\u00e9\\\U0001F600.avi", out, 32));
+  EXPECT_EQ(std::u16string(out), u"C:\\caf&#xE9;\\&#x1F600;.avi");
+  const char16_t lone[] = {u'a', 0xD800, u'b', 0};
+  EXPECT_FALSE(EscapeNonAsciiText(lone, out, 32));
+  EXPECT_FALSE(EscapeNonAsciiText(u"\u00e9", out, 6));  // "&#xE9;" needs 7 units
+  EXPECT_EQ(out[0], u'\0');
+}

@@ -34,3 +34,13 @@ TEST(FrameNumberText, LabelAndIndentFollowTheFileAndTheDroppedFrameControl) {
   ComposeFrameNumberText(text, 10, 300, 0, 0, 123, 1);
   EXPECT_EQ(std::u16string(text) + text[10], Spaces(9) + u"#");
 }
+
+TEST(FrameNumberText, SpeedFollowsTheLineOnlyWhileNotNormal) {
+  std::u16string line;
+  for (int speed : {-1, 0, 1, NormalPlaybackSpeed, 3, 4, PlaybackSpeedCount}) {
+    char16_t text[FrameNumberTextUnits] = u"|";
+    AppendPlaybackSpeedText(text, FrameNumberTextUnits, speed);
+    line += text;
+  }
+  EXPECT_EQ(line, u"||  (0.25x)|  (0.5x)||  (2x)|  (4x)|");
+}

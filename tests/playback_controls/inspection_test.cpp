@@ -165,3 +165,48 @@ TEST_F(InspectionTest, SaveFrameAsWritesTheNativeFrameOrNothing) {
   EXPECT_TRUE(Grayed(TheApp->FileMenu, SaveFrameAsId)) << "not while playing";
   ChooseFramePath = ShowSaveFrameDialog;
 }
+
+TEST_F(InspectionTest, CopyFramePutsTheNativeFrameOnTheClipboard) {
+  Open(MakeCaptureRecording(40, {30}));
+  Scroll(TB_THUMBPOSITION, 23);
+  Command(MagnifyId);
+  Click(TheApp->MagnifyDoubleButton);
+  ASSERT_TRUE(WaitForShownFrame(23));
+  for (bool key : {false, true}) {
+    ASSERT_TRUE(OpenClipboard(nullptr) && EmptyClipboard() && CloseClipboard());
+    if (key) {  // Ctrl+Shift+C
+      BYTE keys[256];
+      GetKeyboardState(keys);
+      keys[VK_CONTROL] = keys[VK_SHIFT] = 0x80;
+      SetKeyboardState(keys);
+      PostMessageW(TheApp->MainWindow, WM_KEYDOWN, 'C', 1);
+      Pump(50);
+      keys[VK_CONTROL] = keys[VK_SHIFT] = 0;
+      SetKeyboardState(keys);
+    } else {
+      Command(CopyFrameId);
+    }
+    EXPECT_NE(std::wstring::npos, MessagesText().find(L" (UTC)\r\nFrame 23 copied to the clipboard\r\n"));
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    HANDLE data = GetClipboardData(CF_DIB);
+    const BITMAPINFOHEADER* header = data != nullptr ? static_cast<const BITMAPINFOHEADER*>(GlobalLock(data)) : nullptr;
+    if (header == nullptr) {
+      CloseClipboard();
+      FAIL() << "no CF_DIB on the clipboard, key " << key;
+    }
+    // Native size, not magnified; bottom-up rows of 24 bits.
+    EXPECT_EQ(160, header->biWidth);
+    EXPECT_EQ(120, header->biHeight);
+    EXPECT_EQ(24, header->biBitCount);
+    const UINT stride = (160 * 3 + 3) & ~3u;
+    std::vector<uint8_t> rows(stride * 120);
+    const uint8_t* bits = reinterpret_cast<const uint8_t*>(header) + header->biSize;
+    for (UINT y = 0; y < 120; ++y) memcpy(&rows[y * stride], bits + (119 - y) * stride, stride);
+    GlobalUnlock(data);
+    CloseClipboard();
+    uint32_t shown = 0;
+    EXPECT_TRUE(ReadFrameCode(rows.data(), 160, 120, stride, 3, &shown) && shown == 23) << shown;
+  }
+  Click(StartButton);
+  EXPECT_TRUE(Grayed(TheApp->DisplayMenu, CopyFrameId)) << "not while playing";
+}
