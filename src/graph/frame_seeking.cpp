@@ -11,24 +11,15 @@ using Microsoft::WRL::ComPtr;
 
 namespace {
 
-// A reference clock that runs at a multiple of the system clock. A graph that
-// keeps its own rate at 1.0 (Wine's) still schedules every sample and counts
-// its position by its clock: on this clock the same graph plays slower or
-// faster, and the position it reports is the frame on show. The rate changes
-// only while the graph is not running; each change continues from the time
-// reached, so the clock never goes back.
-class ScaledClock final : public IReferenceClock {
+// IUnknown for an object that offers one interface, counted across the
+// graph's threads and deleted with its last reference.
+template <typename Interface, const IID& InterfaceId>
+class SingleInterfaceObject : public Interface {
  public:
-  explicit ScaledClock(IReferenceClock* base) : Base(base) {
-    InitializeSRWLock(&Lock);
-    Base->GetTime(&AnchorBase);
-    AnchorScaled = AnchorBase;
-  }
-
   STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
     if (object == nullptr) return E_POINTER;
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IReferenceClock)) {
-      *object = static_cast<IReferenceClock*>(this);
+    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, InterfaceId)) {
+      *object = static_cast<Interface*>(this);
       AddRef();
       return S_OK;
     }
@@ -41,6 +32,28 @@ class ScaledClock final : public IReferenceClock {
     if (left == 0) delete this;
     return left;
   }
+
+ protected:
+  virtual ~SingleInterfaceObject() = default;
+
+ private:
+  std::atomic<ULONG> References{1};
+};
+
+// A reference clock that runs at a multiple of the system clock. A graph that
+// keeps its own rate at 1.0 (Wine's) still schedules every sample and counts
+// its position by its clock: on this clock the same graph plays slower or
+// faster, and the position it reports is the frame on show. The rate changes
+// only while the graph is not running; each change continues from the time
+// reached, so the clock never goes back.
+class ScaledClock final : public SingleInterfaceObject<IReferenceClock, IID_IReferenceClock> {
+ public:
+  explicit ScaledClock(IReferenceClock* base) : Base(base) {
+    InitializeSRWLock(&Lock);
+    Base->GetTime(&AnchorBase);
+    AnchorScaled = AnchorBase;
+  }
+
 
   STDMETHODIMP GetTime(REFERENCE_TIME* time) override {
     if (time == nullptr) return E_POINTER;
@@ -86,7 +99,6 @@ class ScaledClock final : public IReferenceClock {
     return base;
   }
 
-  std::atomic<ULONG> References{1};
   const ComPtr<IReferenceClock> Base;
   SRWLOCK Lock;
   REFERENCE_TIME AnchorBase = 0;
@@ -98,28 +110,11 @@ bool SameFormat(const GUID* format, const GUID& expected) {
   return format != nullptr && IsEqualGUID(*format, expected);
 }
 
-class FrameSeeking final : public IMediaSeeking {
+class FrameSeeking final : public SingleInterfaceObject<IMediaSeeking, IID_IMediaSeeking> {
  public:
   FrameSeeking(IMediaSeeking* graphSeeking, uint32_t rate, uint32_t scale, uint32_t totalFrames)
       : Graph(graphSeeking), Rate(rate), Scale(scale), TotalFrames(totalFrames) {}
 
-  // IUnknown
-  STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
-    if (object == nullptr) return E_POINTER;
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IMediaSeeking)) {
-      *object = static_cast<IMediaSeeking*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return ++References; }
-  STDMETHODIMP_(ULONG) Release() override {
-    const ULONG left = --References;
-    if (left == 0) delete this;
-    return left;
-  }
 
   // Capabilities and preroll are the graph's own.
   STDMETHODIMP GetCapabilities(DWORD* capabilities) override { return Graph->GetCapabilities(capabilities); }
@@ -307,7 +302,6 @@ class FrameSeeking final : public IMediaSeeking {
     return S_OK;
   }
 
-  std::atomic<ULONG> References{1};
   std::atomic<bool> Frames{false};
   const ComPtr<IMediaSeeking> Graph;
   const uint32_t Rate;
