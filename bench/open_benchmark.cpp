@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "app/app_context.h"
+#include "bare_graph.h"
 #include "app/main_window.h"
 #include "harness/app_harness.h"
 
@@ -61,30 +62,14 @@ class OpenBenchmark : public AppTest {
     ShowWindow(TheApp->ClipWindow, SW_SHOW);
     LARGE_INTEGER start;
     QueryPerformanceCounter(&start);
-    ComPtr<IGraphBuilder> graph;
-    ComPtr<IBaseFilter> source, renderer;
-    ComPtr<ICaptureGraphBuilder2> builder;
-    CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&graph));
-    CoCreateInstance(CLSID_CaptureGraphBuilder2, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&builder));
-    builder->SetFiltergraph(graph.Get());
-    graph->AddSourceFilter(path.c_str(), L"source", &source);
-    CoCreateInstance(CLSID_VideoRenderer, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&renderer));
-    graph->AddFilter(renderer.Get(), L"renderer");
-    builder->RenderStream(nullptr, nullptr, source.Get(), nullptr, renderer.Get());
-    ComPtr<IVideoWindow> window;
-    graph->QueryInterface(IID_IVideoWindow, reinterpret_cast<void**>(window.GetAddressOf()));
-    window->put_Owner(reinterpret_cast<OAHWND>(TheApp->ClipWindow));
-    window->put_WindowStyle(WS_CHILD | WS_CLIPSIBLINGS);
-    window->SetWindowPosition(0, 0, width, height);
+    ComPtr<IGraphBuilder> graph = BuildBareGraph(path, TheApp->ClipWindow, width, height);
     ComPtr<IMediaControl> control;
     graph.As(&control);
     control->Pause();
     uint32_t shown = 1;
     while (!(ShownFrame(&shown) && shown == 0)) Pump(0);
     const double took = Since(start);
-    control->Stop();
-    window->put_Visible(OAFALSE);
-    window->put_Owner(0);
+    StopBareGraph(graph.Get());
     ShowWindow(TheApp->ClipWindow, SW_HIDE);
     return took;
   }

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "app/app_context.h"
+#include "bare_graph.h"
 #include "app/main_window.h"
 #include "controls/playback_controls.h"
 #include "graph/transport.h"
@@ -51,21 +52,8 @@ class StepBenchmark : public AppTest {
     SetWindowPos(TheApp->ClipWindow, nullptr, 0, 0, static_cast<int>(options.Width), static_cast<int>(options.Height),
                  SWP_NOZORDER | SWP_NOMOVE);
     ShowWindow(TheApp->ClipWindow, SW_SHOW);
-    ComPtr<IGraphBuilder> graph;
-    ComPtr<IBaseFilter> source, renderer;
-    ComPtr<ICaptureGraphBuilder2> builder;
-    CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&graph));
-    CoCreateInstance(CLSID_CaptureGraphBuilder2, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&builder));
-    builder->SetFiltergraph(graph.Get());
-    graph->AddSourceFilter(path.c_str(), L"source", &source);
-    CoCreateInstance(CLSID_VideoRenderer, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&renderer));
-    graph->AddFilter(renderer.Get(), L"renderer");
-    builder->RenderStream(nullptr, nullptr, source.Get(), nullptr, renderer.Get());
-    ComPtr<IVideoWindow> window;
-    graph->QueryInterface(IID_IVideoWindow, reinterpret_cast<void**>(window.GetAddressOf()));
-    window->put_Owner(reinterpret_cast<OAHWND>(TheApp->ClipWindow));
-    window->put_WindowStyle(WS_CHILD | WS_CLIPSIBLINGS);
-    window->SetWindowPosition(0, 0, static_cast<long>(options.Width), static_cast<long>(options.Height));
+    ComPtr<IGraphBuilder> graph = BuildBareGraph(path, TheApp->ClipWindow, static_cast<long>(options.Width),
+                                                 static_cast<long>(options.Height));
     ComPtr<IMediaControl> control;
     ComPtr<IMediaSeeking> seeking;
     graph.As(&control);
@@ -90,9 +78,7 @@ class StepBenchmark : public AppTest {
       QueryPerformanceCounter(&end);
       if (drawn) times.push_back(Milliseconds(start, end));
     }
-    control->Stop();
-    window->put_Visible(OAFALSE);
-    window->put_Owner(0);
+    StopBareGraph(graph.Get());
     ShowWindow(TheApp->ClipWindow, SW_HIDE);
     return times;
   }
