@@ -77,8 +77,12 @@ bool IsButtonKey(UINT id) { return id >= StartOrPauseKeyId && id <= EndFileKeyId
 
 void DispatchProgramMessage(MSG* message) {
   const AppContext* app = TheApp;
-  if (app != nullptr && (message->message == WM_KEYDOWN || message->message == WM_SYSKEYDOWN) &&
-      TakesShortcuts(message->hwnd)) {
+  const UINT code = message->message;
+  if ((code >= WM_KEYFIRST && code <= WM_KEYLAST) || (code >= WM_MOUSEFIRST && code <= WM_MOUSELAST) ||
+      (code >= WM_NCMOUSEMOVE && code <= WM_NCXBUTTONDBLCLK) || code == WM_COMMAND) {
+    FinishOpeningFile();  // the open is complete before any input is handled
+  }
+  if (app != nullptr && (code == WM_KEYDOWN || code == WM_SYSKEYDOWN) && TakesShortcuts(message->hwnd)) {
     HACCEL table = ShortcutTable();
     if (table != nullptr && TranslateAcceleratorW(app->MainWindow, table, message) != 0) return;
   }

@@ -131,6 +131,19 @@ void SetPlaybackControls(const BOOL (&enabled)[9]) {
   }
 }
 
+// Set by a reset of the interface to the no-file state, with the main
+// window's place then. A reset while it holds has nothing to undo: no open
+// has been tried since (each one clears it, whatever its outcome) and the
+// window has not moved.
+bool InterfaceReset = false;
+RECT ResetMainWindowRect = {};
+
+bool InterfaceStillReset() {
+  RECT now = {};
+  return InterfaceReset && TheApp->FileInfo.FilePath[0] == u'\0' && GetWindowRect(TheApp->MainWindow, &now) &&
+         EqualRect(&now, &ResetMainWindowRect);
+}
+
 }  // namespace
 
 void CloseFileAndReset() {
@@ -139,6 +152,7 @@ void CloseFileAndReset() {
   // stopped, and any tick in progress finished, before the graph goes away.
   StopFrameTimer();
   if (app->Graph != nullptr) app->Graph->CloseVideoFile();
+  if (InterfaceStillReset()) return;
 
   ResetPlaybackWindowSize();
   RebuildPositionSlider(0);
@@ -185,6 +199,7 @@ void CloseFileAndReset() {
   LayoutMainWindow(app->MainWindow, MainWindowX, MainWindowY, MainWindowX + MainWindowWidth,
                    MainWindowY + MainWindowHeight);
   if (StatusLine != nullptr) SetWindowTextW(StatusLine, L" ");
+  InterfaceReset = GetWindowRect(app->MainWindow, &ResetMainWindowRect) != FALSE;
 }
 
 HRESULT OpenFileFromMenu() {
@@ -192,18 +207,10 @@ HRESULT OpenFileFromMenu() {
   PlaybackGraph* graph = app->Graph;
   OpeningFile = 1;
   HRESULT result = graph != nullptr ? graph->OpenVideoFile() : E_ABORT;
+  InterfaceReset = false;
   if (SUCCEEDED(result)) {
-    EnableMenuItem(app->FileMenu, CloseId, MF_BYCOMMAND | MF_ENABLED);
-    EnableMenuItem(app->FileMenu, InformationId, MF_BYCOMMAND | MF_ENABLED);
-    EnableMenuItem(app->FileMenu, GoToFrameId, MF_BYCOMMAND | MF_ENABLED);
-    EnableDisplayMenu(1);
-
-    if (graph->DroppedFrameCount != 0) {
-      AppendMenuW(app->OptionsMenu, MF_STRING, DroppedFramesControlId, L"Dropped Frames Control");
-      DrawMenuBar(app->MainWindow);
-      CheckMenuItem(app->OptionsMenu, DroppedFramesControlId, MF_BYCOMMAND | MF_CHECKED);
-      DroppedFramesControlOn = 1;
-    }
+    // (The menus follow in FinishOpeningFile.)
+    if (graph->DroppedFrameCount != 0) DroppedFramesControlOn = 1;
 
     if (PositionSlider != nullptr) {
       SendMessageW(PositionSlider, TBM_SETRANGEMIN, FALSE, 0);
@@ -212,7 +219,6 @@ HRESULT OpenFileFromMenu() {
       SendMessageW(PositionSlider, TBM_SETPOS, TRUE, 0);
       UpdateWindow(PositionSlider);
     }
-    RefreshDroppedFrames();
 
     uint32_t after = 0, before = 0;
     Transport(TransportSeekStart, &after, &before);
@@ -245,6 +251,7 @@ HRESULT OpenFileFromMenu() {
 namespace {
 
 void CloseMainWindow() {
+  FinishOpeningFile();
   CloseFileAndReset();
   DestroyWindow(TheApp->MainWindow);
   TheApp->Shared->QuitRequested = 1;
@@ -288,26 +295,45 @@ void OnAbout() {
   RouteUserMessage(L"to duplicate the error and include the error reported in User Messages\n", 0);
 }
 
+// Set between a successful open and FinishOpeningFile.
+bool OpenFinishPending = false;
+
+// Under Wine the first picture reaches the screen only when this thread next
+// waits for messages after the renderer has drawn it, so the rest of the open
+// waits for that on a short timer: the tick after the graph's pause has
+// completed (the picture is drawn), or the last one. Input never waits behind
+// it: any input or command finishes the open first (DispatchProgramMessage,
+// MainWindowProc).
+constexpr UINT_PTR OpenFinishTimerId = 0x4F46;
+constexpr UINT OpenFinishTickMilliseconds = 10;
+constexpr int OpenFinishTicks = 50;  // half a second at most
+int OpenFinishTicksLeft = 0;
+bool PictureDrawn = false;  // seen at a tick; the next one finishes the open
+
+void OnOpenFinishTick() {
+  if (--OpenFinishTicksLeft > 0 && !PictureDrawn) {
+    PictureDrawn = GraphStateSettled();
+    return;
+  }
+  FinishOpeningFile();
+}
+
 void OnFileOpen() {
   // The open dialog has no owner, so the menu stays live while it is up: a
   // second File > Open then is ignored, and never closes the file that the
   // first one is opening.
   if (OpeningFile != 0) return;
+  FinishOpeningFile();  // the open before, when this one comes from outside at once
   AppContext* app = TheApp;
   const HRESULT result = OpenFileFromMenu();
   if (result == S_OK) {
     app->FileInfo = app->Graph->FileInfo;
-    CopyText(MessageText, L"File \"");
-    AppendText(MessageText, reinterpret_cast<const wchar_t*>(app->FileInfo.FilePath));
-    AppendText(MessageText, L"\" is open for playback\r\nFile information:");
-    RouteUserMessage(MessageText, 1);
-    ReportFileInformation(app);
-    NoteRecordingOpened(reinterpret_cast<const wchar_t*>(app->FileInfo.FilePath));
-    if (DroppedFramesControlOn == 1) {
-      ResizePlaybackWindow(1);
-      RebuildPositionSlider(1);
-      ResizeStatusLine(1);
-    }
+    // The first frame is on its way: what the user does not need to see it
+    // follows, ahead of any input.
+    OpenFinishPending = true;
+    PictureDrawn = false;
+    OpenFinishTicksLeft = OpenFinishTicks;
+    if (SetTimer(app->MainWindow, OpenFinishTimerId, OpenFinishTickMilliseconds, nullptr) == 0) FinishOpeningFile();
   } else if (result == E_ACCESSDENIED) {
     RouteUserMessage(L"Unable to open AVI file - check file access permissions\r\n", 1);
   } else if (result == E_ABORT && app->Graph != nullptr && app->Graph->OpenCancelled) {
@@ -431,6 +457,35 @@ void OnCommand(UINT id) {
 
 }  // namespace
 
+bool OpenFinishWaiting() { return OpenFinishPending; }
+
+void FinishOpeningFile() {
+  if (!OpenFinishPending) return;
+  OpenFinishPending = false;
+  AppContext* app = TheApp;
+  KillTimer(app->MainWindow, OpenFinishTimerId);
+  EnableMenuItem(app->FileMenu, CloseId, MF_BYCOMMAND | MF_ENABLED);
+  EnableMenuItem(app->FileMenu, InformationId, MF_BYCOMMAND | MF_ENABLED);
+  EnableMenuItem(app->FileMenu, GoToFrameId, MF_BYCOMMAND | MF_ENABLED);
+  if (DroppedFramesControlOn == 1) {
+    AppendMenuW(app->OptionsMenu, MF_STRING, DroppedFramesControlId, L"Dropped Frames Control");
+    CheckMenuItem(app->OptionsMenu, DroppedFramesControlId, MF_BYCOMMAND | MF_CHECKED);
+  }
+  EnableDisplayMenu(1);  // and the menu bar drawn once
+  RefreshDroppedFrames();
+  CopyText(MessageText, L"File \"");
+  AppendText(MessageText, reinterpret_cast<const wchar_t*>(app->FileInfo.FilePath));
+  AppendText(MessageText, L"\" is open for playback\r\nFile information:");
+  RouteUserMessage(MessageText, 1);
+  ReportFileInformation(app);
+  NoteRecordingOpened(reinterpret_cast<const wchar_t*>(app->FileInfo.FilePath));
+  if (DroppedFramesControlOn == 1) {
+    ResizePlaybackWindow(1);
+    RebuildPositionSlider(1);
+    ResizeStatusLine(1);
+  }
+}
+
 void OpenGivenFile(const wchar_t* path) {
   if (OpeningFile != 0 || path == nullptr) return;
   const ChooseFileFunction dialog = ChooseVideoFile;
@@ -489,7 +544,14 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_CLOSE:
       CloseMainWindow();
       break;
+    case WM_TIMER:
+      if (wParam == OpenFinishTimerId) {
+        OnOpenFinishTick();
+        return 0;
+      }
+      break;
     case WM_COMMAND:
+      FinishOpeningFile();  // a command posted during the open comes after it
       if (TheApp != nullptr && TheApp->NextCommandId > 32793) {
         // Code 1 without a control: a shortcut key (see keyboard.h).
         const bool key = HIWORD(wParam) == 1 && lParam == 0;

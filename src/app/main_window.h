@@ -30,13 +30,13 @@ extern uint32_t AboutId;                 // 32801
 extern uint32_t SaveMessagesId;          // 32802
 extern uint32_t SaveMessagesAndClearId;  // 32803
 // Commands beyond the original menus, with fixed identifiers above them.
-constexpr uint32_t GoToFrameId = 32804;          // File > Go to Frame...
-constexpr uint32_t SaveFrameAsId = 32805;        // File > Save Frame As...
-constexpr uint32_t DroppedFramesListId = 32806;  // Display > Dropped Frames List...
-constexpr uint32_t MessagesCopyId = 32807;       // User Messages' context menu: Copy
-constexpr uint32_t MessagesSelectAllId = 32808;  // User Messages' context menu: Select All
-constexpr uint32_t PlaybackSpeedFirstId = 32820;  // Display > Playback Speed: 0.25x .. 4x, 32820-32824
-constexpr uint32_t CopyFrameId = 32825;           // Display > Copy Frame
+constexpr uint32_t GoToFrameId = 32804;             // File > Go to Frame...
+constexpr uint32_t SaveFrameAsId = 32805;           // File > Save Frame As...
+constexpr uint32_t DroppedFramesListId = 32806;     // Display > Dropped Frames List...
+constexpr uint32_t MessagesCopyId = 32807;          // User Messages' context menu: Copy
+constexpr uint32_t MessagesSelectAllId = 32808;     // User Messages' context menu: Select All
+constexpr uint32_t PlaybackSpeedFirstId = 32820;    // Display > Playback Speed: 0.25x .. 4x, 32820-32824
+constexpr uint32_t CopyFrameId = 32825;             // Display > Copy Frame
 constexpr uint32_t RecentRecordingFirstId = 32830;  // File menu: recent recordings &1 .. &8, 32830-32837
 
 void AssignCommandIds();
@@ -49,6 +49,14 @@ void BuildMenus();
 // Opens path as File > Open opens the file chosen in its dialog, with the same
 // messages; nothing happens while an open is already under way.
 void OpenGivenFile(const wchar_t* path);
+
+// An open shows its first frame, then finishes the rest a moment later: the
+// dropped-frame runs (list, slider ticks, menu item), the "is open for
+// playback" report, the recent recordings and the room for the Dropped Frames
+// Control. Any input or command, and the close, runs it first if it is still
+// waiting; otherwise it does nothing. OpenFinishWaiting says whether it is.
+bool OpenFinishWaiting();
+void FinishOpeningFile();
 
 // Tears the open file down and returns the interface to the no-file state.
 void CloseFileAndReset();

@@ -212,6 +212,12 @@ void RedrawCurrentFrame() {
   if (ReadPosition(seeking, &current)) SetPosition(seeking, current);
 }
 
+bool GraphStateSettled() {
+  IMediaControl* control = TheGraph != nullptr ? TheGraph->MediaControl.Get() : nullptr;
+  OAFilterState state = State_Stopped;
+  return control == nullptr || control->GetState(0, &state) != VFW_S_STATE_INTERMEDIATE;
+}
+
 bool IsKeyFrame(uint32_t frame) {
   if (TheGraph == nullptr || frame >= TheGraph->TotalFrames) return true;
   return OpenFileFrames().IsKey(frame);

@@ -57,6 +57,11 @@ uint32_t CurrentFramePosition();
 // reported; nothing happens while the graph runs or when no file is open.
 void RedrawCurrentFrame();
 
+// Whether the graph has finished its last change of state (a pause is
+// complete once the renderer holds, and has drawn, its picture). True with
+// no graph, or when the graph cannot say.
+bool GraphStateSettled();
+
 // Whether frame is a key frame of the open file. The end position and
 // anything beyond the file count as key frames.
 bool IsKeyFrame(uint32_t frame);

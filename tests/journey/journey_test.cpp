@@ -267,7 +267,8 @@ TEST(JourneyTest, FirstRunInspectsACaptureRecordingAndTheSecondFindsTheWindowsWh
   ASSERT_TRUE(again.Start(exe, elsewhere, L"..\\journey.avi"));
   EXPECT_EQ(positions, OptionsFor(again));
   ExpectLine(again, KeyLine(0), 0);
-  EXPECT_TRUE(Contains(again.MessagesText(), L"File \"" + recording + L"\" is open for playback"));
+  EXPECT_TRUE(drive::WaitFor(
+      [&] { return Contains(again.MessagesText(), L"File \"" + recording + L"\" is open for playback"); }));
   EXPECT_FALSE(Contains(again.MessagesText(), L"No Options File"));
   EXPECT_NE(0, SendMessageW(again.Button(L"Start\r\nPlayback"), BM_GETIMAGE, IMAGE_ICON, 0));
   EXPECT_EQ(0, again.Exit());
