@@ -97,8 +97,8 @@ std::vector<uint32_t> ThinnedTickPositions(const std::vector<DropRun>& runs, uin
   return ticks;
 }
 
-std::string ComposeDropRunsTable(const std::vector<DropRun>& runs, const std::vector<std::size_t>& rows,
-                                 uint32_t rate, uint32_t scale, char separator) {
+std::string ComposeDropRunsTable(const std::vector<DropRun>& runs, const std::vector<std::size_t>& rows, uint32_t rate,
+                                 uint32_t scale, char separator) {
   const std::string sep(1, separator);
   std::string table = "First Frame" + sep + "Last Frame" + sep + "Length" + sep + "Time of First Frame\r\n";
   for (std::size_t row : rows) {
@@ -144,11 +144,12 @@ DropHistogram MakeDropHistogramOfWidth(const std::vector<DropRun>& runs, uint32_
   for (std::size_t i = 0; i < runs.size(); ++i) {
     if (runs[i].First >= total || runs[i].Last < runs[i].First) continue;
     const uint64_t last = runs[i].Last < total ? runs[i].Last : total - 1;
+    const std::size_t lastBin = static_cast<std::size_t>(last * scale / rate / binSeconds);
     uint64_t f = runs[i].First;
     // One step per bin the run touches: the frames up to the next bin's first.
     while (f <= last) {
       const std::size_t k = static_cast<std::size_t>(f * scale / rate / binSeconds);
-      const uint64_t next = firstFrameOf(k + 1);
+      const uint64_t next = k == lastBin ? last + 1 : firstFrameOf(k + 1);
       const uint64_t end = next < last + 1 ? next : last + 1;
       h.Counts[k] += static_cast<uint32_t>(end - f);
       if (h.FirstRuns[k] == runs.size()) {
@@ -162,8 +163,8 @@ DropHistogram MakeDropHistogramOfWidth(const std::vector<DropRun>& runs, uint32_
   return h;
 }
 
-DropHistogram MakeDropHistogram(const std::vector<DropRun>& runs, uint32_t totalFrames, uint32_t rate,
-                                uint32_t scale, int maxBins) {
+DropHistogram MakeDropHistogram(const std::vector<DropRun>& runs, uint32_t totalFrames, uint32_t rate, uint32_t scale,
+                                int maxBins) {
   const uint64_t seconds = RecordingSeconds(totalFrames, rate, scale);
   if (maxBins < 1 || seconds == 0) return DropHistogram();
   const uint64_t most = static_cast<uint64_t>(maxBins);

@@ -45,19 +45,19 @@ std::vector<uint32_t> ThinnedTickPositions(const std::vector<DropRun>& runs, uin
 // every line ended by CR LF. rows: the indexes of the runs to write, in
 // order; those past the end are skipped. The time is empty for a zero rate or
 // scale. ASCII only.
-std::string ComposeDropRunsTable(const std::vector<DropRun>& runs, const std::vector<std::size_t>& rows,
-                                 uint32_t rate, uint32_t scale, char separator);
+std::string ComposeDropRunsTable(const std::vector<DropRun>& runs, const std::vector<std::size_t>& rows, uint32_t rate,
+                                 uint32_t scale, char separator);
 
 // The dropped frames per time bin across a recording. Frame f lies in second
 // floor(f x scale / rate); bin i holds seconds i x BinSeconds to
 // (i + 1) x BinSeconds - 1, and the bins cover every second holding a frame
 // of the recording (0 .. floor((totalFrames - 1) x scale / rate)).
 struct DropHistogram {
-  uint64_t BinSeconds = 0;               // 0: no bins
-  std::vector<uint32_t> Counts;          // dropped frames of each bin
-  std::vector<std::size_t> FirstRuns;    // of a bin with drops: the first run with a frame in it
-  std::vector<uint32_t> FirstFrames;     // of a bin with drops: its first dropped frame
-  uint32_t Tallest = 0;                  // the largest count
+  uint64_t BinSeconds = 0;             // 0: no bins
+  std::vector<uint32_t> Counts;        // dropped frames of each bin
+  std::vector<std::size_t> FirstRuns;  // of a bin with drops: the first run with a frame in it
+  std::vector<uint32_t> FirstFrames;   // of a bin with drops: its first dropped frame
+  uint32_t Tallest = 0;                // the largest count
 };
 
 // The seconds of the recording holding a frame: 0 for no frames, a zero rate
@@ -72,8 +72,8 @@ DropHistogram MakeDropHistogramOfWidth(const std::vector<DropRun>& runs, uint32_
                                        uint32_t scale, uint64_t binSeconds, uint64_t maxBins);
 // The same with the smallest whole-second width that makes at most maxBins
 // bins (none when maxBins < 1).
-DropHistogram MakeDropHistogram(const std::vector<DropRun>& runs, uint32_t totalFrames, uint32_t rate,
-                                uint32_t scale, int maxBins);
+DropHistogram MakeDropHistogram(const std::vector<DropRun>& runs, uint32_t totalFrames, uint32_t rate, uint32_t scale,
+                                int maxBins);
 
 // Room for "hh:mm:ss-hh:mm:ss" with any 64-bit hour counts, and the terminator.
 constexpr std::size_t BinRangeTextUnits = 64;

@@ -33,8 +33,8 @@ UINT WindowDpiBefore = 0;  // the DPI the list was laid out for
 
 std::vector<DropRun> Runs;  // of the open file
 uint64_t DroppedTotal = 0;
-DropHistogram StripBins;    // the runs per time bin, at most one bin per pixel of the strip
-int StripHoverBin = -1;     // the bin the tooltip names
+DropHistogram StripBins;  // the runs per time bin, at most one bin per pixel of the strip
+int StripHoverBin = -1;   // the bin the tooltip names
 
 uint32_t FrameRateOfFile() { return TheGraph != nullptr ? TheGraph->FrameRate : 0; }
 uint32_t FrameScaleOfFile() { return TheGraph != nullptr ? TheGraph->FrameScale : 0; }
@@ -90,8 +90,8 @@ void JumpToRun(int row) {
 std::vector<size_t> RowsToWrite() {
   std::vector<size_t> rows;
   for (int row = -1; DroppedFramesListView != nullptr;) {
-    row = static_cast<int>(
-        SendMessageW(DroppedFramesListView, LVM_GETNEXTITEM, static_cast<WPARAM>(row), LVNI_SELECTED));
+    row =
+        static_cast<int>(SendMessageW(DroppedFramesListView, LVM_GETNEXTITEM, static_cast<WPARAM>(row), LVNI_SELECTED));
     if (row < 0 || static_cast<size_t>(row) >= Runs.size()) break;
     rows.push_back(static_cast<size_t>(row));
   }
@@ -128,8 +128,9 @@ void CopyRuns() {
   }
   if (!put) {
     GlobalFree(memory);  // the clipboard owns it only once taken
-    PostListMessage(L"WARNING: the dropped frame runs could not be copied: the clipboard is in use by another "
-                    L"program\r\n");
+    PostListMessage(
+        L"WARNING: the dropped frame runs could not be copied: the clipboard is in use by another "
+        L"program\r\n");
     return;
   }
   PostListMessage(RunsText(rows.size()) + L" copied to the clipboard\r\n");
@@ -187,8 +188,8 @@ void OnListContextMenu(HWND window, LPARAM lParam) {
   POINT at = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
   if (lParam == -1) {  // from the keyboard: at the focused run, else the list's top left
     RECT r = {LVIR_BOUNDS};
-    const int focused = static_cast<int>(
-        SendMessageW(DroppedFramesListView, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+    const int focused =
+        static_cast<int>(SendMessageW(DroppedFramesListView, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
     at = {0, 0};
     if (focused >= 0 && SendMessageW(DroppedFramesListView, LVM_GETITEMRECT, static_cast<WPARAM>(focused),
                                      reinterpret_cast<LPARAM>(&r)) != 0) {
@@ -276,8 +277,7 @@ void PaintStrip(HWND strip) {
     const int left = static_cast<int>(b * static_cast<size_t>(client.right) / bins);
     int right = static_cast<int>((b + 1) * static_cast<size_t>(client.right) / bins);
     if (right - left >= 3) --right;  // a gap between wide bars
-    const int height = static_cast<int>(static_cast<uint64_t>(count) * static_cast<uint64_t>(room) /
-                                        StripBins.Tallest);
+    const int height = static_cast<int>(static_cast<uint64_t>(count) * static_cast<uint64_t>(room) / StripBins.Tallest);
     RECT r = {left, baseline - (height > 0 ? height : 1), right, baseline};
     FillRect(dc, &r, bar);
   }
@@ -431,10 +431,10 @@ bool CreateListWindow() {
   WindowDpiBefore = WindowDpi(DroppedFramesWindow);
   SetWindowPos(DroppedFramesWindow, nullptr, 0, 0, Scaled(DroppedFramesWindow, WindowWidth),
                Scaled(DroppedFramesWindow, WindowHeight), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  DroppedFramesListView = CreateWindowExW(
-      WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
-      WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_OWNERDATA, 0, 0, 0, 0,
-      DroppedFramesWindow, nullptr, app->Instance, nullptr);
+  DroppedFramesListView =
+      CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
+                      WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_OWNERDATA, 0, 0, 0, 0,
+                      DroppedFramesWindow, nullptr, app->Instance, nullptr);
   DroppedFramesStrip = CreateWindowExW(0, StripClassName, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, DroppedFramesWindow,
                                        nullptr, app->Instance, nullptr);
   DroppedFramesTotalLine = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_LEFT, 0, 0, 0, 0,

@@ -51,9 +51,9 @@ TEST(AviInfo, ReportsOfCaptureOtherRefusedAndUnreadableFilesAndTheExitStatus) {
             "  Histogram           dropped frames per 1 s\n    00:00:00-00:00:01\t4\n    00:00:01-00:00:02\t0\n");
   for (const char* width : {"0", "-5", "2s", "4294967296", ""}) {
     std::string err;
-    EXPECT_EQ(AviInfoExitUsage, RunAviInfo({"--histogram", width, "h.avi"}, [&err](int, const std::string& t) {
-                err += t;
-              })) << width;
+    EXPECT_EQ(AviInfoExitUsage,
+              RunAviInfo({"--histogram", width, "h.avi"}, [&err](int, const std::string& t) { err += t; }))
+        << width;
     EXPECT_EQ(0u, err.find("orvo-aviinfo: --histogram needs a whole number of seconds")) << width;
   }
   EXPECT_EQ(AviInfoExitUsage, RunAviInfo({"--json", "--histogram", "5", "h.avi"}, [](int, const std::string&) {}));

@@ -72,9 +72,10 @@ TEST(DropRuns, RunsTotalsTimesAndTicks) {
 
 TEST(DropRuns, TablesAndBinsAgreeWithTheFrames) {
   const std::vector<DropRun> runs = {{5, 7, 3}, {120, 120, 1}, {4000000000u, 4000000001u, 2}};
-  EXPECT_EQ("First Frame\tLast Frame\tLength\tTime of First Frame\r\n5\t7\t3\t00:00:00.166\r\n"
-            "4000000000\t4000000001\t2\t37037:02:13.333\r\n",
-            ComposeDropRunsTable(runs, {0, 2, 9}, 30, 1, '\t'));
+  EXPECT_EQ(
+      "First Frame\tLast Frame\tLength\tTime of First Frame\r\n5\t7\t3\t00:00:00.166\r\n"
+      "4000000000\t4000000001\t2\t37037:02:13.333\r\n",
+      ComposeDropRunsTable(runs, {0, 2, 9}, 30, 1, '\t'));
   EXPECT_EQ("First Frame,Last Frame,Length,Time of First Frame\r\n120,120,1,\r\n",
             ComposeDropRunsTable(runs, {1}, 0, 1, ','));
 
@@ -121,7 +122,7 @@ TEST(DropRuns, TablesAndBinsAgreeWithTheFrames) {
   EXPECT_TRUE(MakeDropHistogram(runs, 0, 30, 1, 100).Counts.empty());
   EXPECT_TRUE(MakeDropHistogram(runs, 300, 30, 1, 0).Counts.empty());
   const DropHistogram ten = MakeDropHistogramOfWidth(runs, 300, 30, 1, 4, 100);  // 10 s in 3 bins
-  EXPECT_EQ((std::vector<uint32_t>{3, 1, 0}), ten.Counts);  // frame 120 starts second 4
+  EXPECT_EQ((std::vector<uint32_t>{3, 1, 0}), ten.Counts);                       // frame 120 starts second 4
   EXPECT_TRUE(MakeDropHistogramOfWidth(runs, 300, 30, 1, 4, 2).Counts.empty()) << "more bins than allowed";
   const DropHistogram longest = MakeDropHistogram({{0, 4294967294u, 4294967295u}}, 4294967295u, 1, 4294967295u, 1000);
   ASSERT_EQ(1000u, longest.Counts.size());

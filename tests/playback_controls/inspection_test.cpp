@@ -248,8 +248,9 @@ TEST_F(InspectionTest, DroppedRunsCopySaveAsCsvAndTheStrip) {
   ASSERT_TRUE(IsWindowVisible(DroppedFramesWindow));
   const std::wstring head = L"First Frame\tLast Frame\tLength\tTime of First Frame\r\n";
   PressCtrlC(DroppedFramesListView);  // nothing selected: every run
-  EXPECT_EQ(head + L"5\t7\t3\t00:00:00.166\r\n59\t61\t3\t00:00:01.966\r\n120\t120\t1\t00:00:04.000\r\n"
-                   L"250\t251\t2\t00:00:08.333\r\n700\t700\t1\t00:00:23.333\r\n",
+  EXPECT_EQ(head +
+                L"5\t7\t3\t00:00:00.166\r\n59\t61\t3\t00:00:01.966\r\n120\t120\t1\t00:00:04.000\r\n"
+                L"250\t251\t2\t00:00:08.333\r\n700\t700\t1\t00:00:23.333\r\n",
             ClipboardText());
   EXPECT_NE(std::wstring::npos, MessagesText().find(L" (UTC)\r\n5 dropped frame runs copied to the clipboard\r\n"));
   ListView_SetItemState(DroppedFramesListView, 3, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
@@ -284,13 +285,12 @@ TEST_F(InspectionTest, DroppedRunsCopySaveAsCsvAndTheStrip) {
   ChosenPath = WorkDir() + L"\\runs.csv";
   Command(DroppedRunsSaveCsvId, DroppedFramesWindow);
   EXPECT_EQ(WorkDir() + L"\\lab run_dropped_frames.csv", ProposedPath);
-  EXPECT_EQ("First Frame,Last Frame,Length,Time of First Frame\r\n59,61,3,00:00:01.966\r\n",
-            ReadFileBytes(ChosenPath));
+  EXPECT_EQ("First Frame,Last Frame,Length,Time of First Frame\r\n59,61,3,00:00:01.966\r\n", ReadFileBytes(ChosenPath));
   EXPECT_NE(std::wstring::npos, MessagesText().find(L"\r\n1 dropped frame run saved as \"" + ChosenPath + L"\"\r\n"));
   ChosenPath = WorkDir() + L"\\missing\\runs.csv";
   Command(DroppedRunsSaveCsvId, DroppedFramesWindow);
-  EXPECT_NE(std::wstring::npos,
-            MessagesText().find(L"WARNING: the dropped frame runs could not be saved as \"" + ChosenPath + L"\" (error 0x"));
+  EXPECT_NE(std::wstring::npos, MessagesText().find(L"WARNING: the dropped frame runs could not be saved as \"" +
+                                                    ChosenPath + L"\" (error 0x"));
   EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(ChosenPath.c_str()));
   WIN32_FIND_DATAW found;
   EXPECT_EQ(INVALID_HANDLE_VALUE, FindFirstFileW((WorkDir() + L"\\*.tmp").c_str(), &found)) << "a temporary left";

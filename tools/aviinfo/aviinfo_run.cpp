@@ -106,7 +106,8 @@ int RunAviInfo(const std::vector<fs::path>& arguments, const AviInfoWriter& writ
       histogram = i + 1 < arguments.size() ? HistogramSeconds(arguments[++i]) : 0;
       if (histogram == 0) {
         write(AviInfoErr, std::string("orvo-aviinfo: --histogram needs a whole number of seconds from 1 to "
-                                      "4294967295\n") + AviInfoUsage);
+                                      "4294967295\n") +
+                              AviInfoUsage);
         return AviInfoExitUsage;
       }
     } else if (options && Is(a, "--dropped")) {
@@ -130,8 +131,8 @@ int RunAviInfo(const std::vector<fs::path>& arguments, const AviInfoWriter& writ
     }
   }
   if (histogram != 0 && (json || csv)) {
-    write(AviInfoErr, std::string("orvo-aviinfo: --histogram goes with the text report, not --json or --csv\n") +
-                          AviInfoUsage);
+    write(AviInfoErr,
+          std::string("orvo-aviinfo: --histogram goes with the text report, not --json or --csv\n") + AviInfoUsage);
     return AviInfoExitUsage;
   }
   if (named.empty() || (json && csv)) {
