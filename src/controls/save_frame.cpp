@@ -66,15 +66,21 @@ HRESULT WriteDibAsPng(const std::vector<BYTE>& dib, const wchar_t* path) {
   UINT width = 0, height = 0, stride = 0;
   std::vector<BYTE> rows;
   if (!ToBgr24(dib, &width, &height, &stride, &rows)) return E_FAIL;
+  return WriteFileInPlace(path, [&](const wchar_t* temporary) {
+    return WritePngBgr24(temporary, width, height, stride, rows.data(), static_cast<UINT>(rows.size()));
+  });
+}
+
+HRESULT WriteFileInPlace(const wchar_t* path, const std::function<HRESULT(const wchar_t* temporary)>& write) {
   // A temporary name in the target's folder (made there, empty), so that the
-  // finished picture is only renamed into place.
+  // finished file is only renamed into place.
   wchar_t temporary[MAX_PATH + 16];
   std::wstring folder = FolderOf(path);
   if (folder.empty()) folder = L".";
   if (folder.size() >= MAX_PATH - 14 || GetTempFileNameW(folder.c_str(), L"orv", 0, temporary) == 0) {
     return HRESULT_FROM_WIN32(GetLastError() != 0 ? GetLastError() : ERROR_PATH_NOT_FOUND);
   }
-  HRESULT hr = WritePngBgr24(temporary, width, height, stride, rows.data(), static_cast<UINT>(rows.size()));
+  HRESULT hr = write(temporary);
   if (SUCCEEDED(hr) && !MoveFileExW(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     hr = HRESULT_FROM_WIN32(GetLastError());
   }
@@ -82,13 +88,20 @@ HRESULT WriteDibAsPng(const std::vector<BYTE>& dib, const wchar_t* path) {
   return hr;
 }
 
-HRESULT ShowSaveFrameDialog(const wchar_t* proposed, wchar_t** path) {
+std::wstring ErrorCodeText(HRESULT hr) {
+  std::wstring code = L"0x";
+  for (int shift = 28; shift >= 0; shift -= 4) code += L"0123456789ABCDEF"[(static_cast<DWORD>(hr) >> shift) & 15u];
+  return code;
+}
+
+HRESULT ShowSaveDialog(const wchar_t* proposed, const wchar_t* typeName, const wchar_t* extension, wchar_t** path) {
   *path = nullptr;
   ComPtr<IFileSaveDialog> dialog;
   if (FAILED(CoCreateInstance(CLSID_FileSaveDialog, nullptr, CLSCTX_ALL, IID_PPV_ARGS(&dialog)))) return S_OK;
-  const COMDLG_FILTERSPEC pngFiles = {L"PNG picture", L"*.png"};
-  dialog->SetFileTypes(1, &pngFiles);
-  dialog->SetDefaultExtension(L"png");
+  const std::wstring pattern = std::wstring(L"*.") + extension;
+  const COMDLG_FILTERSPEC files = {typeName, pattern.c_str()};
+  dialog->SetFileTypes(1, &files);
+  dialog->SetDefaultExtension(extension);
   // Added to the dialog's defaults (among them the refusal of read-only
   // files), never in their place; those the save relies on are named: the
   // overwrite prompt, an existing folder, a file-system path and the working
@@ -103,6 +116,10 @@ HRESULT ShowSaveFrameDialog(const wchar_t* proposed, wchar_t** path) {
   ComPtr<IShellItem> item;
   if (SUCCEEDED(dialog->GetResult(&item)) && FAILED(item->GetDisplayName(SIGDN_FILESYSPATH, path))) *path = nullptr;
   return S_OK;
+}
+
+HRESULT ShowSaveFrameDialog(const wchar_t* proposed, wchar_t** path) {
+  return ShowSaveDialog(proposed, L"PNG picture", L"png", path);
 }
 
 void EnableSaveFrame(bool paused) {
@@ -213,8 +230,7 @@ void SaveFrameAs() {
   if (SUCCEEDED(hr)) {
     PostSaveResult(L"Frame " + std::to_wstring(frame) + L" saved as \"" + path + L"\"\r\n");
   } else {
-    std::wstring code = L"0x";
-    for (int shift = 28; shift >= 0; shift -= 4) code += L"0123456789ABCDEF"[(static_cast<DWORD>(hr) >> shift) & 15u];
-    PostSaveResult(L"WARNING: the frame could not be saved as \"" + path + L"\" (error " + code + L")\r\n");
+    PostSaveResult(L"WARNING: the frame could not be saved as \"" + path + L"\" (error " + ErrorCodeText(hr) +
+                   L")\r\n");
   }
 }

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <functional>
+#include <string>
 #include <vector>
 
 // Enables the menu items (File > Save Frame As..., Display > Copy Frame) while
@@ -27,9 +29,20 @@ void CopyFrameToClipboard();
 // tests put a stand-in here.
 using ChooseSavePathFunction = HRESULT (*)(const wchar_t* proposed, wchar_t** path);
 HRESULT ShowSaveFrameDialog(const wchar_t* proposed, wchar_t** path);
+// The common save dialog behind it, for one file type (typeName, files
+// "*.<extension>"), owned by the main window on the window thread.
+HRESULT ShowSaveDialog(const wchar_t* proposed, const wchar_t* typeName, const wchar_t* extension, wchar_t** path);
 extern ChooseSavePathFunction ChooseFramePath;
 
 // Writes a packed DIB (see VideoDisplay::GetCurrentImage) as a 24-bit PNG at
 // path. The picture goes to a temporary file in the same folder, renamed to
 // path only when complete: a failure leaves neither file behind.
 HRESULT WriteDibAsPng(const std::vector<BYTE>& dib, const wchar_t* path);
+
+// Writes a file at path through write, which is handed a temporary file made
+// empty in the same folder: renamed to path (replacing it) only when write
+// succeeds, deleted otherwise, so that path is never left half-written.
+HRESULT WriteFileInPlace(const wchar_t* path, const std::function<HRESULT(const wchar_t* temporary)>& write);
+
+// hr as "0x80070005", for the warnings.
+std::wstring ErrorCodeText(HRESULT hr);

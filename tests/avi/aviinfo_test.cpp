@@ -1,4 +1,5 @@
-// orvo-aviinfo: dropped-frame runs, text, JSON and CSV reports, folders, the summary and the exit status.
+// orvo-aviinfo: dropped-frame runs and bins, text, JSON and CSV reports, folders, the summary and the exit
+// status.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -40,6 +41,22 @@ TEST(AviInfo, ReportsOfCaptureOtherRefusedAndUnreadableFilesAndTheExitStatus) {
             "rec \"1\".avi\n  refused:\n    WARNING: AVI file header is not RIFF formatted; file open aborted\n|"
             "{\"file\": \"rec \\\"1\\\".avi\", \"status\": \"refused\", \"result\": \"0x80004004\", \"messages\": "
             "[\"WARNING: AVI file header is not RIFF formatted; file open aborted\"]}");
+  // --histogram: the bins of the player's strip, empty ones too; a bad width is a usage error.
+  const std::vector<uint8_t> bytes = Recording(Small);
+  AviMemoryByteSource source(bytes);
+  AviInfoResult histogram;
+  InspectAviFile("h.avi", &source, std::string(), histogram);
+  const std::string text = TextReport(histogram, false, 1);
+  EXPECT_EQ(text.substr(text.find("  Histogram")),
+            "  Histogram           dropped frames per 1 s\n    00:00:00-00:00:01\t4\n    00:00:01-00:00:02\t0\n");
+  for (const char* width : {"0", "-5", "2s", "4294967296", ""}) {
+    std::string err;
+    EXPECT_EQ(AviInfoExitUsage,
+              RunAviInfo({"--histogram", width, "h.avi"}, [&err](int, const std::string& t) { err += t; }))
+        << width;
+    EXPECT_EQ(0u, err.find("orvo-aviinfo: --histogram needs a whole number of seconds")) << width;
+  }
+  EXPECT_EQ(AviInfoExitUsage, RunAviInfo({"--json", "--histogram", "5", "h.avi"}, [](int, const std::string&) {}));
   AviInfoResult missing;
   InspectAviFile("gone.avi", nullptr, "No such file", missing);
   EXPECT_EQ(JsonReport(missing, false),

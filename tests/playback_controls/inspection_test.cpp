@@ -1,6 +1,7 @@
 // Inspecting a capture recording: the list of dropped-frame runs with its
-// jumps, the slider's ticks, and File > Save Frame As... writing the frame on
-// show as a PNG, decoded back here.
+// jumps, copy and CSV file, the strip of drops per second above it, the
+// slider's ticks, and File > Save Frame As... writing the frame on show as a
+// PNG, decoded back here.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -42,6 +43,32 @@ HRESULT ChooseArrangedFramePath(const wchar_t* proposed, wchar_t** path) {
   *path = static_cast<wchar_t*>(CoTaskMemAlloc(bytes));
   memcpy(*path, ChosenPath.c_str(), bytes);
   return S_OK;
+}
+
+HRESULT CancelChoice(const wchar_t*, wchar_t** path) {
+  *path = nullptr;
+  return E_ABORT;
+}
+
+std::wstring ClipboardText() {
+  std::wstring text;
+  if (!OpenClipboard(nullptr)) return L"(clipboard not opened)";
+  HANDLE data = GetClipboardData(CF_UNICODETEXT);
+  const wchar_t* chars = data != nullptr ? static_cast<const wchar_t*>(GlobalLock(data)) : nullptr;
+  if (chars != nullptr) text = chars;
+  if (chars != nullptr) GlobalUnlock(data);
+  CloseClipboard();
+  return text;
+}
+
+void PressCtrlC(HWND window) {
+  BYTE keys[256];
+  GetKeyboardState(keys);
+  keys[VK_CONTROL] = 0x80;
+  SetKeyboardState(keys);
+  SendMessageW(window, WM_KEYDOWN, 'C', 1);
+  keys[VK_CONTROL] = 0;
+  SetKeyboardState(keys);
 }
 
 }  // namespace
@@ -209,4 +236,67 @@ TEST_F(InspectionTest, CopyFramePutsTheNativeFrameOnTheClipboard) {
   }
   Click(StartButton);
   EXPECT_TRUE(Grayed(TheApp->DisplayMenu, CopyFrameId)) << "not while playing";
+}
+
+// Copy and Save as CSV take the selected runs, or all; the strip above the
+// list has a bar per second, names the bin under the mouse, and a click on a
+// bin selects its first run and pauses on the bin's first dropped frame.
+TEST_F(InspectionTest, DroppedRunsCopySaveAsCsvAndTheStrip) {
+  // 30 s at 30 fps; the run 59-61 crosses from second 1 into second 2.
+  Open(MakeCaptureRecording(900, {5, 6, 7, 59, 60, 61, 120, 250, 251, 700}, L"lab run.avi"));
+  Command(DroppedFramesListId);
+  ASSERT_TRUE(IsWindowVisible(DroppedFramesWindow));
+  const std::wstring head = L"First Frame\tLast Frame\tLength\tTime of First Frame\r\n";
+  PressCtrlC(DroppedFramesListView);  // nothing selected: every run
+  EXPECT_EQ(head +
+                L"5\t7\t3\t00:00:00.166\r\n59\t61\t3\t00:00:01.966\r\n120\t120\t1\t00:00:04.000\r\n"
+                L"250\t251\t2\t00:00:08.333\r\n700\t700\t1\t00:00:23.333\r\n",
+            ClipboardText());
+  EXPECT_NE(std::wstring::npos, MessagesText().find(L" (UTC)\r\n5 dropped frame runs copied to the clipboard\r\n"));
+  ListView_SetItemState(DroppedFramesListView, 3, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  PressCtrlC(DroppedFramesListView);
+  EXPECT_EQ(head + L"250\t251\t2\t00:00:08.333\r\n", ClipboardText());
+
+  // The strip: 30 bins of one second; at x the middle of bin b.
+  RECT strip = {};
+  GetClientRect(DroppedFramesStrip, &strip);
+  ASSERT_GE(strip.right, 30);
+  auto middle = [&strip](int bin) { return static_cast<WORD>((2 * bin + 1) * strip.right / 60); };
+  SendMessageW(DroppedFramesStrip, WM_MOUSEMOVE, 0, MAKELPARAM(middle(8), 10));
+  wchar_t tip[80] = L"";
+  TTTOOLINFOW tool = {TTTOOLINFOW_V2_SIZE, 0, DroppedFramesWindow, reinterpret_cast<UINT_PTR>(DroppedFramesStrip)};
+  tool.lpszText = tip;
+  SendMessageW(DroppedFramesStripTip, TTM_GETTEXTW, 80, reinterpret_cast<LPARAM>(&tool));
+  EXPECT_EQ(std::wstring(L"00:00:08-00:00:09: 2 dropped"), tip);
+  SendMessageW(DroppedFramesStrip, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(middle(2), 10));
+  Pump(20);
+  EXPECT_EQ(1, SendMessageW(DroppedFramesListView, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+  EXPECT_EQ(1u, ListView_GetSelectedCount(DroppedFramesListView));
+  EXPECT_EQ(60u, SliderPosition());
+  EXPECT_EQ(DroppedLine(60), StatusText());
+  SendMessageW(DroppedFramesStrip, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(middle(3), 10));  // no drops there
+  Pump(20);
+  EXPECT_EQ(60u, SliderPosition());
+  EXPECT_EQ(1, SendMessageW(DroppedFramesListView, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+
+  // Save as CSV... on the selected run, beside the recording; then a folder
+  // that is not there: a warning and no file; a cancelled dialog: nothing.
+  ChooseCsvPath = ChooseArrangedFramePath;
+  ChosenPath = WorkDir() + L"\\runs.csv";
+  Command(DroppedRunsSaveCsvId, DroppedFramesWindow);
+  EXPECT_EQ(WorkDir() + L"\\lab run_dropped_frames.csv", ProposedPath);
+  EXPECT_EQ("First Frame,Last Frame,Length,Time of First Frame\r\n59,61,3,00:00:01.966\r\n", ReadFileBytes(ChosenPath));
+  EXPECT_NE(std::wstring::npos, MessagesText().find(L"\r\n1 dropped frame run saved as \"" + ChosenPath + L"\"\r\n"));
+  ChosenPath = WorkDir() + L"\\missing\\runs.csv";
+  Command(DroppedRunsSaveCsvId, DroppedFramesWindow);
+  EXPECT_NE(std::wstring::npos, MessagesText().find(L"WARNING: the dropped frame runs could not be saved as \"" +
+                                                    ChosenPath + L"\" (error 0x"));
+  EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(ChosenPath.c_str()));
+  WIN32_FIND_DATAW found;
+  EXPECT_EQ(INVALID_HANDLE_VALUE, FindFirstFileW((WorkDir() + L"\\*.tmp").c_str(), &found)) << "a temporary left";
+  const std::wstring before = MessagesText();
+  ChooseCsvPath = CancelChoice;
+  Command(DroppedRunsSaveCsvId, DroppedFramesWindow);
+  EXPECT_EQ(before, MessagesText());
+  ChooseCsvPath = ShowSaveCsvDialog;
 }

@@ -7,12 +7,17 @@
 #include "messages/message_route.h"
 
 const char AviInfoUsage[] =
-    "usage: orvo-aviinfo [--dropped] [--json | --csv] [-r] FILE|FOLDER...\n"
+    "usage: orvo-aviinfo [--dropped] [--histogram SECONDS | --json | --csv] [-r] FILE|FOLDER...\n"
     "Prints, for each AVI file, what the player's file information report shows:\n"
     "codec, total, key and dropped frames, frame size, frame rate, file size, and\n"
     "whether ORVO Video Capture wrote the file. A FOLDER stands for the .avi files\n"
     "in it (any letter case), in name order; a FILE is read whatever its name.\n"
     "  --dropped     also list the dropped frame numbers (runs as 17-19)\n"
+    "  --histogram SECONDS  also print the dropped frames per bin of SECONDS seconds\n"
+    "                (a whole number, 1 to 4294967295), one line per bin from the\n"
+    "                start of the recording, empty bins too, as the bin's start and\n"
+    "                end, a tab and the count: \"    00:12:00-00:12:10<TAB>37\"; not with\n"
+    "                --json or --csv\n"
     "  --json        print a JSON array with one object per file\n"
     "  --csv         print a header row and one row per file with the same fields\n"
     "                as the JSON objects (empty where JSON has null or no member)\n"
@@ -154,7 +159,39 @@ std::string DroppedFrameRunsText(const std::vector<DropRun>& runs) {
   return text;
 }
 
-std::string TextReport(const AviInfoResult& r, bool listDropped) {
+namespace {
+
+void AppendHistogram(const AviInfoResult& r, uint64_t seconds, std::string& out) {
+  const char* head = "  Histogram           ";
+  if (!r.FromCapture) {
+    out += std::string(head) + "unknown\n";
+    return;
+  }
+  const uint32_t rate = r.Header.Rate, scale = r.Header.Scale;
+  const uint64_t recording = RecordingSeconds(r.Facts.TotalFrames, rate, scale);
+  if (recording == 0) {
+    out += std::string(head) + "none (no frames or no frame rate)\n";
+    return;
+  }
+  const uint64_t bins = recording / seconds + (recording % seconds != 0 ? 1 : 0);
+  if (bins > AviInfoHistogramMaxBins) {
+    out += std::string(head) + "not printed: " + std::to_string(bins) + " bins of " + std::to_string(seconds) +
+           " s, more than " + std::to_string(AviInfoHistogramMaxBins) + "\n";
+    return;
+  }
+  const DropHistogram h =
+      MakeDropHistogramOfWidth(DroppedRunsOf(r), r.Facts.TotalFrames, rate, scale, seconds, AviInfoHistogramMaxBins);
+  out += std::string(head) + "dropped frames per " + std::to_string(seconds) + " s\n";
+  for (std::size_t b = 0; b < h.Counts.size(); ++b) {
+    char16_t range[BinRangeTextUnits];
+    ComposeBinRange(range, BinRangeTextUnits, h, b);
+    out += "    " + Utf16ToUtf8(range) + "\t" + std::to_string(h.Counts[b]) + "\n";
+  }
+}
+
+}  // namespace
+
+std::string TextReport(const AviInfoResult& r, bool listDropped, uint64_t histogramSeconds) {
   std::string out = r.Path + "\n";
   if (r.Status == AviInfoStatus::Unreadable) {
     out += "  cannot open the file: " + r.OpenError + "\n";
@@ -189,6 +226,7 @@ std::string TextReport(const AviInfoResult& r, bool listDropped) {
       line("Dropped frame list", runs.empty() ? "none" : runs);
     }
   }
+  if (histogramSeconds != 0) AppendHistogram(r, histogramSeconds, out);
   return out;
 }
 

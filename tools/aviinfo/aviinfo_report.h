@@ -40,8 +40,14 @@ std::string DroppedFrameRunsText(const std::vector<DropRun>& runs);
 
 std::string Utf16ToUtf8(const char16_t* text);
 
-// The block printed for one file.
-std::string TextReport(const AviInfoResult& result, bool listDropped);
+// The most bins --histogram prints for one file.
+constexpr uint64_t AviInfoHistogramMaxBins = 1000000;
+
+// The block printed for one file; with histogramSeconds (not 0) it ends with
+// the dropped frames per bin of that many seconds, as the player's Dropped
+// Frames window draws them: a line "Histogram" then one line per bin, empty
+// bins too, "    hh:mm:ss-hh:mm:ss<TAB>count" (start and end of the bin).
+std::string TextReport(const AviInfoResult& result, bool listDropped, uint64_t histogramSeconds = 0);
 // The facts of the machine-readable reports, in order: what a JSON object
 // holds and a CSV row shows (an unreadable file has file, status and error; a
 // refused one adds result and messages; dropped_frame_runs only with listDropped).

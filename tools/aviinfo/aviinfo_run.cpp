@@ -81,13 +81,36 @@ void ListAviFiles(const fs::path& folder, bool recursive, std::vector<std::pair<
 
 bool Is(const fs::path& argument, const char* option) { return argument.native() == fs::path(option).native(); }
 
+// SECONDS of --histogram: a whole number from 1 to 2^32 - 1, digits only;
+// 0 for anything else.
+uint64_t HistogramSeconds(const fs::path& argument) {
+  const auto& text = argument.native();
+  uint64_t value = 0;
+  if (text.empty() || text.size() > 10) return 0;
+  for (auto c : text) {
+    if (c < '0' || c > '9') return 0;
+    value = value * 10 + static_cast<uint64_t>(c - '0');
+  }
+  return value <= UINT32_MAX ? value : 0;
+}
+
 }  // namespace
 
 int RunAviInfo(const std::vector<fs::path>& arguments, const AviInfoWriter& write) {
   bool listDropped = false, json = false, csv = false, recursive = false, options = true;
+  uint64_t histogram = 0;
   std::vector<fs::path> named;
-  for (const fs::path& a : arguments) {
-    if (options && Is(a, "--dropped")) {
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    const fs::path& a = arguments[i];
+    if (options && Is(a, "--histogram")) {
+      histogram = i + 1 < arguments.size() ? HistogramSeconds(arguments[++i]) : 0;
+      if (histogram == 0) {
+        write(AviInfoErr, std::string("orvo-aviinfo: --histogram needs a whole number of seconds from 1 to "
+                                      "4294967295\n") +
+                              AviInfoUsage);
+        return AviInfoExitUsage;
+      }
+    } else if (options && Is(a, "--dropped")) {
       listDropped = true;
     } else if (options && Is(a, "--json")) {
       json = true;
@@ -106,6 +129,11 @@ int RunAviInfo(const std::vector<fs::path>& arguments, const AviInfoWriter& writ
     } else {
       named.push_back(a);
     }
+  }
+  if (histogram != 0 && (json || csv)) {
+    write(AviInfoErr,
+          std::string("orvo-aviinfo: --histogram goes with the text report, not --json or --csv\n") + AviInfoUsage);
+    return AviInfoExitUsage;
   }
   if (named.empty() || (json && csv)) {
     write(AviInfoErr, AviInfoUsage);
@@ -127,7 +155,7 @@ int RunAviInfo(const std::vector<fs::path>& arguments, const AviInfoWriter& writ
     else if (csv)
       write(AviInfoOut, CsvReport(result, listDropped));
     else
-      write(AviInfoOut, (inspected > 0 ? "\n" : "") + TextReport(result, listDropped));
+      write(AviInfoOut, (inspected > 0 ? "\n" : "") + TextReport(result, listDropped, histogram));
     ++inspected;
   };
 
