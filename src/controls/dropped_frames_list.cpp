@@ -8,6 +8,8 @@
 #include "app/app_context.h"
 #include "app/dpi_scale.h"
 #include "app/main_window.h"
+#include "base/file_write.h"
+#include "base/win_handles.h"
 #include "base/window_class.h"
 #include "controls/drop_runs.h"
 #include "controls/playback_controls.h"
@@ -137,19 +139,11 @@ void CopyRuns() {
 }
 
 HRESULT WriteBytes(const wchar_t* path, const std::string& bytes) {
-  HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return HRESULT_FROM_WIN32(GetLastError());
-  HRESULT hr = S_OK;
-  for (size_t done = 0; done < bytes.size() && SUCCEEDED(hr);) {
-    const DWORD chunk = static_cast<DWORD>(bytes.size() - done < (1u << 20) ? bytes.size() - done : (1u << 20));
-    DWORD written = 0;
-    if (!WriteFile(file, bytes.data() + done, chunk, &written, nullptr) || written == 0) {
-      hr = HRESULT_FROM_WIN32(GetLastError() != 0 ? GetLastError() : ERROR_WRITE_FAULT);
-    }
-    done += written;
-  }
-  if (!CloseHandle(file) && SUCCEEDED(hr)) hr = HRESULT_FROM_WIN32(GetLastError());
-  return hr;
+  UniqueHandle file(CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return HRESULT_FROM_WIN32(GetLastError());
+  const DWORD error = WriteAllBytes(file.Get(), bytes.data(), bytes.size());
+  if (!file.Close() && error == 0) return HRESULT_FROM_WIN32(GetLastError());
+  return HRESULT_FROM_WIN32(error);
 }
 
 // Save as CSV...: the rows Copy would take, written through the save dialog

@@ -13,6 +13,7 @@
 #include "app/main_window.h"
 #include "app/reports.h"
 #include "base/bounded_text.h"
+#include "base/file_write.h"
 #include "base/win_handles.h"
 #include "messages/log_text.h"
 #include "messages/user_messages.h"
@@ -30,8 +31,6 @@ wchar_t PlannedLogFileName[LogFileNameUnits];
 // Why the "LogFiles" directory could not be made (a system error code).
 DWORD DirectoryError = 0;
 
-// A log file is written in pieces of at most this many bytes.
-constexpr DWORD WritePieceBytes = 1 << 20;
 // How many "_n" names a save tries before it gives up.
 constexpr int MaxNameAttempts = 100;
 // Above this many units of text, clearing replaces the edit control instead
@@ -131,24 +130,14 @@ HANDLE CreateLogFile(wchar_t* reason) {
 
 // Writes all bytes; on failure leaves the system's error code in *error.
 bool WriteAll(HANDLE file, const std::string& bytes, DWORD* error) {
-  size_t done = 0;
-  while (done < bytes.size()) {
-    DWORD piece = static_cast<DWORD>(bytes.size() - done < WritePieceBytes ? bytes.size() - done : WritePieceBytes);
-    const bool failHere = ForcedLogFailure == LogSaveStep::WriteText;
-    if (failHere) piece = piece / 2;  // part of the text reaches the disk, then it is full
-    DWORD written = 0;
-    const BOOL wrote = WriteFile(file, bytes.data() + done, piece, &written, nullptr);
-    if (failHere) {
-      *error = ERROR_DISK_FULL;
-      return false;
-    }
-    if (!wrote || written == 0) {
-      *error = wrote ? ERROR_WRITE_FAULT : GetLastError();
-      return false;
-    }
-    done += written;
+  if (ForcedLogFailure == LogSaveStep::WriteText) {
+    // Half the text reaches the disk, then it is full.
+    WriteAllBytes(file, bytes.data(), bytes.size() / 2);
+    *error = ERROR_DISK_FULL;
+    return false;
   }
-  return true;
+  *error = WriteAllBytes(file, bytes.data(), bytes.size());
+  return *error == 0;
 }
 
 // Writes the window text to a new log file. False, with the reason, when the
