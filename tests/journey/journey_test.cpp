@@ -109,7 +109,8 @@ TEST(JourneyTest, FirstRunInspectsACaptureRecordingAndTheSecondFindsTheWindowsWh
   p.Command(drive::OpenCommand);
   ASSERT_TRUE(p.AnswerFileDialog(recording));
   ExpectLine(p, KeyLine(0), 0);
-  EXPECT_TRUE(Contains(p.MessagesText(), L"journey.avi\" is open for playback"));
+  // The open's report follows its first frame.
+  EXPECT_TRUE(drive::WaitFor([&] { return Contains(p.MessagesText(), L"journey.avi\" is open for playback"); }));
   Shot(L"journey-01-open.png");
   p.Command(drive::InformationCommand);
   EXPECT_TRUE(drive::WaitFor([&] { return Contains(p.MessagesText(), L"File information for  "); }));
