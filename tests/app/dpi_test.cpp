@@ -25,17 +25,11 @@ bool ReadLogPixels(DWORD* value) {
 }
 
 void WriteLogPixels(const DWORD* value) {
-  HKEY key = nullptr;
-  if (RegCreateKeyExW(HKEY_CURRENT_USER, DesktopKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
-      ERROR_SUCCESS) {
-    return;
-  }
   if (value != nullptr) {
-    RegSetValueExW(key, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(value), sizeof *value);
+    RegSetKeyValueW(HKEY_CURRENT_USER, DesktopKey, L"LogPixels", REG_DWORD, value, sizeof *value);
   } else {
-    RegDeleteValueW(key, L"LogPixels");
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, DesktopKey, L"LogPixels");
   }
-  RegCloseKey(key);
 }
 
 TEST(HighDpi, TheProgramAt144Dpi) {

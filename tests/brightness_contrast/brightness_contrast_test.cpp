@@ -60,8 +60,8 @@ TEST_F(BrightnessContrastTest, SliderNotificationsWriteTheirOwnSetting) {
     SendMessageW(slider, WM_KEYUP, k, 0);
   };
   const std::tuple<HWND, WPARAM, WORD, int, int, int> rows[] = {
-      {b, VK_HOME, 0, 0, -127, 0},           {c, VK_END, 0, 0, -127, 127},          {b, VK_NEXT, 0, 0, -125, 127},
-      {b, 0, TB_THUMBTRACK, 50, 0, 127},     {c, 0, TB_THUMBPOSITION, 75, 0, 63},  {c, 0, TB_PAGEUP, 25, 0, -64},
+      {b, VK_HOME, 0, 0, -127, 0},       {c, VK_END, 0, 0, -127, 127},        {b, VK_NEXT, 0, 0, -125, 127},
+      {b, 0, TB_THUMBTRACK, 50, 0, 127}, {c, 0, TB_THUMBPOSITION, 75, 0, 63}, {c, 0, TB_PAGEUP, 25, 0, -64},
       {c, 0, TB_ENDTRACK, 90, 0, -64}};
   for (const auto& [slider, pressed, code, position, brightness, contrast] : rows) {
     SCOPED_TRACE(pressed != 0 ? pressed : code);
@@ -77,10 +77,25 @@ TEST_F(BrightnessContrastTest, SliderNotificationsWriteTheirOwnSetting) {
 
 // Switched on while playing, the video pauses where it was; every way back to
 // neutral restores the picture exactly; each new file takes the filter again.
+// Switched off from the menu and on again in one file, the graph holds the
+// effect once while it is on and not at all while it is off.
 TEST_F(BrightnessContrastTest, PictureChangesAndEachWayBackRestoresItExactly) {
-  for (int way = 0; way < 3; ++way) {
+  const auto copies = [] {
+    int n = 0;
+    ComPtr<IEnumFilters> filters;
+    TheGraph->GraphBuilder->EnumFilters(&filters);
+    for (ComPtr<IBaseFilter> f; filters->Next(1, f.ReleaseAndGetAddressOf(), nullptr) == S_OK;)
+      n += f.Get() == TheGraph->ColorFilter.Get();
+    return n;
+  };
+  // 0: the file closed; 1 and 2: the menu item again, twice in one file; 3: the window closed.
+  for (int way = 0; way < 4; ++way) {
     SCOPED_TRACE(way);
-    Open(MakeCaptureRecording(300, {}, std::to_wstring(way) + L".avi"));  // the last one may still be open
+    if (way == 2) {
+      Click(BeginFileButton);
+    } else {
+      Open(MakeCaptureRecording(300, {}, std::to_wstring(way) + L".avi"));  // the last one may still be open
+    }
     ASSERT_TRUE(WaitForShownFrame(0));  // which also puts the main window above the others
     const COLORREF before = WaitForPixel([](COLORREF) { return true; });
     Click(StartButton);
@@ -88,15 +103,18 @@ TEST_F(BrightnessContrastTest, PictureChangesAndEachWayBackRestoresItExactly) {
     Command(BrightnessContrastId);
     EXPECT_TRUE(IsWindowVisible(TheApp->BrightnessContrastWindow));
     EXPECT_TRUE(PlaybackState == TransportPause);
+    EXPECT_EQ(1, copies());
     EXPECT_TRUE(WaitForShownFrame(SliderPosition()));
     Slide(TheApp->BrightnessSlider, TB_THUMBTRACK, 100);
     EXPECT_GT(Grey(WaitForPixel([&](COLORREF c) { return Grey(c) > Grey(before) + 100; })), Grey(before) + 100);
     if (way == 0) Command(CloseId);
-    if (way == 1) Command(BrightnessContrastId);
-    if (way == 2) SendMessageW(TheApp->BrightnessContrastWindow, WM_CLOSE, 0, 0);
+    if (way == 1 || way == 2) Command(BrightnessContrastId);
+    if (way == 3) SendMessageW(TheApp->BrightnessContrastWindow, WM_CLOSE, 0, 0);
+    EXPECT_EQ(0, way == 0 ? 0 : copies());
     ExpectNeutralAndOff();
     EXPECT_TRUE(OpenFrameCount == 0 || WaitForPixel([&](COLORREF c) { return c == before; }) == before);
   }
+  EXPECT_EQ(std::wstring::npos, MessagesText().find(L"WARNING"));
 }
 
 // A failing step of the splice (closing the file) or of its removal is reported; all ends neutral.
@@ -129,33 +147,6 @@ TEST_F(BrightnessContrastTest, FailingSpliceStepsAreReportedAndEndNeutral) {
     EXPECT_EQ(removing, OpenFrameCount != 0);
     ExpectNeutralAndOff();
   }
-}
-
-// Switched on, off and on again in one file: the graph holds the effect once
-// while it is on, not at all while it is off, and the second time still works.
-TEST_F(BrightnessContrastTest, SwitchedOnAgainTheGraphHoldsTheEffectOnce) {
-  const auto copies = [] {
-    int n = 0;
-    ComPtr<IEnumFilters> filters;
-    TheGraph->GraphBuilder->EnumFilters(&filters);
-    for (ComPtr<IBaseFilter> f; filters->Next(1, f.ReleaseAndGetAddressOf(), nullptr) == S_OK;)
-      n += f.Get() == TheGraph->ColorFilter.Get();
-    return n;
-  };
-  Open(MakeCaptureRecording(30, {}));
-  ASSERT_TRUE(WaitForShownFrame(0));
-  const COLORREF before = WaitForPixel([](COLORREF) { return true; });
-  for (int on = 0; on < 2; ++on) {
-    SCOPED_TRACE(on);
-    Command(BrightnessContrastId);
-    EXPECT_EQ(1, copies());
-    Slide(TheApp->BrightnessSlider, TB_THUMBTRACK, 100);
-    EXPECT_GT(Grey(WaitForPixel([&](COLORREF c) { return Grey(c) > Grey(before) + 100; })), Grey(before) + 100);
-    Command(BrightnessContrastId);
-    EXPECT_EQ(0, copies());
-    ExpectNeutralAndOff();
-  }
-  EXPECT_EQ(std::wstring::npos, MessagesText().find(L"WARNING"));
 }
 
 // A failed step of finding the effect is reported; the next look-up finds it again.

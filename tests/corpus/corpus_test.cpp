@@ -53,17 +53,9 @@ std::vector<CorpusFile> ReadManifest() {
     std::stringstream columns(line);
     for (std::string field; std::getline(columns, field, '\t');) fields.push_back(field);
     if (fields.size() < 9) continue;
-    CorpusFile file;
-    file.Name = fields[0];
-    file.Writer = fields[1];
-    file.Opens = fields[2] == "open";
-    auto number = [](const std::string& text) { return static_cast<uint32_t>(std::stoul(text)); };
-    file.Frames = number(fields[3]);
-    file.Width = number(fields[4]);
-    file.Height = number(fields[5]);
-    file.Rate = number(fields[6]);
-    file.Scale = number(fields[7]);
-    file.HeaderFrames = number(fields[8]);
+    CorpusFile file{fields[0], fields[1], fields[2] == "open"};
+    uint32_t* numbers[] = {&file.Frames, &file.Width, &file.Height, &file.Rate, &file.Scale, &file.HeaderFrames};
+    for (int i = 0; i < 6; ++i) *numbers[i] = static_cast<uint32_t>(std::stoul(fields[3 + i]));
     if (fields.size() > 9) file.Refusal = fields[9];
     files.push_back(file);
   }
@@ -91,19 +83,12 @@ std::wstring Joined(const std::vector<std::wstring>& lines) {
   return all;
 }
 
-class CorpusTest : public AppTest, public ::testing::WithParamInterface<CorpusFile> {
- protected:
-  static void Key(WPARAM key) {
-    PostMessageW(TheApp->MainWindow, WM_KEYDOWN, key, 1);
-    Pump(30);
-  }
-};
+class CorpusTest : public AppTest, public ::testing::WithParamInterface<CorpusFile> {};
 
 TEST_P(CorpusTest, OpensWithItsFactsAndStepsOrIsRefusedClearly) {
   const CorpusFile& file = GetParam();
   ASSERT_NE("no_manifest", file.Name) << "no corpus manifest in " << ORVO_CORPUS_DIR;
-  ArrangeFileChoice(S_OK, CorpusFolder() + L"\\" + Widen(file.Name));
-  Command(OpenId);
+  TryOpen(CorpusFolder() + L"\\" + Widen(file.Name));
   const std::vector<std::wstring> texts = NewTexts();
   EXPECT_FALSE(HasLine(texts, L"Cancelled file open")) << "the open was not cancelled:" << Joined(texts);
 
@@ -138,7 +123,7 @@ TEST_P(CorpusTest, OpensWithItsFactsAndStepsOrIsRefusedClearly) {
     Click(TheApp->MagnifyHalfButton);
   }
 
-  for (int i = 0; i < 3; ++i) Key(VK_RIGHT);
+  for (int i = 0; i < 3; ++i) Key(TheApp->MainWindow, VK_RIGHT);
   EXPECT_EQ(PlainLine(3), StatusText());
   EXPECT_TRUE(WaitForShownFrame(3)) << "after Right x3";
 
@@ -153,10 +138,10 @@ TEST_P(CorpusTest, OpensWithItsFactsAndStepsOrIsRefusedClearly) {
   // paused seeks now and then decode from a frame that is not a key frame and
   // present a grey picture (about 1 in 10 with MPEG-4); so here only the
   // positions are looked at.
-  Key(VK_END);
+  Key(TheApp->MainWindow, VK_END);
   EXPECT_EQ(n, SliderPosition());
   EXPECT_EQ(AtEnd(), States());
-  Key(VK_LEFT);
+  Key(TheApp->MainWindow, VK_LEFT);
   EXPECT_EQ(PlainLine(n - 1), StatusText());
 }
 

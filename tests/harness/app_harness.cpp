@@ -13,6 +13,7 @@
 #include "app/keyboard.h"
 #include "app/main_window.h"
 #include "app/reports.h"
+#include "controls/drop_runs.h"
 #include "controls/playback_controls.h"
 #include "drive.h"
 #include "frame_picture.h"
@@ -41,6 +42,16 @@ std::wstring MakeTempFolder() {
 }
 
 bool ProgramRunning() { return TheApp != nullptr && IsWindow(TheApp->MainWindow); }
+
+// Splits on "\r\n".
+std::vector<std::wstring> SplitLines(const std::wstring& text) {
+  std::vector<std::wstring> lines;
+  for (size_t start = 0, end = 0; end != std::wstring::npos; start = end + 2) {
+    end = text.find(L"\r\n", start);
+    lines.push_back(text.substr(start, end == std::wstring::npos ? end : end - start));
+  }
+  return lines;
+}
 
 // What File > Close leaves behind, and the test seams back at the program's own values.
 void ReturnToNoFileState() {
@@ -160,9 +171,30 @@ std::wstring AppTest::MakeCaptureRecording(uint32_t frames, const std::vector<ui
   return MakeRecording(name, options);
 }
 
-void AppTest::Open(const std::wstring& path) {
+void AppTest::Key(HWND window, WPARAM key, bool control, bool shift) {
+  BYTE keys[256];
+  GetKeyboardState(keys);
+  keys[VK_CONTROL] = control ? 0x80 : 0;
+  keys[VK_SHIFT] = shift ? 0x80 : 0;
+  SetKeyboardState(keys);
+  PostMessageW(window, WM_KEYDOWN, key, 1);
+  Pump(30);
+  keys[VK_CONTROL] = keys[VK_SHIFT] = 0;
+  SetKeyboardState(keys);
+}
+
+bool AppTest::Posted(const std::wstring& text) {
+  for (int i = 0; i < 100 && MessagesText().find(text) == std::wstring::npos; ++i) Pump(10);
+  return MessagesText().find(text) != std::wstring::npos;
+}
+
+void AppTest::TryOpen(const std::wstring& path) {
   ArrangeFileChoice(S_OK, path);
   Command(OpenId);
+}
+
+void AppTest::Open(const std::wstring& path) {
+  TryOpen(path);
   ASSERT_NE(0u, OpenFrameCount) << "the file did not open";
   ASSERT_EQ(TransportSeekStart, PlaybackState);
   Pump(20);
@@ -202,13 +234,9 @@ uint32_t AppTest::SliderPosition() { return static_cast<uint32_t>(SendMessageW(P
 std::wstring AppTest::StatusText() { return WindowTextOf(StatusLine); }
 
 std::wstring AppTest::FrameTime(uint32_t frame) {
-  const uint64_t ms = uint64_t{frame} * TheGraph->FrameScale * 1000u / TheGraph->FrameRate;
-  auto digits = [](uint64_t value, size_t width) {
-    const std::wstring text = std::to_wstring(value);
-    return std::wstring(text.size() < width ? width - text.size() : 0, L'0') + text;
-  };
-  return digits(ms / 3600000, 2) + L":" + digits(ms / 60000 % 60, 2) + L":" + digits(ms / 1000 % 60, 2) + L"." +
-         digits(ms % 1000, 3);
+  char16_t text[FrameTimeTextUnits] = u"";
+  ComposeFrameTime(text, FrameTimeTextUnits, frame, TheGraph->FrameRate, TheGraph->FrameScale);
+  return std::wstring(text, text + std::char_traits<char16_t>::length(text));
 }
 std::wstring AppTest::KeyLine(uint32_t frame) {
   return std::wstring(49, L' ') + L"Key Frame Number:  " + std::to_wstring(frame) + L"  " + FrameTime(frame);
@@ -293,13 +321,6 @@ std::wstring ProgramFolder() {
   return folder.substr(0, folder.find_last_of(L"\\/"));
 }
 
-void CopyIconsTo(const std::wstring& dir) {
-  const std::wstring from = ProgramFolder() + L"\\OrvoVideoIcons" + L'\0';  // lists end with an empty entry
-  const std::wstring to = dir + L'\0';
-  SHFILEOPSTRUCTW operation = {nullptr, FO_COPY, from.c_str(), to.c_str(), FOF_NO_UI};
-  ASSERT_EQ(0, SHFileOperationW(&operation)) << "no icons beside the test program";
-}
-
 void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
   HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(file, INVALID_HANDLE_VALUE);
@@ -327,20 +348,6 @@ void RemoveTree(const std::wstring& path) {
   SHFileOperationW(&operation);
 }
 
-std::vector<std::wstring> SplitLines(const std::wstring& text) {
-  std::vector<std::wstring> lines;
-  size_t start = 0;
-  for (;;) {
-    const size_t end = text.find(L"\r\n", start);
-    if (end == std::wstring::npos) {
-      lines.push_back(text.substr(start));
-      return lines;
-    }
-    lines.push_back(text.substr(start, end - start));
-    start = end + 2;
-  }
-}
-
 bool IsTimeLine(const std::wstring& line) {
   if (line.size() != 14) return false;
   for (size_t i : {0u, 1u, 3u, 4u, 6u, 7u}) {
@@ -354,6 +361,20 @@ std::wstring WindowTextOf(HWND window) {
   GetWindowTextW(window, text, 512);
   return text;
 }
+
+std::wstring ClipboardText() {
+  if (!OpenClipboard(nullptr)) return L"(clipboard not opened)";
+  std::wstring text;
+  HANDLE data = GetClipboardData(CF_UNICODETEXT);
+  if (const wchar_t* chars = data != nullptr ? static_cast<const wchar_t*>(GlobalLock(data)) : nullptr) {
+    text = chars;
+    GlobalUnlock(data);
+  }
+  CloseClipboard();
+  return text;
+}
+
+void EmptyTheClipboard() { ASSERT_TRUE(OpenClipboard(nullptr) && EmptyClipboard() && CloseClipboard()); }
 
 namespace {
 

@@ -47,6 +47,11 @@ class AppTest : public ::testing::Test {
   // Posts a menu command to a window (the main window by default) and pumps
   // until it has been handled.
   static void Command(unsigned id, HWND window = nullptr);
+  // A key pressed while window has the keyboard, Ctrl and Shift held or not,
+  // and pumped until it has been handled.
+  static void Key(HWND window, WPARAM key, bool control = false, bool shift = false);
+  // Whether text is in User Messages, pumping a while for an open's report.
+  static bool Posted(const std::wstring& text);
   const std::wstring& WorkDir() const { return workDir_; }
 
   // Recordings made by the project's generator in the working directory.
@@ -57,6 +62,8 @@ class AppTest : public ::testing::Test {
 
   // File > Open answered with path; asserts that the file opened at frame 0.
   void Open(const std::wstring& path);
+  // File > Open answered with path, whatever comes of it.
+  static void TryOpen(const std::wstring& path);
 
   // A click on an enabled button, as the user's mouse would give it.
   void Click(HWND button);
@@ -77,7 +84,8 @@ class AppTest : public ::testing::Test {
   static std::string Playing();
   static std::string NoFile();
   // The status line for a frame: with Dropped Frames Control on (key or
-  // dropped), and for a file without drops; each ends with the frame's time.
+  // dropped), and for a file without drops; each ends with the frame's time
+  // (its text is drop_runs_test's).
   static std::wstring FrameTime(uint32_t frame);
   static std::wstring KeyLine(uint32_t frame);
   static std::wstring DroppedLine(uint32_t frame);
@@ -117,13 +125,12 @@ std::wstring ProgramFolder();
 // into its file name field followed by Open.
 HWND WaitForOpenDialog();
 void TypeIntoOpenDialog(HWND dialog, const std::wstring& name);
-// Copies the generated icon folder next to the test program into dir.
-void CopyIconsTo(const std::wstring& dir);
 void WriteFileBytes(const std::wstring& path, const std::string& bytes);
 std::string ReadFileBytes(const std::wstring& path);
 void RemoveTree(const std::wstring& path);
-// Splits on "\r\n".
-std::vector<std::wstring> SplitLines(const std::wstring& text);
 // "HH:MM:SS (UTC)"
 bool IsTimeLine(const std::wstring& line);
 std::wstring WindowTextOf(HWND window);
+// The clipboard's text, and the clipboard emptied.
+std::wstring ClipboardText();
+void EmptyTheClipboard();

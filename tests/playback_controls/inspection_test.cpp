@@ -1,7 +1,7 @@
 // Inspecting a capture recording: the list of dropped-frame runs with its
 // jumps, copy and CSV file, the strip of drops per second above it, the
-// slider's ticks, and File > Save Frame As... writing the frame on show as a
-// PNG, decoded back here.
+// slider's ticks, File > Save Frame As... writing the frame on show as a PNG
+// and Display > Copy Frame putting it on the clipboard, both decoded back here.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -48,27 +48,6 @@ HRESULT ChooseArrangedFramePath(const wchar_t* proposed, wchar_t** path) {
 HRESULT CancelChoice(const wchar_t*, wchar_t** path) {
   *path = nullptr;
   return E_ABORT;
-}
-
-std::wstring ClipboardText() {
-  std::wstring text;
-  if (!OpenClipboard(nullptr)) return L"(clipboard not opened)";
-  HANDLE data = GetClipboardData(CF_UNICODETEXT);
-  const wchar_t* chars = data != nullptr ? static_cast<const wchar_t*>(GlobalLock(data)) : nullptr;
-  if (chars != nullptr) text = chars;
-  if (chars != nullptr) GlobalUnlock(data);
-  CloseClipboard();
-  return text;
-}
-
-void PressCtrlC(HWND window) {
-  BYTE keys[256];
-  GetKeyboardState(keys);
-  keys[VK_CONTROL] = 0x80;
-  SetKeyboardState(keys);
-  SendMessageW(window, WM_KEYDOWN, 'C', 1);
-  keys[VK_CONTROL] = 0;
-  SetKeyboardState(keys);
 }
 
 }  // namespace
@@ -145,7 +124,7 @@ TEST_F(InspectionTest, DroppedFramesListOfALongRecordingReachesItsLastRun) {
   EXPECT_EQ(0, SendMessageW(DroppedFramesListView, LVM_GETITEMCOUNT, 0, 0));
 }
 
-TEST_F(InspectionTest, SaveFrameAsWritesTheNativeFrameOrNothing) {
+TEST_F(InspectionTest, SaveFrameAsAndCopyFrameTakeTheNativeFrameOrNothing) {
   Open(MakeCaptureRecording(40, {30}, L"lab run.avi"));
   Scroll(TB_THUMBPOSITION, 17);
   Command(MagnifyId);
@@ -157,7 +136,7 @@ TEST_F(InspectionTest, SaveFrameAsWritesTheNativeFrameOrNothing) {
   ChosenPath = WorkDir() + L"\\saved.png";
   Command(SaveFrameAsId);
   EXPECT_EQ(WorkDir() + L"\\lab run_frame17.png", ProposedPath);
-  EXPECT_NE(std::wstring::npos, MessagesText().find(L" (UTC)\r\nFrame 17 saved as \"" + ChosenPath + L"\"\r\n"));
+  EXPECT_TRUE(Posted(L" (UTC)\r\nFrame 17 saved as \"" + ChosenPath + L"\"\r\n"));
 
   ComPtr<IWICImagingFactory> factory;  // the PNG decoded back
   ComPtr<IWICBitmapDecoder> decoder;
@@ -182,38 +161,21 @@ TEST_F(InspectionTest, SaveFrameAsWritesTheNativeFrameOrNothing) {
   // A folder that does not exist: a warning, and no file anywhere.
   ChosenPath = WorkDir() + L"\\missing\\saved.png";
   Command(SaveFrameAsId);
-  EXPECT_NE(std::wstring::npos,
-            MessagesText().find(L"WARNING: the frame could not be saved as \"" + ChosenPath + L"\" (error 0x"));
+  EXPECT_TRUE(Posted(L"WARNING: the frame could not be saved as \"" + ChosenPath + L"\" (error 0x"));
   EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(ChosenPath.c_str()));
   WIN32_FIND_DATAW found;
   EXPECT_EQ(INVALID_HANDLE_VALUE, FindFirstFileW((WorkDir() + L"\\*.tmp").c_str(), &found)) << "a temporary left";
-
-  Click(StartButton);
-  EXPECT_TRUE(Grayed(TheApp->FileMenu, SaveFrameAsId)) << "not while playing";
   ChooseFramePath = ShowSaveFrameDialog;
-}
 
-TEST_F(InspectionTest, CopyFramePutsTheNativeFrameOnTheClipboard) {
-  Open(MakeCaptureRecording(40, {30}));
-  Scroll(TB_THUMBPOSITION, 23);
-  Command(MagnifyId);
-  Click(TheApp->MagnifyDoubleButton);
-  ASSERT_TRUE(WaitForShownFrame(23));
+  // Display > Copy Frame and Ctrl+Shift+C: the same native frame on the clipboard.
   for (bool key : {false, true}) {
-    ASSERT_TRUE(OpenClipboard(nullptr) && EmptyClipboard() && CloseClipboard());
-    if (key) {  // Ctrl+Shift+C
-      BYTE keys[256];
-      GetKeyboardState(keys);
-      keys[VK_CONTROL] = keys[VK_SHIFT] = 0x80;
-      SetKeyboardState(keys);
-      PostMessageW(TheApp->MainWindow, WM_KEYDOWN, 'C', 1);
-      Pump(50);
-      keys[VK_CONTROL] = keys[VK_SHIFT] = 0;
-      SetKeyboardState(keys);
+    EmptyTheClipboard();
+    if (key) {
+      Key(TheApp->MainWindow, 'C', true, true);
     } else {
       Command(CopyFrameId);
     }
-    EXPECT_NE(std::wstring::npos, MessagesText().find(L" (UTC)\r\nFrame 23 copied to the clipboard\r\n"));
+    EXPECT_TRUE(Posted(L" (UTC)\r\nFrame 17 copied to the clipboard\r\n"));
     ASSERT_TRUE(OpenClipboard(nullptr));
     HANDLE data = GetClipboardData(CF_DIB);
     const BITMAPINFOHEADER* header = data != nullptr ? static_cast<const BITMAPINFOHEADER*>(GlobalLock(data)) : nullptr;
@@ -231,10 +193,11 @@ TEST_F(InspectionTest, CopyFramePutsTheNativeFrameOnTheClipboard) {
     for (UINT y = 0; y < 120; ++y) memcpy(&rows[y * stride], bits + (119 - y) * stride, stride);
     GlobalUnlock(data);
     CloseClipboard();
-    uint32_t shown = 0;
-    EXPECT_TRUE(ReadFrameCode(rows.data(), 160, 120, stride, 3, &shown) && shown == 23) << shown;
+    shown = 0;
+    EXPECT_TRUE(ReadFrameCode(rows.data(), 160, 120, stride, 3, &shown) && shown == 17) << shown;
   }
   Click(StartButton);
+  EXPECT_TRUE(Grayed(TheApp->FileMenu, SaveFrameAsId)) << "not while playing";
   EXPECT_TRUE(Grayed(TheApp->DisplayMenu, CopyFrameId)) << "not while playing";
 }
 
@@ -247,14 +210,14 @@ TEST_F(InspectionTest, DroppedRunsCopySaveAsCsvAndTheStrip) {
   Command(DroppedFramesListId);
   ASSERT_TRUE(IsWindowVisible(DroppedFramesWindow));
   const std::wstring head = L"First Frame\tLast Frame\tLength\tTime of First Frame\r\n";
-  PressCtrlC(DroppedFramesListView);  // nothing selected: every run
+  Key(DroppedFramesListView, 'C', true);  // nothing selected: every run
   EXPECT_EQ(head +
                 L"5\t7\t3\t00:00:00.166\r\n59\t61\t3\t00:00:01.966\r\n120\t120\t1\t00:00:04.000\r\n"
                 L"250\t251\t2\t00:00:08.333\r\n700\t700\t1\t00:00:23.333\r\n",
             ClipboardText());
   EXPECT_NE(std::wstring::npos, MessagesText().find(L" (UTC)\r\n5 dropped frame runs copied to the clipboard\r\n"));
   ListView_SetItemState(DroppedFramesListView, 3, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-  PressCtrlC(DroppedFramesListView);
+  Key(DroppedFramesListView, 'C', true);
   EXPECT_EQ(head + L"250\t251\t2\t00:00:08.333\r\n", ClipboardText());
 
   // The strip: 30 bins of one second; at x the middle of bin b.

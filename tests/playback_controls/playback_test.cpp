@@ -46,13 +46,6 @@ class PlaybackTest : public AppTest {
       }
     }
   }
-  std::wstring ThreeSeconds() {
-    AviGenOptions options;
-    options.FrameCount = 75;
-    options.Rate = 25;
-    options.HasArtist = false;
-    return MakeRecording(L"three.avi", options);
-  }
 };
 
 TEST_F(PlaybackTest, WithNoFileEverythingIsOffAndEachControlSitsInItsPlace) {
@@ -164,30 +157,19 @@ TEST_F(PlaybackTest, SliderSeeksOnStepsAndReleaseButNotWhileDragged) {
   EXPECT_EQ(std::wstring::npos, MessagesText().find(L"WARNING")) << MessagesText();
 }
 
-TEST_F(PlaybackTest, ARecordingNotFromTheCaptureProgramStepsOneFrameAtATime) {
-  AviGenOptions options;
-  options.FrameCount = 8;
-  options.HasArtist = false;
-  Open(MakeRecording(L"other.avi", options));
-  EXPECT_EQ(636, WidthOf(TheApp->PlaybackWindow));
-  EXPECT_EQ(PlainLine(0), StatusText());
-  EXPECT_EQ(AtFirstFrame(false), States());
-  Click(ForwardOneFrameButton);
-  EXPECT_EQ(PlainLine(1), StatusText());
-  EXPECT_EQ(PausedInside(false, false), States());
-  EXPECT_TRUE(WaitForShownFrame(1));
-  Press(NextDroppedButton);  // out of sight in the narrow window: to the end
-  EXPECT_EQ(8u, CurrentFramePosition());
-}
-
-// At a thousand frames a second neighbouring frames lie a millisecond of
-// media time apart: each press of Right still brings that very frame.
-TEST_F(PlaybackTest, AtAThousandFramesASecondThePictureFollowsEachStep) {
+// A recording not from the capture program steps one frame at a time, with
+// the narrow window and plain frame numbers. At a thousand frames a second
+// neighbouring frames lie a millisecond of media time apart: each press of
+// Right still brings that very frame.
+TEST_F(PlaybackTest, AnOtherRecordingAtAThousandFramesASecondFollowsEachStep) {
   AviGenOptions options;
   options.FrameCount = 40;
   options.Rate = 1000;
   options.HasArtist = false;
   Open(MakeRecording(L"fast.avi", options));
+  EXPECT_EQ(636, WidthOf(TheApp->PlaybackWindow));
+  EXPECT_EQ(PlainLine(0), StatusText());
+  EXPECT_EQ(AtFirstFrame(false), States());
   for (int press = 0; press < 3; ++press) {
     PostMessageW(TheApp->MainWindow, WM_KEYDOWN, VK_RIGHT, 1);
     PostMessageW(TheApp->MainWindow, WM_KEYUP, VK_RIGHT, 0xC0000001);
@@ -199,13 +181,20 @@ TEST_F(PlaybackTest, AtAThousandFramesASecondThePictureFollowsEachStep) {
     Click(ForwardOneFrameButton);
     EXPECT_TRUE(WaitForShownFrame(f));
   }
+  EXPECT_EQ(PlainLine(6), StatusText());
+  EXPECT_EQ(PausedInside(false, false), States());
   Click(BackOneFrameButton);
   EXPECT_TRUE(WaitForShownFrame(5));
+  Press(NextDroppedButton);  // out of sight in the narrow window: to the end
+  EXPECT_EQ(40u, CurrentFramePosition());
 }
 
 TEST_F(PlaybackTest, PlaysToTheEndWithTheSliderFollowingOnceASecond) {
-  const std::wstring path = ThreeSeconds();
-  Open(path);
+  AviGenOptions options;
+  options.FrameCount = 75;  // three seconds
+  options.Rate = 25;
+  options.HasArtist = false;
+  Open(MakeRecording(L"three.avi", options));
   Click(StartButton);
   EXPECT_EQ(Playing(), States());
   EXPECT_FALSE(DisplayMenuEnabled());
@@ -257,9 +246,9 @@ TEST_F(PlaybackTest, AnErrorWhilePlayingPausesOnTheCurrentFrameAndSaysWhy) {
   Open(MakeCaptureRecording(300, Drops, L"errors.avi"));
   Microsoft::WRL::ComPtr<IMediaEventSink> sink;
   ASSERT_EQ(S_OK, TheGraph->GraphBuilder.As(&sink));
-  const std::pair<long, std::wstring> aborts[] = {
-      {EC_ERRORABORT, L"(event 0x3, error 0x80004005)"}, {0x45, L"(event 0x45, error 0x8007000E)"},
-      {EC_USERABORT, L"the video window was closed (event 0x2)"}};
+  const std::pair<long, std::wstring> aborts[] = {{EC_ERRORABORT, L"(event 0x3, error 0x80004005)"},
+                                                  {0x45, L"(event 0x45, error 0x8007000E)"},
+                                                  {EC_USERABORT, L"the video window was closed (event 0x2)"}};
   const LONG_PTR errors[] = {static_cast<LONG_PTR>(E_FAIL), static_cast<LONG_PTR>(E_OUTOFMEMORY), 0};
   for (int i = 0; i < 3; ++i) {
     Click(StartButton);
@@ -278,7 +267,7 @@ TEST_F(PlaybackTest, AnErrorWhilePlayingPausesOnTheCurrentFrameAndSaysWhy) {
     EXPECT_EQ(TransportPause, PlaybackState);
     EXPECT_EQ(nullptr, TheApp->FrameTimer) << "the tick goes on after the error";
     EXPECT_EQ(at, SliderPosition());
-    EXPECT_EQ(PausedInside(at < 9, at > 3), States());
+    EXPECT_EQ(PausedInside(at<9, at> 3), States());
     EXPECT_FALSE(Grayed(TheApp->OptionsMenu, DroppedFramesControlId) || !DisplayMenuEnabled());
   }
 }
