@@ -203,7 +203,7 @@ TEST_F(OpenBenchmark, FileOpenToFirstFrameAgainstABareGraph) {
 // The long recording of orvo-long-bench (2,000,000 frames, 160 x 120, about
 // 180,000 runs of dropped frames), when that benchmark has written it.
 TEST_F(OpenBenchmark, FileOpenOfALongRecordingAgainstABareGraph) {
-  const std::wstring path = ProgramFolder() + L"\\long-bench-recordings\\long.avi";
+  const std::wstring path = drive::ExeFolder() + L"\\long-bench-recordings\\long.avi";
   if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
     std::printf("no long recording: run orvo-long-bench.exe first\n");
     return;

@@ -63,7 +63,7 @@ TEST_F(HighDpiProgram, ChromeScalesAndThePictureKeepsItsPixels) {
   ASSERT_EQ(144u, GetDpiForWindow(TheApp->MainWindow)) << "the scale was not taken up";
 
   // Buttons, slider, status line and windows at 1.5 times their lengths.
-  RECT button = WindowRectOf(StartButton);
+  RECT button = drive::RectOf(StartButton);
   EXPECT_EQ(150, button.right - button.left);
   EXPECT_EQ(150, button.bottom - button.top);
   EXPECT_EQ(954, WidthOf(TheApp->PlaybackWindow));

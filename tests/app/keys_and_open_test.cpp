@@ -57,7 +57,7 @@ void AnswerGoToFrame(HWND dialog) {
       return;
     }
     SendMessageW(dialog, WM_COMMAND, IDOK, 0);
-    Answers.push_back(WindowTextOf(GetDlgItem(dialog, GoToFrameTextId)) + L" @" +
+    Answers.push_back(drive::TextOf(GetDlgItem(dialog, GoToFrameTextId)) + L" @" +
                       std::to_wstring(SendMessageW(PositionSlider, TBM_GETPOS, 0, 0)));
   }
 }
@@ -161,12 +161,13 @@ TEST_F(InspectionTest, AMistypedNameInTheOpenDialogLeavesTheRecordingOpen) {
   bool complained = false, answered = false;
   HWND owner = nullptr;
   std::thread user([&]() {
-    HWND dialog = WaitForOpenDialog();
-    if (dialog == nullptr) return;
+    HWND dialog = nullptr;
+    if (!drive::WaitFor([&] { return (dialog = FindWindowW(L"#32770", L"Open")) != nullptr; })) return;
     owner = GetWindow(dialog, GW_OWNER);
     DWORD_PTR result = 0;
     answered = SendMessageTimeoutW(TheApp->MainWindow, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &result) != 0;
-    TypeIntoOpenDialog(dialog, mistyped);
+    SendMessageW(GetDlgItem(dialog, drive::FileNameEditId), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(mistyped.c_str()));
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     // The complaint: a message box owned by the dialog.
     HWND box = nullptr;
     for (int attempt = 0; attempt < 200 && box == nullptr && IsWindow(dialog); ++attempt, Sleep(25)) {
@@ -299,7 +300,7 @@ TEST_F(InspectionTest, RecentRecordingsSitAboveExitSurviveInTheOptionsFileAndReo
   const std::wstring bMenu = WorkDir() + L"\\R&&D.avi";
   EXPECT_EQ(WithRecent({bMenu, a}), FileMenuTexts());
   // Written after the window elements, which an older reader alone looks at.
-  const std::string file = ReadFileBytes(L"ORVO_options_playback.xml");
+  const std::string file = drive::FileBytes(L"ORVO_options_playback.xml");
   EXPECT_NE(
       std::string::npos,
       file.find("\t<MagnifyWindowPosition Value=\"250, 250\"/>\r\n\t<RecentRecording Value=\"" + Narrow(WorkDir()) +
@@ -325,13 +326,13 @@ TEST_F(InspectionTest, RecentRecordingsSitAboveExitSurviveInTheOptionsFileAndReo
   EXPECT_TRUE(
       Posted(L"The recording \"" + b + L"\" is no longer there; it is taken off the recent recordings list\r\n"));
   EXPECT_EQ(WithRecent({a}), FileMenuTexts());
-  EXPECT_EQ(std::string::npos, ReadFileBytes(L"ORVO_options_playback.xml").find("R&amp;D"));
+  EXPECT_EQ(std::string::npos, drive::FileBytes(L"ORVO_options_playback.xml").find("R&amp;D"));
   EXPECT_EQ(0u, OpenFrameCount);
 
   // A name beyond ASCII is kept as a character reference and read back whole.
   const std::wstring accented = MakeRecording(L"caf\u00e9.avi", AviGenOptions{});
   Open(accented);
-  EXPECT_NE(std::string::npos, ReadFileBytes(L"ORVO_options_playback.xml").find("caf&#xE9;.avi"));
+  EXPECT_NE(std::string::npos, drive::FileBytes(L"ORVO_options_playback.xml").find("caf&#xE9;.avi"));
   read = RecentRecordingList{};
   ASSERT_EQ(1, ReadOptionsFile(&positions, &read));
   EXPECT_EQ(accented, reinterpret_cast<const wchar_t*>(read.Paths[0]));

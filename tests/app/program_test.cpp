@@ -111,7 +111,7 @@ TEST_F(ProgramTest, OpeningACaptureRecordingReportsItAndEntersTheFileOpenState) 
   EXPECT_EQ(1, GetMenuItemCount(TheApp->OptionsMenu));
   EXPECT_EQ(NoFile(), States());
   EXPECT_EQ(636, WidthOf(TheApp->PlaybackWindow));
-  EXPECT_EQ(MainWindowX, WindowRectOf(TheApp->MainWindow).left);
+  EXPECT_EQ(MainWindowX, drive::RectOf(TheApp->MainWindow).left);
   EXPECT_EQ(MainWindowWidth, WidthOf(TheApp->MainWindow));
 }
 
@@ -216,8 +216,8 @@ TEST_F(ProgramTest, MagnifySizesThePictureAndScrollsWhatDoesNotFit) {
     Choose(level.Id);
     EXPECT_EQ(level.Width, TheApp->Shared->DisplayWidth) << level.Id;
     EXPECT_EQ(level.Height, TheApp->Shared->DisplayHeight) << level.Id;
-    EXPECT_EQ(MainWindowX, WindowRectOf(TheApp->MainWindow).left) << level.Id;
-    EXPECT_EQ(MainWindowY, WindowRectOf(TheApp->MainWindow).top) << level.Id;
+    EXPECT_EQ(MainWindowX, drive::RectOf(TheApp->MainWindow).left) << level.Id;
+    EXPECT_EQ(MainWindowY, drive::RectOf(TheApp->MainWindow).top) << level.Id;
     EXPECT_EQ(static_cast<int>(level.Width) + ClipFrameWidth, WidthOf(TheApp->ClipWindow)) << level.Id;
     EXPECT_EQ(TransportPause, PlaybackState);
     EXPECT_TRUE(WaitForShownFrame(0));
@@ -235,7 +235,7 @@ TEST_F(ProgramTest, MagnifySizesThePictureAndScrollsWhatDoesNotFit) {
   HWND scroll = TheApp->ScrollWindow;
   const auto expectScrolling = [&](int width, int height) {
     ASSERT_EQ(scroll, GetParent(TheApp->ClipWindow));
-    RECT client, clip = WindowRectOf(TheApp->ClipWindow);
+    RECT client, clip = drive::RectOf(TheApp->ClipWindow);
     GetClientRect(scroll, &client);
     MapWindowPoints(nullptr, scroll, reinterpret_cast<POINT*>(&clip), 2);
     EXPECT_EQ(width - client.right, ScrollLimitX);
@@ -333,7 +333,7 @@ TEST_F(ProgramTest, UserMessagesShowEachPostAndStayOnTheWorkArea) {
   EmptyTheClipboard();
   MenuSeen.clear();
   const UINT_PTR chooser = SetTimer(nullptr, 0, 50, ChooseCopyFromContextMenu);
-  RECT at = WindowRectOf(edit);
+  RECT at = drive::RectOf(edit);
   SendMessageW(edit, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(edit), MAKELPARAM(at.left + 20, at.top + 10));
   KillTimer(nullptr, chooser);
   Pump(50);  // the chosen command comes as a posted WM_COMMAND
@@ -343,8 +343,8 @@ TEST_F(ProgramTest, UserMessagesShowEachPostAndStayOnTheWorkArea) {
   HWND window = TheApp->MessagesWindow;
   SetWindowPos(window, nullptr, WorkArea.right - 100, -40, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
   Pump(50);
-  EXPECT_EQ(WorkArea.right, WindowRectOf(window).right);
-  EXPECT_EQ(0, WindowRectOf(window).top);
+  EXPECT_EQ(WorkArea.right, drive::RectOf(window).right);
+  EXPECT_EQ(0, drive::RectOf(window).top);
   SetWindowPos(window, nullptr, 100, 150, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
 }
 
@@ -359,7 +359,7 @@ TEST_F(ProgramTest, OverlappingWindowsEachShowTheirOwnPixels) {
   // The samples of the overlap (outside the picture) that do not have colour.
   const auto others = [&](COLORREF colour) {
     Pump(100);
-    RECT overlap, edit = WindowRectOf(TheApp->MessagesEdit), client, clip = WindowRectOf(TheApp->ClipWindow);
+    RECT overlap, edit = drive::RectOf(TheApp->MessagesEdit), client, clip = drive::RectOf(TheApp->ClipWindow);
     GetClientRect(main, &client);
     MapWindowPoints(main, nullptr, reinterpret_cast<POINT*>(&client), 2);
     if (!IntersectRect(&overlap, &edit, &client)) return -1;
@@ -377,7 +377,7 @@ TEST_F(ProgramTest, OverlappingWindowsEachShowTheirOwnPixels) {
   const COLORREF mainGrey = RGB(128, 128, 128), messagesGrey = RGB(225, 225, 225);
   EXPECT_EQ(0, others(mainGrey));
   BringWindowToTop(TheApp->MessagesWindow);
-  const RECT at = WindowRectOf(main);
+  const RECT at = drive::RectOf(main);
   SetWindowPos(main, nullptr, at.left + 20, at.top + 10, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   EXPECT_EQ(0, others(messagesGrey));
   EXPECT_TRUE(WaitForShownFrame(0));

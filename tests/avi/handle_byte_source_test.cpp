@@ -1,4 +1,5 @@
-// The program's byte source over a Win32 file handle (Windows build only).
+// The program's byte source over a Win32 file handle (Windows build only;
+// every recording the program tests open is parsed through it).
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -6,7 +7,7 @@
 #include "avi/handle_byte_source.h"
 #include "avi_test_support.h"
 
-TEST(HandleByteSource, ParsesAsFromMemoryAndFailsOnAClosedHandle) {
+TEST(HandleByteSource, ShortReadsPastTheEndAndFailsOnAClosedHandle) {
   const AviGenOptions o = Options(Small);
   TempFile file("handle.avi");
   std::string error;
@@ -14,9 +15,6 @@ TEST(HandleByteSource, ParsesAsFromMemoryAndFailsOnAClosedHandle) {
   HANDLE h = CreateFileA(file.Path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(h, INVALID_HANDLE_VALUE);
   HandleByteSource source(h);
-  const ParseOutcome r = ParseWith(source);  // the file size known: a capture file
-  ASSERT_EQ(r.Code, AviParseSucceeded);
-  EXPECT_EQ(Entries(r.Facts.KeyFrameFlags), ExpectedFlags(o.FrameCount, o.DroppedFrames));
   // Reads past the end are short, not failures; a position beyond 2^63 cannot be set.
   uint8_t buffer[16];
   uint32_t got = 99;

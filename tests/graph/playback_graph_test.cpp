@@ -68,7 +68,7 @@ TEST_F(PlaybackGraphTest, FrameLayerRefusesWhatFramesCannotSay) {
 
 // The recording at path with the main header's frame size cleared.
 std::wstring Sizeless(std::wstring path) {
-  const std::string bytes = ReadFileBytes(path).replace(64, 8, 8, '\0');
+  const std::string bytes = drive::FileBytes(path).replace(64, 8, 8, '\0');
   WriteFileBytes(path += L".sizeless.avi", bytes);
   return path;
 }

@@ -231,7 +231,7 @@ std::string AppTest::NoFile() { return ".........."; }
 
 uint32_t AppTest::SliderPosition() { return static_cast<uint32_t>(SendMessageW(PositionSlider, TBM_GETPOS, 0, 0)); }
 
-std::wstring AppTest::StatusText() { return WindowTextOf(StatusLine); }
+std::wstring AppTest::StatusText() { return drive::TextOf(StatusLine); }
 
 std::wstring AppTest::FrameTime(uint32_t frame) {
   char16_t text[FrameTimeTextUnits] = u"";
@@ -289,36 +289,9 @@ std::ostream& operator<<(std::ostream& out, const RECT& r) {
   return out << "(" << r.left << ", " << r.top << ")-(" << r.right << ", " << r.bottom << ")";
 }
 
-RECT WindowRectOf(HWND window) {
-  RECT r = {};
-  GetWindowRect(window, &r);
-  return r;
-}
-
 int WidthOf(HWND window) {
-  const RECT r = WindowRectOf(window);
+  const RECT r = drive::RectOf(window);
   return r.right - r.left;
-}
-
-HWND WaitForOpenDialog() {
-  HWND dialog = nullptr;
-  for (int attempt = 0; attempt < 400 && dialog == nullptr; ++attempt, Sleep(25)) {
-    dialog = FindWindowW(L"#32770", L"Open");
-  }
-  return dialog;
-}
-
-void TypeIntoOpenDialog(HWND dialog, const std::wstring& typed) {
-  HWND name = GetDlgItem(dialog, 0x480);  // Wine's file name field
-  SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(typed.c_str()));
-  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-}
-
-std::wstring ProgramFolder() {
-  wchar_t path[MAX_PATH];
-  const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring folder(path, n);
-  return folder.substr(0, folder.find_last_of(L"\\/"));
 }
 
 void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
@@ -328,18 +301,6 @@ void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
   WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
   CloseHandle(file);
   ASSERT_EQ(written, bytes.size());
-}
-
-std::string ReadFileBytes(const std::wstring& path) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return std::string();
-  std::string bytes;
-  char chunk[65536];
-  DWORD got = 0;
-  while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) bytes.append(chunk, got);
-  CloseHandle(file);
-  return bytes;
 }
 
 void RemoveTree(const std::wstring& path) {
@@ -354,12 +315,6 @@ bool IsTimeLine(const std::wstring& line) {
     if (line[i] < L'0' || line[i] > L'9') return false;
   }
   return line[2] == L':' && line[5] == L':' && line.substr(8) == L" (UTC)";
-}
-
-std::wstring WindowTextOf(HWND window) {
-  wchar_t text[512];
-  GetWindowTextW(window, text, 512);
-  return text;
 }
 
 std::wstring ClipboardText() {

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "avi_generator.h"
+#include "drive.h"
 
 #include "graph/transport.h"
 
@@ -110,27 +111,16 @@ inline void ArrangeFileChoice(HRESULT result, const std::wstring& path) { Arrang
 // Whether a menu item is greyed or checked.
 bool Grayed(HMENU menu, UINT item, UINT by = MF_BYCOMMAND);
 bool Checked(HMENU menu, UINT item);
-RECT WindowRectOf(HWND window);
 int WidthOf(HWND window);
 inline bool operator==(const RECT& a, const RECT& b) {
   return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
 std::ostream& operator<<(std::ostream& out, const RECT& r);
 
-// Folder of the running test program (the build's bin folder).
-std::wstring ProgramFolder();
-
-// From a thread other than the window thread, as a user would: the File >
-// Open dialog once it is up (nullptr after 10 s without it), and a name typed
-// into its file name field followed by Open.
-HWND WaitForOpenDialog();
-void TypeIntoOpenDialog(HWND dialog, const std::wstring& name);
 void WriteFileBytes(const std::wstring& path, const std::string& bytes);
-std::string ReadFileBytes(const std::wstring& path);
 void RemoveTree(const std::wstring& path);
 // "HH:MM:SS (UTC)"
 bool IsTimeLine(const std::wstring& line);
-std::wstring WindowTextOf(HWND window);
 // The clipboard's text, and the clipboard emptied.
 std::wstring ClipboardText();
 void EmptyTheClipboard();

@@ -48,7 +48,7 @@ TEST_F(LogFiles, SaveWritesTheWindowUnderItsUtcNameInLatin1Only) {
   UtcBiasMinutes = bias;
   EXPECT_TRUE(name == NameFor(first, first.wSecond, -330) || name == NameFor(last, last.wSecond, -330)) << name;
   EXPECT_EQ(Bytes(text.substr(0, text.rfind(L"INFO"))) + "INFO: \"C:\\?????\\?.avi\" ? caf\xe9\r\n",
-            ReadFileBytes(name));
+            drive::FileBytes(name));
   EXPECT_EQ(text, MessagesText().substr(0, text.size()));
   EXPECT_TRUE(EndsWith(MessagesText(),
                        name + L"\"\r\nINFO: 7 characters beyond Latin-1 were written to the file as \"?\"\r\n"));
@@ -60,11 +60,11 @@ TEST_F(LogFiles, SaveAndClearLeavesOnlyTheConfirmationInAWorkingWindow) {
     for (int i = 0; i < posts; ++i)
       RouteUserMessage((L"INFO: " + std::wstring(400, L'a' + i % 26) + L"\r\n").c_str(), i % 10 == 0);
     const std::wstring text = MessagesText(), name = Save(SaveMessagesAndClearId);
-    EXPECT_EQ(Bytes(text), ReadFileBytes(name));
+    EXPECT_EQ(Bytes(text), drive::FileBytes(name));
     EXPECT_EQ(SavedIn + name + L"\" and all messages cleared\r\n", MessagesText().substr(10));  // after "\r\nHH:MM:SS"
     RouteUserMessage(L"WARNING: next\r\n", 1);
     EXPECT_TRUE(EndsWith(MessagesText(), L" (UTC)\r\nWARNING: next\r\n"));
-    const RECT client = WindowRectOf(TheApp->MessagesWindow), control = WindowRectOf(TheApp->MessagesEdit);
+    const RECT client = drive::RectOf(TheApp->MessagesWindow), control = drive::RectOf(TheApp->MessagesEdit);
     EXPECT_TRUE(IsWindowVisible(TheApp->MessagesEdit) && control.right > client.right - 16 &&
                 control.bottom > client.bottom - 16 && control.right <= client.right);
   }
@@ -80,7 +80,7 @@ TEST_F(LogFiles, ASaveInASecondThatHasALogFileGetsItsOwnFile) {
   RouteUserMessage(L"WARNING: saved\r\n", 1);
   const std::wstring name = Save(SaveMessagesId);
   ASSERT_TRUE(EndsWith(name, L"_2.txt")) << name;
-  EXPECT_EQ("earlier", ReadFileBytes(name.substr(0, name.size() - 6) + L".txt"));
+  EXPECT_EQ("earlier", drive::FileBytes(name.substr(0, name.size() - 6) + L".txt"));
 }
 
 TEST_F(LogFiles, FailedSavesWarnWithTheReasonAndClearNothing) {

@@ -91,7 +91,7 @@ TEST_F(OptionsFile, WritesTheKnownTextAndReadsBackAllTwelveValues) {
   WriteFileBytes(FileName, std::string(20000, 'x'));  // an old, longer file loses its tail
   WindowPositions = DefaultWindowPositions;
   ASSERT_EQ(1, WriteOptionsFile());
-  EXPECT_EQ(DefaultFile, ReadFileBytes(FileName));
+  EXPECT_EQ(DefaultFile, drive::FileBytes(FileName));
 
   WindowPositions = Record{INT32_MIN, INT32_MAX, -1600, -900, 0, -1, 3840, 2160, -32000, 12, 7, -7};
   ASSERT_EQ(1, WriteOptionsFile());
@@ -106,7 +106,7 @@ TEST_F(OptionsFile, FailedWritesLeaveTheOldFile) {
   // No text, no ANSI form, only a look-alike in ANSI, too long (the text's own checks: options_text_test).
   for (const wchar_t* text : {static_cast<const wchar_t*>(nullptr), L"<a>\x4E2D<b>", L"<a>\x0100<b>", tooLong.c_str()})
     EXPECT_EQ(0, WriteOptionsText(text));
-  EXPECT_EQ("old", ReadFileBytes(FileName));
+  EXPECT_EQ("old", drive::FileBytes(FileName));
 
   // A working directory whose name has no exact ANSI form: "\x0100" has the
   // look-alike "A", which must not get the file either.
@@ -117,7 +117,7 @@ TEST_F(OptionsFile, FailedWritesLeaveTheOldFile) {
     WriteFileBytes(folder + L"\\" + FileName, "old");
     ASSERT_TRUE(SetCurrentDirectoryW(folder.c_str()));
     EXPECT_EQ(0, WriteOptionsFile());
-    EXPECT_EQ("old", ReadFileBytes(FileName));
+    EXPECT_EQ("old", drive::FileBytes(FileName));
     ASSERT_TRUE(SetCurrentDirectoryW(WorkDir().c_str()));
   }
   EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(L"A\\ORVO_options_playback.xml"));

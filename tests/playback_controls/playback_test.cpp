@@ -49,7 +49,7 @@ class PlaybackTest : public AppTest {
 };
 
 TEST_F(PlaybackTest, WithNoFileEverythingIsOffAndEachControlSitsInItsPlace) {
-  EXPECT_EQ(L"Playback", WindowTextOf(TheApp->PlaybackWindow));
+  EXPECT_EQ(L"Playback", drive::TextOf(TheApp->PlaybackWindow));
   EXPECT_EQ(636, WidthOf(TheApp->PlaybackWindow));
   EXPECT_EQ(NoFile(), States());
   EXPECT_EQ(L"", StatusText());
@@ -69,13 +69,13 @@ TEST_F(PlaybackTest, WithNoFileEverythingIsOffAndEachControlSitsInItsPlace) {
                                L"<",
                                L">"};
   auto place = [](HWND control) {
-    RECT r = WindowRectOf(control);
+    RECT r = drive::RectOf(control);
     MapWindowPoints(nullptr, TheApp->PlaybackWindow, reinterpret_cast<POINT*>(&r), 2);
     return r;
   };
   for (int i = 0; i < 8; ++i) {
     EXPECT_EQ((RECT{3 + 103 * i, 3, 103 + 103 * i, 103}), place(buttons[i])) << i;
-    EXPECT_EQ(captions[i], WindowTextOf(buttons[i]));
+    EXPECT_EQ(captions[i], drive::TextOf(buttons[i]));
   }
   EXPECT_EQ((RECT{3, 106, 617, 156}), place(PositionSlider));
   EXPECT_EQ((RECT{3, 156, 617, 186}), place(StatusLine));
