@@ -7,8 +7,8 @@
 #   scripts/bench.sh [--quick]
 #
 # --quick: fewer runs of each benchmark, and the Windows test suite is not
-# timed. With the builds done, on two cores: about 1.5 minutes, against 3
-# without --quick.
+# timed. With the builds done and the long recording written, on two cores:
+# about 2.5 minutes, against 5 without --quick.
 #
 # The exit status is 1 when a benchmark could not run (its row says so); a
 # missed target is only shown in the table.
