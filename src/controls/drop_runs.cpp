@@ -55,6 +55,15 @@ void AppendPadded(char16_t* buffer, std::size_t capacity, uint64_t value, int mi
   AppendText(buffer, capacity, text);
 }
 
+// seconds as "hh:mm:ss"; the hours take more digits when needed.
+void AppendClock(char16_t* buffer, std::size_t capacity, uint64_t seconds) {
+  AppendPadded(buffer, capacity, seconds / 3600u, 2);
+  AppendText(buffer, capacity, u":");
+  AppendPadded(buffer, capacity, seconds / 60u % 60u, 2);
+  AppendText(buffer, capacity, u":");
+  AppendPadded(buffer, capacity, seconds % 60u, 2);
+}
+
 }  // namespace
 
 bool ComposeFrameTime(char16_t* buffer, std::size_t capacity, uint64_t frame, uint32_t rate, uint32_t scale) {
@@ -63,11 +72,7 @@ bool ComposeFrameTime(char16_t* buffer, std::size_t capacity, uint64_t frame, ui
   // Milliseconds = frame x scale x 1000 / rate; scale x 1000 fits 64 bits.
   uint64_t ms = 0;
   if (!MultiplyDivide(frame, static_cast<uint64_t>(scale) * 1000u, rate, &ms)) return false;
-  AppendPadded(buffer, capacity, ms / 3600000u, 2);
-  AppendText(buffer, capacity, u":");
-  AppendPadded(buffer, capacity, ms / 60000u % 60u, 2);
-  AppendText(buffer, capacity, u":");
-  AppendPadded(buffer, capacity, ms / 1000u % 60u, 2);
+  AppendClock(buffer, capacity, ms / 1000u);
   AppendText(buffer, capacity, u".");
   AppendPadded(buffer, capacity, ms % 1000u, 3);
   return true;
@@ -171,18 +176,6 @@ DropHistogram MakeDropHistogram(const std::vector<DropRun>& runs, uint32_t total
   const uint64_t width = seconds / most + (seconds % most != 0 ? 1 : 0);
   return MakeDropHistogramOfWidth(runs, totalFrames, rate, scale, width, most);
 }
-
-namespace {
-
-void AppendClock(char16_t* buffer, std::size_t capacity, uint64_t seconds) {
-  AppendPadded(buffer, capacity, seconds / 3600u, 2);
-  AppendText(buffer, capacity, u":");
-  AppendPadded(buffer, capacity, seconds / 60u % 60u, 2);
-  AppendText(buffer, capacity, u":");
-  AppendPadded(buffer, capacity, seconds % 60u, 2);
-}
-
-}  // namespace
 
 bool ComposeBinRange(char16_t* buffer, std::size_t capacity, const DropHistogram& histogram, std::size_t bin) {
   CopyText(buffer, capacity, u"");

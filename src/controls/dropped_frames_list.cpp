@@ -123,12 +123,7 @@ void CopyRuns() {
   for (size_t i = 0; i < table.size(); ++i) text[i] = static_cast<wchar_t>(static_cast<unsigned char>(table[i]));
   text[table.size()] = L'\0';
   GlobalUnlock(memory);
-  bool put = false;
-  if (OpenClipboard(DroppedFramesWindow)) {
-    put = EmptyClipboard() && SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
-    CloseClipboard();
-  }
-  if (!put) {
+  if (!PutOnClipboard(DroppedFramesWindow, CF_UNICODETEXT, memory)) {
     GlobalFree(memory);  // the clipboard owns it only once taken
     PostListMessage(
         L"WARNING: the dropped frame runs could not be copied: the clipboard is in use by another "
@@ -150,16 +145,10 @@ HRESULT WriteBytes(const wchar_t* path, const std::string& bytes) {
 // beside the recording as "<recording name>_dropped_frames.csv".
 void SaveRunsAsCsv() {
   if (Runs.empty() || TheGraph == nullptr) return;
-  const std::wstring recording = reinterpret_cast<const wchar_t*>(TheGraph->FileInfo.FilePath);
-  const size_t dot = recording.find_last_of(L'.');
-  const size_t slash = recording.find_last_of(L"\\/");
-  const std::wstring stem =
-      dot != std::wstring::npos && (slash == std::wstring::npos || dot > slash) ? recording.substr(0, dot) : recording;
-  const std::wstring proposed = stem + L"_dropped_frames.csv";
-  wchar_t* chosen = nullptr;
-  const HRESULT choice = ChooseCsvPath(proposed.c_str(), &chosen);
-  const std::wstring path = chosen != nullptr ? chosen : L"";
-  CoTaskMemFree(chosen);
+  const std::wstring proposed =
+      RecordingStem(reinterpret_cast<const wchar_t*>(TheGraph->FileInfo.FilePath)) + L"_dropped_frames.csv";
+  std::wstring path;
+  const HRESULT choice = ChooseSavePath(ChooseCsvPath, proposed, &path);
   if (choice == E_ABORT) return;  // cancelled
   if (FAILED(choice) || path.empty()) {
     PostListMessage(L"WARNING: no file name was chosen; the dropped frame runs were not saved\r\n");

@@ -163,14 +163,29 @@ HGLOBAL MakeClipboardDib(const std::vector<BYTE>& dib) {
   return memory;
 }
 
-bool PutOnClipboard(HGLOBAL memory) {
-  if (!OpenClipboard(TheApp != nullptr ? TheApp->MainWindow : nullptr)) return false;
-  const bool put = EmptyClipboard() && SetClipboardData(CF_DIB, memory) != nullptr;
+}  // namespace
+
+bool PutOnClipboard(HWND owner, UINT format, HGLOBAL memory) {
+  if (!OpenClipboard(owner)) return false;
+  const bool put = EmptyClipboard() && SetClipboardData(format, memory) != nullptr;
   CloseClipboard();
   return put;
 }
 
-}  // namespace
+std::wstring RecordingStem(const std::wstring& recording) {
+  const size_t dot = recording.find_last_of(L'.');
+  const size_t slash = recording.find_last_of(L"\\/");
+  return dot != std::wstring::npos && (slash == std::wstring::npos || dot > slash) ? recording.substr(0, dot)
+                                                                                   : recording;
+}
+
+HRESULT ChooseSavePath(ChooseSavePathFunction choose, const std::wstring& proposed, std::wstring* path) {
+  wchar_t* chosen = nullptr;
+  const HRESULT choice = choose(proposed.c_str(), &chosen);
+  *path = chosen != nullptr ? chosen : L"";
+  CoTaskMemFree(chosen);
+  return choice;
+}
 
 void CopyFrameToClipboard() {
   PlaybackGraph* graph = TheGraph;
@@ -188,7 +203,7 @@ void CopyFrameToClipboard() {
                    L" could not be converted\r\n");
     return;
   }
-  if (!PutOnClipboard(memory)) {
+  if (!PutOnClipboard(TheApp != nullptr ? TheApp->MainWindow : nullptr, CF_DIB, memory)) {
     GlobalFree(memory);  // the clipboard owns it only once taken
     PostSaveResult(L"WARNING: the frame could not be copied: the clipboard is in use by another program\r\n");
     return;
@@ -200,17 +215,10 @@ void SaveFrameAs() {
   PlaybackGraph* graph = TheGraph;
   if (graph == nullptr || OpenFrameCount == 0 || !graph->DisplayControl) return;
   const uint32_t frame = CurrentFramePosition();
-  const std::wstring recording = reinterpret_cast<const wchar_t*>(graph->FileInfo.FilePath);
-  const size_t dot = recording.find_last_of(L'.');
-  const size_t slash = recording.find_last_of(L"\\/");
-  const std::wstring stem =
-      dot != std::wstring::npos && (slash == std::wstring::npos || dot > slash) ? recording.substr(0, dot) : recording;
-  const std::wstring proposed = stem + L"_frame" + std::to_wstring(frame) + L".png";
-
-  wchar_t* chosen = nullptr;
-  const HRESULT choice = ChooseFramePath(proposed.c_str(), &chosen);
-  const std::wstring path = chosen != nullptr ? chosen : L"";
-  CoTaskMemFree(chosen);
+  const std::wstring proposed = RecordingStem(reinterpret_cast<const wchar_t*>(graph->FileInfo.FilePath)) + L"_frame" +
+                                std::to_wstring(frame) + L".png";
+  std::wstring path;
+  const HRESULT choice = ChooseSavePath(ChooseFramePath, proposed, &path);
   if (choice == E_ABORT) {
     PostSaveResult(L"Cancelled frame save\r\n");
     return;

@@ -44,5 +44,18 @@ HRESULT WriteDibAsPng(const std::vector<BYTE>& dib, const wchar_t* path);
 // succeeds, deleted otherwise, so that path is never left half-written.
 HRESULT WriteFileInPlace(const wchar_t* path, const std::function<HRESULT(const wchar_t* temporary)>& write);
 
+// The recording's path without its extension: the start of the names the
+// saves propose beside it.
+std::wstring RecordingStem(const std::wstring& recording);
+
+// Asks choose for a path to save to, offering proposed: its result, with
+// *path the chosen path ("" for none).
+HRESULT ChooseSavePath(ChooseSavePathFunction choose, const std::wstring& proposed, std::wstring* path);
+
+// Puts memory (movable global memory) on the clipboard as format, owner
+// holding it open; false when the clipboard is in use, and memory is then
+// still the caller's to free.
+bool PutOnClipboard(HWND owner, UINT format, HGLOBAL memory);
+
 // hr as "0x80070005", for the warnings.
 std::wstring ErrorCodeText(HRESULT hr);
